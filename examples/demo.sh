@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The demo: shows the libraries at work against the simulators, in a scratch settings folder so
+# the user's own settings are never touched.
+set -euo pipefail
+build=${1:-build/release}
+bin="$build/bin"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export WINPORT_REGISTRY_DIR="$scratch/registry"
+mkdir -p "$WINPORT_REGISTRY_DIR"
+
+section() { printf '\n=== %s\n' "$1"; }
+
+shown=0
+for part in examples/demo.d/*.sh; do
+    [ -e "$part" ] || continue
+    # shellcheck source=/dev/null
+    source "$part"
+    shown=1
+done
+[ $shown -eq 1 ] || echo "demo: nothing to show yet"
