@@ -5,7 +5,7 @@
 namespace winport {
 
 class CriticalSection {
-public:
+  public:
     void Enter() { mutex_.lock(); }
     bool TryEnter() { return mutex_.try_lock(); }
     void Leave() { mutex_.unlock(); }
@@ -14,18 +14,18 @@ public:
     void lock() { Enter(); }
     void unlock() { Leave(); }
 
-private:
+  private:
     std::recursive_mutex mutex_;
 };
 
 class ScopedLock {
-public:
+  public:
     explicit ScopedLock(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
     ~ScopedLock() { cs_.Leave(); }
     ScopedLock(const ScopedLock&) = delete;
     ScopedLock& operator=(const ScopedLock&) = delete;
 
-private:
+  private:
     CriticalSection& cs_;
 };
 

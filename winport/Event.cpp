@@ -7,7 +7,8 @@
 
 namespace winport {
 
-Event::Event(bool manualReset, bool initialState) : manual_(manualReset), signalled_(initialState) {}
+Event::Event(bool manualReset, bool initialState)
+    : manual_(manualReset), signalled_(initialState) {}
 
 void Event::Set() {
     {

@@ -9,7 +9,7 @@ namespace winport {
 inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 
 class Event {
-public:
+  public:
     Event(bool manualReset, bool initialState);
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
@@ -22,7 +22,7 @@ public:
     bool IsSet() const;
     bool IsManualReset() const { return manual_; }
 
-private:
+  private:
     const bool manual_;
     bool signalled_;
     mutable std::mutex mutex_;

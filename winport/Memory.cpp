@@ -8,7 +8,9 @@
 
 namespace winport {
 
-MemoryBlock::~MemoryBlock() { Free(); }
+MemoryBlock::~MemoryBlock() {
+    Free();
+}
 
 MemoryBlock::MemoryBlock(MemoryBlock&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)),

@@ -5,7 +5,7 @@
 namespace winport {
 
 class MemoryBlock {
-public:
+  public:
     MemoryBlock() = default;
     ~MemoryBlock();
     MemoryBlock(MemoryBlock&& other) noexcept;
@@ -24,7 +24,7 @@ public:
     size_t Size() const { return size_; }
     bool Locked() const { return locked_; }
 
-private:
+  private:
     void* data_ = nullptr;
     size_t size_ = 0;
     bool locked_ = false;
@@ -33,6 +33,8 @@ private:
 // Bytes the process may still lock (RLIMIT_MEMLOCK); SIZE_MAX when unlimited.
 size_t LockableBytes();
 // Working-set sizing has no counterpart here; it always succeeds.
-inline bool SetWorkingSetSize(size_t /*min*/, size_t /*max*/) { return true; }
+inline bool SetWorkingSetSize(size_t /*min*/, size_t /*max*/) {
+    return true;
+}
 
 }  // namespace winport

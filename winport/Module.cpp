@@ -9,7 +9,9 @@
 
 namespace winport {
 
-Module::~Module() { Unload(); }
+Module::~Module() {
+    Unload();
+}
 
 Module::Module(Module&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
@@ -32,8 +34,10 @@ std::vector<std::string> Module::CandidateNames(const std::string& name) {
     if (dot != std::string::npos) {
         std::string ext = base.substr(dot);
         for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (ext == ".dll") base.resize(dot);
-        else if (ext == ".so") return {name};
+        if (ext == ".dll")
+            base.resize(dot);
+        else if (ext == ".so")
+            return {name};
     }
     return {base + ".so", "lib" + base + ".so"};
 }

@@ -1,13 +1,13 @@
 #pragma once
-// Run-time loaded modules. A Windows module name "NAME.DLL" is looked for as NAME.so and libNAME.so,
-// first beside the library that asks, then on the loader path.
+// Run-time loaded modules. A Windows module name "NAME.DLL" is looked for as NAME.so and
+// libNAME.so, first beside the library that asks, then on the loader path.
 #include <string>
 #include <vector>
 
 namespace winport {
 
 class Module {
-public:
+  public:
     Module() = default;
     ~Module();
     Module(Module&& other) noexcept;
@@ -26,7 +26,7 @@ public:
     const std::string& LastError() const { return error_; }
     void Unload();
 
-private:
+  private:
     void* handle_ = nullptr;
     std::string path_;
     std::string error_;

@@ -13,7 +13,9 @@ namespace {
 // Nice values per priority; the thread's own nice value stands for its priority.
 constexpr std::array<int, 7> kNice = {19, 10, 5, 0, -5, -10, -20};
 
-pid_t ThisThread() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+pid_t ThisThread() {
+    return static_cast<pid_t>(syscall(SYS_gettid));
+}
 
 }  // namespace
 

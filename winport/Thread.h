@@ -11,14 +11,14 @@ ThreadPriority GetCurrentThreadPriority();
 
 // Raises the calling thread for the lifetime of the object and restores the old priority after.
 class ScopedThreadPriority {
-public:
+  public:
     explicit ScopedThreadPriority(ThreadPriority p);
     ~ScopedThreadPriority();
     ScopedThreadPriority(const ScopedThreadPriority&) = delete;
     ScopedThreadPriority& operator=(const ScopedThreadPriority&) = delete;
     bool Raised() const { return raised_; }
 
-private:
+  private:
     ThreadPriority old_;
     bool raised_;
 };

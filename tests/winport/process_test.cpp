@@ -17,7 +17,7 @@ TEST(Process, ExecutableFolderHoldsThisTest) {
 }
 
 class FileSearch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root = fs::temp_directory_path() / ("winport_search_" + std::to_string(getpid()));
         fs::create_directories(root / "cwd");
@@ -56,8 +56,10 @@ TEST_F(FileSearch, MissingFileAndFoldersAreNotFound) {
 
 TEST(Module, WindowsNamesMapToSharedObjects) {
     using V = std::vector<std::string>;
-    EXPECT_EQ(winport::Module::CandidateNames("LMV_CAM2.DLL"), (V{"LMV_CAM2.so", "libLMV_CAM2.so"}));
-    EXPECT_EQ(winport::Module::CandidateNames("LMV_CAM2.dll"), (V{"LMV_CAM2.so", "libLMV_CAM2.so"}));
+    EXPECT_EQ(winport::Module::CandidateNames("LMV_CAM2.DLL"),
+              (V{"LMV_CAM2.so", "libLMV_CAM2.so"}));
+    EXPECT_EQ(winport::Module::CandidateNames("LMV_CAM2.dll"),
+              (V{"LMV_CAM2.so", "libLMV_CAM2.so"}));
     EXPECT_EQ(winport::Module::CandidateNames("LMV_CAM2"), (V{"LMV_CAM2.so", "libLMV_CAM2.so"}));
     EXPECT_EQ(winport::Module::CandidateNames("x.so"), (V{"x.so"}));
 }

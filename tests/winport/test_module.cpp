@@ -1,2 +1,4 @@
 // A loadable module for the module-loading tests.
-extern "C" __attribute__((visibility("default"))) int test_module_answer() { return 42; }
+extern "C" __attribute__((visibility("default"))) int test_module_answer() {
+    return 42;
+}
