@@ -67,7 +67,7 @@ class RegistryKey {
     static std::optional<RegistryKey> Create(Hive hive, const std::string& path);
 
     Hive hive() const { return hive_; }
-    // The path as given to Open/Create, separators tidied ("Software\\RVD").
+    // The path with the case of the stored key names ("Software\\RVD").
     const std::string& path() const { return path_; }
 
     // nullopt: the value is missing, is not a REG_DWORD or its size is not exactly 4 bytes.
@@ -117,7 +117,10 @@ std::string HiveFilePath(Hive hive);
 // the text does not parse.
 RegStatus ImportRegistryText(const std::string& text);
 // The key and its sub-keys as .reg text (header included, CRLF line ends); nullopt when the key
-// is absent or the hive cannot be read.
-std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path);
+// is absent or the hive cannot be read. The text is 8-bit (strings' bytes as stored), as the hive
+// files are; with `utf16` it is UTF-16LE with a byte-order mark, as Windows' own export writes it
+// (strings taken as UTF-8, bytes that are not UTF-8 as Latin-1).
+std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path,
+                                             bool utf16 = false);
 
 }  // namespace winport

@@ -1,0 +1,253 @@
+// The hive files: where they live, reading with a change-checked cache, and locked atomic writes.
+#include "winport/RegistryStore.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+
+namespace winport {
+namespace reg {
+namespace {
+
+thread_local RegStatus tLastStatus = RegStatus::Ok;
+thread_local std::string tLastError;
+
+std::string SystemError(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+class Fd {
+  public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports the result: a late write error can surface only here.
+    bool Close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+bool ReadAll(int fd, std::string& out) {
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out.append(buf, size_t(n));
+    }
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+// What a file was when it was read: a rename gives a new inode, an edit in place a new time.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{}, ctime{};
+    bool operator==(const FileId& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+               ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+FileId IdOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+struct CacheEntry {
+    std::string path;
+    FileId id;
+    std::shared_ptr<const Node> root;
+};
+
+std::mutex gCacheMutex;
+CacheEntry gCache[2];
+
+CacheEntry& CacheOf(Hive hive) {
+    return gCache[hive == Hive::CurrentUser ? 0 : 1];
+}
+
+std::string HomeDir() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+// A hive file that is a symbolic link (a settings folder kept elsewhere) is written where the
+// link points, so the link survives.
+std::string ResolveTarget(const std::string& path) {
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        std::string r = real;
+        std::free(real);
+        return r;
+    }
+    return path;
+}
+
+// Reads the hive file at `path` into a new tree. `existed` tells a missing file (empty hive)
+// from an empty one; `raw` receives the bytes.
+std::unique_ptr<Node> ReadHiveFile(Hive hive, const std::string& path, std::string& raw,
+                                   struct stat& st, bool& existed) {
+    raw.clear();
+    existed = false;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return std::make_unique<Node>();
+        Fail(RegStatus::IoError, SystemError("cannot open", path));
+        return nullptr;
+    }
+    existed = true;
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        Fail(RegStatus::IoError, path + ": not a readable regular file");
+        return nullptr;
+    }
+    if (!ReadAll(fd.get(), raw)) {
+        Fail(RegStatus::IoError, SystemError("cannot read", path));
+        return nullptr;
+    }
+    ParseResult parsed = ParseRegText(raw);
+    if (!parsed.ok) {
+        Fail(RegStatus::ParseError, path + ": " + parsed.error + " (the file is left unchanged)");
+        return nullptr;
+    }
+    auto root = std::make_unique<Node>();
+    for (const Op& op : parsed.ops) {
+        if (op.hive != hive) {
+            Fail(RegStatus::ParseError, path + ": holds keys of " + HiveRootName(op.hive) +
+                                            " (the file is left unchanged)");
+            return nullptr;
+        }
+        ApplyOp(*root, op);
+    }
+    return root;
+}
+
+bool WriteAtomically(const std::string& target, const std::string& text, mode_t mode) {
+    std::string tmp = target + ".tmp-XXXXXX";
+    Fd fd(mkostemp(tmp.data(), O_CLOEXEC));
+    if (fd.get() < 0) return Fail(RegStatus::IoError, SystemError("cannot create", tmp)), false;
+    bool ok = WriteAll(fd.get(), text) && fchmod(fd.get(), mode) == 0 && fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
+        Fail(RegStatus::IoError, SystemError("cannot write", target));
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    // The rename itself must reach the disk before the change counts as made.
+    std::string dir = std::filesystem::path(target).parent_path().string();
+    Fd dirFd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() >= 0) fsync(dirFd.get());
+    return true;
+}
+
+}  // namespace
+
+RegStatus Fail(RegStatus status, std::string message) {
+    tLastStatus = status;
+    tLastError = std::move(message);
+    return status;
+}
+
+void ClearLastError() {
+    tLastStatus = RegStatus::Ok;
+    tLastError.clear();
+}
+
+std::shared_ptr<const Node> LoadHive(Hive hive) {
+    const std::string path = HiveFilePath(hive);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        std::lock_guard lock(gCacheMutex);
+        CacheEntry& c = CacheOf(hive);
+        if (c.root && c.path == path && c.id == IdOf(st)) return c.root;
+    }
+    std::string raw;
+    bool existed = false;
+    std::unique_ptr<Node> root = ReadHiveFile(hive, path, raw, st, existed);
+    if (!root) return nullptr;
+    std::shared_ptr<const Node> shared = std::move(root);
+    if (existed) {
+        std::lock_guard lock(gCacheMutex);
+        CacheOf(hive) = {path, IdOf(st), shared};
+    }
+    return shared;
+}
+
+RegStatus ModifyHive(Hive hive, const std::function<RegStatus(Node&)>& change) {
+    const std::string target = ResolveTarget(HiveFilePath(hive));
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ec);
+    if (ec)
+        return Fail(RegStatus::IoError,
+                    "cannot create the folder of " + target + ": " + ec.message());
+
+    const std::string lockPath = target + ".lock";
+    Fd lockFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (lockFd.get() < 0) return Fail(RegStatus::IoError, SystemError("cannot open", lockPath));
+    int rc;
+    while ((rc = flock(lockFd.get(), LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (rc != 0) return Fail(RegStatus::IoError, SystemError("cannot lock", lockPath));
+
+    std::string raw;
+    struct stat st {};
+    bool existed = false;
+    std::unique_ptr<Node> root = ReadHiveFile(hive, target, raw, st, existed);
+    if (!root) return tLastStatus;
+    RegStatus status = change(*root);
+    if (status != RegStatus::Ok) return status;
+    std::string text = WriteRegText(hive, *root, {}, true);
+    if (existed && text == raw) return RegStatus::Ok;
+    mode_t mode = existed ? (st.st_mode & 07777) : 0644;
+    return WriteAtomically(target, text, mode) ? RegStatus::Ok : tLastStatus;
+}
+
+}  // namespace reg
+
+std::string HiveFilePath(Hive hive) {
+    const char* file = hive == Hive::CurrentUser ? "HKCU.reg" : "HKLM.reg";
+    if (const char* dir = std::getenv("WINPORT_REGISTRY_DIR"); dir && *dir)
+        return std::string(dir) + "/" + file;
+    if (hive == Hive::LocalMachine) return "/etc/winport/HKLM.reg";
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string config = (xdg && xdg[0] == '/') ? xdg : reg::HomeDir() + "/.config";
+    return config + "/winport/" + file;
+}
+
+RegStatus RegistryLastStatus() {
+    return reg::tLastStatus;
+}
+std::string RegistryLastError() {
+    return reg::tLastError;
+}
+
+}  // namespace winport
