@@ -1,0 +1,72 @@
+#include "camera/api/DriverBackend.h"
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+#include "winport/Module.h"
+
+namespace lmv {
+namespace {
+
+struct BackendState {
+    std::mutex mutex;
+    const lmv_driver_seam* seam = nullptr;
+    std::unique_ptr<winport::Module> module;
+    std::string error;
+};
+
+// Never destroyed by itself: the module must outlive every device, so unload releases it in
+// its own order.
+BackendState& State() {
+    static auto* state = new BackendState;
+    return *state;
+}
+
+void LoadModule(BackendState& s) {
+    const char* chosen = std::getenv(kDriverVariable);
+    auto module = std::make_unique<winport::Module>(
+        chosen && *chosen ? winport::Module::Load(chosen)
+                          : winport::Module::Load(kDefaultBackendModule,
+                                                  reinterpret_cast<const void*>(&LoadModule)));
+    if (!module->IsLoaded()) {
+        s.error = "cannot load driver backend: " + module->LastError();
+        return;
+    }
+    auto entry = reinterpret_cast<lmv_driver_backend_fn>(module->Symbol(kBackendEntryPoint));
+    const lmv_driver_seam* seam = entry ? entry() : nullptr;
+    if (!seam || seam->version != LMV_SEAM_VERSION || !seam->open || !seam->ioctl || !seam->read ||
+        !seam->cancel || !seam->close) {
+        s.error = module->Path() + " is no driver backend of this version";
+        return;
+    }
+    s.seam = seam;
+    s.module = std::move(module);
+    s.error.clear();
+}
+
+}  // namespace
+
+const lmv_driver_seam* DriverBackend(std::string* error) {
+    BackendState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!s.seam) LoadModule(s);
+    if (!s.seam && error) *error = s.error;
+    return s.seam;
+}
+
+void UseDriverBackend(const lmv_driver_seam* seam) {
+    BackendState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.module.reset();
+    s.seam = seam;
+}
+
+void ReleaseDriverBackend() {
+    BackendState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.seam = nullptr;
+    s.module.reset();
+}
+
+}  // namespace lmv

@@ -1,0 +1,43 @@
+// Load and unload of the camera library: one static object, no display needed.
+#include <cstdio>
+
+#include "camera/api/BoardTable.h"
+#include "camera/api/DriverBackend.h"
+#include "camera/api/DriverChannel.h"
+#include "camera/api/MessageLog.h"
+#include "camera/api/ResultCodes.h"
+
+namespace lmv {
+namespace {
+
+class CameraLibraryLifetime {
+  public:
+    CameraLibraryLifetime() {
+        // Every library-wide object is made here, so all of them outlive the unload below.
+        Hooks();
+        driver::CloseAll();
+        MessageLevel();
+        if (InitialiseBoardTables() != kOk)
+            std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
+    }
+
+    ~CameraLibraryLifetime() {
+        CameraLibrary& lib = Library();
+        for (int b = 0; b < kBoardSlots; ++b) {
+            if (BoardState(b) == kBoardNotInitialised) continue;
+            lib.currentBoard = b;
+            if (auto release = Hooks().releaseBoard) release(b);
+            driver::Close(b);
+        }
+        if (auto freeRecorder = Hooks().freeRecorder) freeRecorder();
+        ReleaseBoardTables();
+        CloseMessageLog();
+        driver::CloseAll();
+        ReleaseDriverBackend();
+    }
+};
+
+CameraLibraryLifetime lifetime;
+
+}  // namespace
+}  // namespace lmv

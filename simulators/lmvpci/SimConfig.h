@@ -1,0 +1,35 @@
+#pragma once
+// Settings of the simulated boards, from LMVSIM_* environment variables. A variable with the
+// suffix _<n> (LMVSIM_CCD_TYP_1=21) sets the value for board n alone and wins over the plain one.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace lmvpci {
+
+struct BoardConfig {
+    int boardType = 2;             // LMVSIM_BOARD_TYPE: 1, 2 or 3
+    uint32_t boardVersion = 0x21;  // LMVSIM_BOARD_VERSION: two hex digits in the identification
+    int cameraTyp = 2;             // LMVSIM_CAMERA_TYP: 1, 2 or 5
+    int ccdTyp = 1;                // LMVSIM_CCD_TYP
+    int cameraId = 0;              // LMVSIM_CAMERA_ID
+    int ccdTemp = -10;             // LMVSIM_CCD_TEMP, degrees C
+    int eleTemp = 25;              // LMVSIM_ELE_TEMP, degrees C
+    int extraSensor = 0;           // LMVSIM_EXTRA_SENSOR: byte answered by the extra-sensor program
+    uint32_t imageMs = 20;  // LMVSIM_IMAGE_MS: time from start (or last picture) to a picture
+    std::optional<uint32_t> hangCode;  // LMVSIM_HANG: request code that never completes
+    bool hangRead = false;             // LMVSIM_HANG=read: reads never complete
+    std::optional<uint32_t> failCode;  // LMVSIM_FAIL: request code that fails
+    bool noCamera = false;             // LMVSIM_NO_CAMERA=1: the temperature register reads 0x795E
+    uint32_t shortRead = 0;            // LMVSIM_SHORT_READ: reads deliver this many bytes fewer
+};
+
+// Number of boards present (LMVSIM_BOARDS, default 1; board 0 first).
+int BoardCount();
+BoardConfig ConfigForBoard(int board);
+// LMVSIM_TRACE: file that gets one line per request; empty when unset.
+std::string TracePath();
+// LMVSIM_LOCK_DIR: folder of the "device busy" lock files; default $XDG_RUNTIME_DIR, else /tmp.
+std::string LockDir();
+
+}  // namespace lmvpci
