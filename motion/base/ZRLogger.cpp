@@ -33,8 +33,13 @@ std::string*& CurrentName() {
 
 std::atomic<log4cpp::Category*> g_libraryLogger{nullptr};
 
-void SwitchAdditivityOff(const std::string& name) {
-    log4cpp::Category::getInstance(name).setAdditivity(false);
+// The category becomes silent (EMERG lets no library line through) until a configuration or the
+// application gives it a level, so an unconfigured library formats no line at all.
+void MakeLoggerCategory(const std::string& name) {
+    log4cpp::Category& category = log4cpp::Category::getInstance(name);
+    category.setAdditivity(false);
+    if (category.getPriority() == log4cpp::Priority::NOTSET && !category.getAppender())
+        category.setPriority(log4cpp::Priority::EMERG);
 }
 
 bool Readable(const std::string& path) {
@@ -77,7 +82,7 @@ std::string ZRLogger::DefaultLoggerName() {
     std::string*& current = CurrentName();
     if (!current) {
         current = new std::string(kDefaultLoggerName);
-        SwitchAdditivityOff(*current);
+        MakeLoggerCategory(*current);
     }
     return *current;
 }
@@ -90,7 +95,7 @@ void ZRLogger::SetLoggerName(const std::string& name) {
         *current = name;
     else
         current = new std::string(name);
-    SwitchAdditivityOff(name);
+    MakeLoggerCategory(name);
 }
 
 bool ZRLogger::ConfigFromFile(const std::string& name, const std::string& file) {

@@ -13,6 +13,8 @@ class ZRLogger {
     // Current logger name; "ZR_DEFAULT_LOGGER" until SetLoggerName is called.
     static std::string DefaultLoggerName();
     // Makes name the current logger name; its category is created and its additivity switched off.
+    // A new category without appenders gets the level EMERG, which lets no library line through,
+    // until a configuration file (or the application) sets its level.
     static void SetLoggerName(const std::string& name);
 
     // Configures log4cpp from a property file looked for under `file` (relative to the current
