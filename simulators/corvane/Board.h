@@ -1,0 +1,115 @@
+// One board of the chain: its command interpreter, status bytes and drive.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "simulators/corvane/CommandParser.h"
+#include "simulators/corvane/Drive.h"
+#include "simulators/corvane/SimConfig.h"
+
+namespace corvane_sim {
+
+// Error codes a board reports by itself in its status bytes.
+enum BoardErrorCode : int {
+    kErrorNone = 0,
+    kErrorOverflow = 2,  // a line longer than the receive buffer
+    kErrorNoServo = 10,  // a move was commanded with the motor off
+};
+
+class Board {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    Board(int address, const BoardConfig& config);
+
+    int Address() const { return m_address; }
+    const BoardConfig& Config() const { return m_cfg; }
+    const Drive& GetDrive() const { return m_drive; }
+    Drive& GetDrive() { return m_drive; }
+
+    // A complete command line (without CR); executed in order by Run.
+    void AcceptLine(const std::string& line);
+    // The single byte "%": the status at once, even while a "WS" holds the line.
+    void AcceptStatusByte(std::vector<std::string>& answers);
+    void ReportOverflow() { m_ownError = kErrorOverflow; }
+
+    // Executes queued commands until one has to wait ("WS").
+    void Run(Clock::time_point now, std::vector<std::string>& answers);
+    void Step(double seconds);
+
+    // The bytes of "TS"; a read clears the R-210's latched trajectory-complete bit.
+    std::vector<uint8_t> StatusBytes(bool consume);
+    std::string StatusAnswer(bool consume);
+
+    int ErrorCode() const { return m_injectedError != 0 ? m_injectedError : m_ownError; }
+    void SetInjectedError(int code) { m_injectedError = code; }
+    bool JoystickActive() const { return m_joystickOn; }
+    bool Waiting() const { return !m_pending.empty(); }
+
+  private:
+    using Handler = void (Board::*)(const Command&, std::vector<std::string>&);
+    struct CommandInfo {
+        const char* name;
+        Handler handler;
+    };
+    static const std::vector<CommandInfo>& Commands();
+
+    void Execute(const Command& c, std::vector<std::string>& answers);
+    void RefuseMove() { m_ownError = kErrorNoServo; }
+    long Register(const std::string& name) const;
+
+    // handlers (BoardCommands.cpp)
+    void TB(const Command&, std::vector<std::string>&);
+    void VE(const Command&, std::vector<std::string>&);
+    void CS(const Command&, std::vector<std::string>&);
+    void TS(const Command&, std::vector<std::string>&);
+    void TP(const Command&, std::vector<std::string>&);
+    void TT(const Command&, std::vector<std::string>&);
+    void TY(const Command&, std::vector<std::string>&);
+    void GP(const Command&, std::vector<std::string>&);
+    void MA(const Command&, std::vector<std::string>&);
+    void MR(const Command&, std::vector<std::string>&);
+    void SV(const Command&, std::vector<std::string>&);
+    void SA(const Command&, std::vector<std::string>&);
+    void MN(const Command&, std::vector<std::string>&);
+    void MF(const Command&, std::vector<std::string>&);
+    void AB(const Command&, std::vector<std::string>&);
+    void ST(const Command&, std::vector<std::string>&);
+    void DH(const Command&, std::vector<std::string>&);
+    void GH(const Command&, std::vector<std::string>&);
+    void FE(const Command&, std::vector<std::string>&);
+    void LN(const Command&, std::vector<std::string>&);
+    void LF(const Command&, std::vector<std::string>&);
+    void LH(const Command&, std::vector<std::string>&);
+    void LL(const Command&, std::vector<std::string>&);
+    void SM(const Command&, std::vector<std::string>&);
+    void JN(const Command&, std::vector<std::string>&);
+    void JF(const Command&, std::vector<std::string>&);
+    void SI(const Command&, std::vector<std::string>&);
+    void SJ(const Command&, std::vector<std::string>&);
+    void Store(const Command&, std::vector<std::string>&);
+    void Ignore(const Command&, std::vector<std::string>&);
+
+    int m_address;
+    BoardConfig m_cfg;
+    Drive m_drive;
+    std::deque<Command> m_pending;
+    bool m_waitArmed = false;
+    Clock::time_point m_waitUntil{};
+    bool m_completedSinceRead = false;  // R-210 latch
+    int m_ownError = kErrorNone;
+    int m_injectedError = 0;
+    bool m_joystickOn = false;
+    long m_joystickVelocity = 0;
+    int m_tableIndex = 0;
+    std::array<long, 256> m_joystickTable{};
+    std::map<std::string, long> m_registers;
+};
+
+}  // namespace corvane_sim

@@ -1,0 +1,169 @@
+// A daisy chain of simulated Corvane boards behind a pseudo-terminal.
+//
+// Usage inside a test:
+//     corvane_sim::SimConfig config;
+//     config.SetBoardOption(0, "type", "R-220");
+//     config.Finish();
+//     corvane_sim::CorvaneSim sim(config);
+//     std::string port = sim.Start();          // "/dev/pts/7": open it as the serial port
+//     ... talk to the boards, inject faults, read sim.ReceivedLines(0) ...
+//     sim.Stop();                              // also done by the destructor
+//
+// All members are thread-safe. Two threads serve the chain while it runs: one reads and writes
+// the pseudo-terminal, the other moves the motors in real time (1 ms steps).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "simulators/corvane/Board.h"
+#include "simulators/corvane/PseudoTerminal.h"
+#include "simulators/corvane/SimConfig.h"
+#include "simulators/corvane/Transcript.h"
+
+namespace corvane_sim {
+
+// A consistent picture of one board, for assertions.
+struct BoardSnapshot {
+    bool present = false;
+    long position = 0;  // counter ("TP")
+    long target = 0;    // "TT"
+    long velocity = 0;  // set velocity ("TY")
+    long acceleration = 0;
+    double physical = 0;  // carriage position in power-up counts
+    bool servoOn = false;
+    bool moving = false;
+    bool findingEdge = false;
+    bool motionError = false;
+    bool negLimit = false;  // switch lines as the input byte shows them
+    bool posLimit = false;
+    bool reference = false;
+    bool limitsEnabled = true;
+    bool joystickActive = false;
+    int errorCode = 0;
+    std::vector<uint8_t> status;  // as "TS" would answer now (without consuming latches)
+};
+
+class CorvaneSim {
+  public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr int kAnyBoard = -1;
+
+    explicit CorvaneSim(SimConfig config);
+    ~CorvaneSim();
+    CorvaneSim(const CorvaneSim&) = delete;
+    CorvaneSim& operator=(const CorvaneSim&) = delete;
+
+    // Opens the pseudo-terminal, starts serving and returns the slave path.
+    // Throws std::runtime_error when no pseudo-terminal can be had or it was started before.
+    std::string Start();
+    void Stop();
+    std::string SlavePath() const;
+    // "WINPORT_COM<n>=<slave path>"
+    std::string PortLine() const;
+    const SimConfig& Config() const { return m_config; }
+
+    // Fault injection; address kAnyBoard applies to whichever board answers next.
+    void DropAnswers(int address, int count);    // the next count answers are not sent
+    void GarbleAnswers(int address, int count);  // their first letter is replaced
+    void SetAnswerDelay(int address, std::chrono::milliseconds delay);  // 0 ends it
+    void SetErrorCode(int address, int code);        // reported in the status bytes; 0 clears
+    void SetStalled(int address, bool stalled);      // carriage blocked: R-220 motion error
+    void InjectMotionError(int address);             // motor off with motion-error bits
+    void PlaceCarriage(int address, long physical);  // set-up: carriage moved by hand
+    void SetBaudRate(int baud);                      // 10 bit times per byte; 0 = no pacing
+    void HangUp();  // closes the pseudo-terminal: the port vanishes; serving ends
+
+    // What crossed the wire (see Transcript).
+    std::vector<ReceivedByte> Received(int address) const;
+    std::string ReceivedText(int address) const;
+    std::vector<std::string> ReceivedLines(int address) const;
+    std::vector<SentAnswer> Sent(int address) const;
+    void ClearTranscript();
+    // Waits until the board has received a line equal to the given one.
+    bool WaitForLine(int address, const std::string& line, std::chrono::milliseconds timeout) const;
+
+    BoardSnapshot Snapshot(int address) const;
+    // Waits until the predicate holds for the board's snapshot.
+    bool WaitFor(int address, const std::function<bool(const BoardSnapshot&)>& predicate,
+                 std::chrono::milliseconds timeout) const;
+
+    // Called for every complete line received ('<') and every answer sent ('>'), outside
+    // the simulator's lock. Set before Start.
+    void SetTraceSink(
+        std::function<void(int address, char direction, const std::string& text)> sink);
+
+  private:
+    struct Pending {
+        Clock::time_point due;
+        uint8_t byte;
+    };
+    struct FaultCounters {
+        int drop = 0;
+        int garble = 0;
+        std::chrono::milliseconds delay{0};
+    };
+    struct TraceEvent {
+        int address;
+        char direction;
+        std::string text;
+    };
+
+    void IoLoop();
+    void PhysicsLoop();
+    void Route(uint8_t byte, Clock::time_point time);
+    void Emit(int address, const std::vector<std::string>& answers, Clock::time_point now);
+    void Wake();
+    void FlushTrace();
+    Board* BoardAt(int address) const;
+    BoardSnapshot SnapshotLocked(int address) const;
+    FaultCounters& FaultsFor(int address);
+    std::chrono::nanoseconds ByteTime() const;
+    bool WriteDue(Clock::time_point now);
+
+    SimConfig m_config;
+    std::vector<std::unique_ptr<Board>> m_boards;  // 16 slots, null where absent
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    PseudoTerminal m_pty;
+    std::string m_slavePath;
+    int m_wakeFd = -1;
+    bool m_started = false;
+    bool m_stopping = false;
+    bool m_hangUpRequested = false;
+    bool m_hungUp = false;
+    std::thread m_io;
+    std::thread m_physics;
+
+    // line state
+    int m_selected = -1;
+    bool m_expectAddress = false;
+    Clock::time_point m_selectTime{};
+    std::string m_lines[16];
+
+    // pacing and output
+    int m_baud = 0;
+    std::deque<Pending> m_input;
+    Clock::time_point m_lastInput{};
+    std::deque<Pending> m_output;
+    Clock::time_point m_lastOutput{};
+    std::string m_writeBuffer;  // bytes taken from m_output, not yet accepted by the master
+
+    FaultCounters m_anyFaults;
+    FaultCounters m_faults[16];
+
+    Transcript m_transcript;
+    std::function<void(int, char, const std::string&)> m_traceSink;
+    std::vector<TraceEvent> m_traceEvents;
+};
+
+}  // namespace corvane_sim

@@ -1,0 +1,192 @@
+// corvane-sim: a daisy chain of simulated Corvane boards on a pseudo-terminal.
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "simulators/corvane/CorvaneSim.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: corvane-sim [options]\n"
+    "  --config FILE       read board settings from FILE\n"
+    "  --boards LIST       addresses present, e.g. 0,1,3 (default: 0)\n"
+    "  --board A:K=V,...   settings of address A, e.g. 1:type=R-210,position=-5000\n"
+    "  --com N             number n of the printed WINPORT_COM<n>= line (default 1)\n"
+    "  --port-file FILE    also write that line to FILE\n"
+    "  --baud N            pace the line to N baud (10 bit times per byte)\n"
+    "  --control           read fault commands from standard input\n"
+    "  -v, --verbose       print every line received and answer sent on stderr\n"
+    "  -h, --help          this text\n"
+    "Options apply in the order given. Serves until SIGTERM or SIGINT.\n";
+
+int ParseAddress(const std::string& word) {
+    if (word == "*") return corvane_sim::CorvaneSim::kAnyBoard;
+    return std::stoi(word, nullptr, 0);
+}
+
+// One line of the control language: "drop A N", "garble A N", "delay A MS", "error A CODE",
+// "stall A 0|1", "motion-error A", "place A COUNTS", "baud N", "hangup".
+bool Control(corvane_sim::CorvaneSim& sim, const std::string& line) {
+    std::istringstream in(line);
+    std::string verb, a, b;
+    in >> verb >> a >> b;
+    if (verb.empty()) return true;
+    try {
+        if (verb == "drop")
+            sim.DropAnswers(ParseAddress(a), std::stoi(b));
+        else if (verb == "garble")
+            sim.GarbleAnswers(ParseAddress(a), std::stoi(b));
+        else if (verb == "delay")
+            sim.SetAnswerDelay(ParseAddress(a), std::chrono::milliseconds(std::stoi(b)));
+        else if (verb == "error")
+            sim.SetErrorCode(ParseAddress(a), std::stoi(b, nullptr, 0));
+        else if (verb == "stall")
+            sim.SetStalled(ParseAddress(a), std::stoi(b) != 0);
+        else if (verb == "motion-error")
+            sim.InjectMotionError(ParseAddress(a));
+        else if (verb == "place")
+            sim.PlaceCarriage(ParseAddress(a), std::stol(b));
+        else if (verb == "baud")
+            sim.SetBaudRate(std::stoi(a));
+        else if (verb == "hangup")
+            sim.HangUp();
+        else {
+            std::fprintf(stderr, "corvane-sim: unknown control command \"%s\"\n", verb.c_str());
+            return false;
+        }
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "corvane-sim: bad control command \"%s\"\n", line.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WritePortFile(const std::string& path, const std::string& line) {
+    std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << line << "\n";
+        if (!out.flush()) return false;
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    corvane_sim::SimConfig config;
+    bool verbose = false;
+    bool control = false;
+    try {
+        for (int i = 1; i < argc; ++i) {
+            std::string arg = argv[i];
+            auto value = [&]() -> std::string {
+                if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
+                return argv[++i];
+            };
+            if (arg == "-h" || arg == "--help") {
+                std::fputs(kUsage, stdout);
+                return 0;
+            } else if (arg == "-v" || arg == "--verbose") {
+                verbose = true;
+            } else if (arg == "--control") {
+                control = true;
+            } else if (arg == "--config") {
+                config.LoadFile(value());
+            } else if (arg == "--boards") {
+                config.SetPresentList(value());
+            } else if (arg == "--board") {
+                config.ParseBoardSpec(value());
+            } else if (arg == "--com") {
+                config.SetGlobalOption("com", value());
+            } else if (arg == "--port-file") {
+                config.portFile = value();
+            } else if (arg == "--baud") {
+                config.SetGlobalOption("baud", value());
+            } else {
+                throw std::invalid_argument("unknown option " + arg);
+            }
+        }
+        config.Finish();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "corvane-sim: %s\n%s", e.what(), kUsage);
+        return 2;
+    }
+
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // before any thread starts
+    int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
+    signal(SIGPIPE, SIG_IGN);
+
+    corvane_sim::CorvaneSim sim(config);
+    if (verbose) {
+        sim.SetTraceSink([](int address, char direction, const std::string& text) {
+            char who = address < 0 ? '-' : "0123456789ABCDEF"[address & 15];
+            std::fprintf(stderr, "%c %c %s\n", who, direction, text.c_str());
+        });
+    }
+    try {
+        sim.Start();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "corvane-sim: %s\n", e.what());
+        return 1;
+    }
+    std::string line = sim.PortLine();
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    if (!config.portFile.empty() && !WritePortFile(config.portFile, line)) {
+        std::fprintf(stderr, "corvane-sim: cannot write %s\n", config.portFile.c_str());
+        return 1;
+    }
+    if (verbose) {
+        for (int i = 0; i < 16; ++i) {
+            const auto& b = config.boards[i];
+            if (b.present)
+                std::fprintf(stderr, "board %X: %s \"%s\" \"%s\"\n", i,
+                             corvane_sim::BoardTypeName(b.type), b.version.c_str(),
+                             b.checksum.c_str());
+        }
+    }
+
+    std::string pending;
+    bool stdinOpen = control;
+    for (;;) {
+        pollfd fds[2] = {{signalFd, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        int ready = poll(fds, stdinOpen ? 2 : 1, -1);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[0].revents & POLLIN) break;
+        if (stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
+            char buffer[512];
+            ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0) {
+                stdinOpen = false;
+                continue;
+            }
+            pending.append(buffer, static_cast<size_t>(n));
+            size_t eol;
+            while ((eol = pending.find('\n')) != std::string::npos) {
+                Control(sim, pending.substr(0, eol));
+                pending.erase(0, eol + 1);
+            }
+        }
+    }
+    sim.Stop();
+    if (!config.portFile.empty()) std::remove(config.portFile.c_str());
+    return 0;
+}
