@@ -109,7 +109,7 @@ class Parser {
   public:
     explicit Parser(std::string_view text) {
         size_t start = 0;
-        while (start <= text.size()) {
+        while (start < text.size()) {
             size_t end = text.find('\n', start);
             if (end == std::string_view::npos) end = text.size();
             lines_.push_back(TrimRight(text.substr(start, end - start)));

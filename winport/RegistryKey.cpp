@@ -246,7 +246,9 @@ std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path,
     std::vector<std::string> parts;
     reg::SplitKeyPath(path, parts);
     reg::ClearLastError();
-    std::string text = reg::WriteRegText(hive, *node, parts, true);
+    std::vector<std::string> stored;
+    reg::SplitKeyPath(StoredPath(*root, parts), stored);
+    std::string text = reg::WriteRegText(hive, *node, stored, true);
     return utf16 ? "\xFF\xFE" + reg::Utf8ToUtf16Le(text) : text;
 }
 

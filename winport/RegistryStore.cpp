@@ -103,14 +103,17 @@ std::string HomeDir() {
 }
 
 // A hive file that is a symbolic link (a settings folder kept elsewhere) is written where the
-// link points, so the link survives.
+// link points, even before the target exists, so the link survives.
 std::string ResolveTarget(const std::string& path) {
-    if (char* real = realpath(path.c_str(), nullptr)) {
-        std::string r = real;
-        std::free(real);
-        return r;
+    std::filesystem::path p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(p, ec)) break;
+        std::filesystem::path next = std::filesystem::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
     }
-    return path;
+    return p.string();
 }
 
 // Reads the hive file at `path` into a new tree. `existed` tells a missing file (empty hive)

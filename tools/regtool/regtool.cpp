@@ -129,14 +129,24 @@ std::string FullName(const RegistryKey& key) {
                               : std::string(winport::HiveRootName(key.hive())) + "\\" + key.path();
 }
 
+// The value's name as stored (names match without regard to case); fails when it is missing.
+std::string StoredValueName(const RegistryKey& key, const std::string& name) {
+    for (const auto& stored : key.ValueNames())
+        if (strcasecmp(stored.c_str(), name.c_str()) == 0) return stored;
+    if (!key.ReadValue(name)) FailFromStore();
+    return name;
+}
+
 int Query(const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2) Usage("query needs KEY [VALUE]");
     RegistryKey key = OpenOrFail(ParseKey(args[0]));
-    std::cout << FullName(key) << "\n";
     if (args.size() == 2) {
-        ShowValue(key, ValueName(args[1]));
+        const std::string name = StoredValueName(key, ValueName(args[1]));
+        std::cout << FullName(key) << "\n";
+        ShowValue(key, name);
         return 0;
     }
+    std::cout << FullName(key) << "\n";
     for (const auto& name : key.ValueNames()) ShowValue(key, name);
     for (const auto& sub : key.SubKeyNames())
         std::cout << "\n" << FullName(key) << "\\" << sub << "\n";
