@@ -103,6 +103,25 @@ std::optional<uint32_t> DecodeUtf8(std::string_view s, size_t& i) {
     return cp;
 }
 
+// Backslash escapes inside quoted names and strings. Windows writes only the first two; line
+// breaks and NUL are escaped too so that every string survives on one line.
+struct Escape {
+    char plain;
+    char code;
+};
+constexpr Escape kEscapes[] = {{'\\', '\\'}, {'"', '"'}, {'\n', 'n'}, {'\r', 'r'}, {'\0', '0'}};
+
+const Escape* EscapeOfCode(char code) {
+    for (const auto& e : kEscapes)
+        if (e.code == code) return &e;
+    return nullptr;
+}
+const Escape* EscapeOfPlain(char plain) {
+    for (const auto& e : kEscapes)
+        if (e.plain == plain) return &e;
+    return nullptr;
+}
+
 // ---- reading ----
 
 class Parser {
@@ -214,26 +233,13 @@ class Parser {
             char c = s[pos++];
             if (c == '"') return true;
             if (c == '\\' && pos < s.size()) {
-                char e = s[pos++];
-                switch (e) {
-                    case '\\':
-                        out += '\\';
-                        break;
-                    case '"':
-                        out += '"';
-                        break;
-                    case 'n':
-                        out += '\n';
-                        break;
-                    case 'r':
-                        out += '\r';
-                        break;
-                    case '0':
-                        out += '\0';
-                        break;
-                    default:  // not an escape: both characters stand as they are
-                        out += '\\';
-                        out += e;
+                const char e = s[pos++];
+                const Escape* esc = EscapeOfCode(e);
+                if (esc) {
+                    out += esc->plain;
+                } else {  // not an escape: both characters stand as they are
+                    out += '\\';
+                    out += e;
                 }
             } else {
                 out += c;
@@ -328,40 +334,25 @@ class Parser {
 
 // ---- writing ----
 
-std::string Escape(std::string_view s) {
+std::string EscapeText(std::string_view s) {
     std::string out;
     out.reserve(s.size() + 2);
     for (char c : s) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '"':
-                out += "\\\"";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\0':
-                out += "\\0";
-                break;
-            default:
-                out += c;
+        if (const Escape* esc = EscapeOfPlain(c)) {
+            out += '\\';
+            out += esc->code;
+        } else {
+            out += c;
         }
     }
     return out;
 }
 
 std::string ValueLine(const std::string& name, const RegValue& v) {
-    std::string line = name.empty() ? "@=" : "\"" + Escape(name) + "\"=";
+    std::string line = name.empty() ? "@=" : "\"" + EscapeText(name) + "\"=";
     if (v.type == RegType::String) {
-        return line + "\"" +
-               Escape(
-                   std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size())) +
-               "\"\r\n";
+        const std::string_view text(reinterpret_cast<const char*>(v.data.data()), v.data.size());
+        return line + "\"" + EscapeText(text) + "\"\r\n";
     }
     char buf[32];
     if (v.type == RegType::Dword && v.data.size() == 4) {

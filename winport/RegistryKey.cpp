@@ -182,8 +182,9 @@ std::vector<std::string> RegistryKey::ValueNames() const {
     const Node* node = nullptr;
     auto root = LoadKey(hive_, path_, node);
     std::vector<std::string> names;
-    if (node)
-        for (const auto& [n, v] : node->values) names.push_back(n);
+    if (!node) return names;
+    for (const auto& [n, v] : node->values) names.push_back(n);
+    reg::ClearLastError();
     return names;
 }
 
@@ -191,8 +192,9 @@ std::vector<std::string> RegistryKey::SubKeyNames() const {
     const Node* node = nullptr;
     auto root = LoadKey(hive_, path_, node);
     std::vector<std::string> names;
-    if (node)
-        for (const auto& c : node->children) names.push_back(c->name);
+    if (!node) return names;
+    for (const auto& c : node->children) names.push_back(c->name);
+    reg::ClearLastError();
     return names;
 }
 
