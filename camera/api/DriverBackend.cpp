@@ -16,11 +16,10 @@ struct BackendState {
     std::string error;
 };
 
-// Never destroyed by itself: the module must outlive every device, so unload releases it in
-// its own order.
+// Made before the library's load object (see Library.cpp), so it outlives its unload.
 BackendState& State() {
-    static auto* state = new BackendState;
-    return *state;
+    static BackendState state;
+    return state;
 }
 
 void LoadModule(BackendState& s) {

@@ -17,6 +17,7 @@ class CameraLibraryLifetime {
         Hooks();
         driver::CloseAll();
         MessageLevel();
+        ReleaseDriverBackend();
         if (InitialiseBoardTables() != kOk)
             std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
     }
