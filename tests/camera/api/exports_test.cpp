@@ -1,0 +1,158 @@
+// The exports of this library frame, called in-process where a test must look at the board
+// record or steer the library's state.
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "camera/api/BoardTable.h"
+#include "camera/api/ResultCodes.h"
+#include "lmvntcam.h"
+#include "winport/Module.h"
+
+namespace {
+
+class ExportsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk); }
+    void TearDown() override {
+        lmv::Hooks() = lmv::LibraryHooks{};
+        lmv::ReleaseBoardTables();
+        lmv::Library().boardLock.Set();
+    }
+};
+
+TEST_F(ExportsTest, ToramWaitHasAFloorAndNeedsARecord) {
+    struct Case {
+        int wait;
+        int stored;
+    } cases[] = {{50, 200}, {200, 200}, {201, 201}, {-7, 200}, {500, 500}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SET_TORAM_WAIT(c.wait), 0);
+        EXPECT_EQ(lmv::CurrentRecord()->toram_wait, c.stored) << c.wait;
+    }
+    lmv::FreeRecord(0);
+    EXPECT_EQ(SET_TORAM_WAIT(500), -1);
+}
+
+TEST_F(ExportsTest, TimeGettersReadTheCurrentRecord) {
+    lmv::board_record* r = lmv::CurrentRecord();
+    r->coctime = 1.5f;
+    r->beltime = 2.25f;
+    r->exptime = 100.0f;
+    r->deltime = 0.5f;
+    EXPECT_FLOAT_EQ(GET_COCTIME(), 1.5f);
+    EXPECT_FLOAT_EQ(GET_BELTIME(), 2.25f);
+    EXPECT_FLOAT_EQ(GET_EXPTIME(), 100.0f);
+    EXPECT_FLOAT_EQ(GET_DELTIME(), 0.5f);
+    lmv::FreeRecord(0);
+    EXPECT_EQ(GET_COCTIME(), 0.0f);
+    EXPECT_EQ(GET_BELTIME(), 0.0f);
+    EXPECT_EQ(GET_EXPTIME(), 0.0f);
+    EXPECT_EQ(GET_DELTIME(), 0.0f);
+}
+
+TEST_F(ExportsTest, SelectingABoardGivesItARecordWithASignalledSyncEvent) {
+    ASSERT_EQ(lmv::Record(7), nullptr);
+    EXPECT_EQ(SET_BOARD(7), 0);
+    lmv::board_record* r = lmv::Record(7);
+    ASSERT_NE(r, nullptr);
+    ASSERT_NE(r->sync_event, nullptr);
+    EXPECT_FALSE(r->sync_event->IsManualReset());
+    EXPECT_TRUE(r->sync_event->IsSet());
+    EXPECT_EQ(r->toram_wait, 0);  // zero-filled; set-up writes the defaults
+    EXPECT_EQ(lmv::Library().currentBoard.load(), 7);
+}
+
+int reloadedBoard = -1;
+int Reload(int board) {
+    reloadedBoard = board;
+    return -21;
+}
+
+TEST_F(ExportsTest, InitialisedBoardGetsItsCocReloadedUnlessOnlySelected) {
+    lmv::SetBoardState(4, lmv::kBoardReady);
+    lmv::SetBoardState(5, lmv::kBoardOpened);
+    EXPECT_EQ(SET_BOARD(4), lmv::kFunctionMissing);  // no reload procedure in this build yet
+    EXPECT_EQ(SET_BOARD(0), 0);
+    lmv::Hooks().reloadCoc = Reload;
+    EXPECT_EQ(SET_BOARD(4), -21);
+    EXPECT_EQ(reloadedBoard, 4);
+    reloadedBoard = -1;
+    EXPECT_EQ(SET_BOARD(5 | 0x100), 0);
+    EXPECT_EQ(reloadedBoard, -1);
+    EXPECT_EQ(SET_BOARD(5), 0);  // already current: nothing happens
+    EXPECT_EQ(reloadedBoard, -1);
+}
+
+TEST_F(ExportsTest, SelectionWaitsForABoardBeingSetUp) {
+    lmv::Library().boardLock.Reset();
+    std::thread setup([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        lmv::Library().boardLock.Set();
+    });
+    EXPECT_EQ(SET_BOARD(6), 0);
+    setup.join();
+    EXPECT_EQ(lmv::Library().currentBoard.load(), 6);
+}
+
+TEST_F(ExportsTest, SelectionGivesUpAfterFiveSeconds) {
+    lmv::Library().boardLock.Reset();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SET_BOARD(6), lmv::kTimeout);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(5000));
+    EXPECT_EQ(lmv::Library().currentBoard.load(), 0);
+    EXPECT_EQ(lmv::Record(6), nullptr);
+}
+
+class RegistryForwardingTest : public ExportsTest {
+  protected:
+    void SetUp() override {
+        ExportsTest::SetUp();
+        module_ = std::make_shared<winport::Module>(
+            winport::Module::Load(TEST_MODULE_DIR "/LMV_REGTEST.so"));
+        ASSERT_TRUE(module_->IsLoaded()) << module_->LastError();
+        script_ =
+            reinterpret_cast<void (*)(int, int, int, int, int)>(module_->Symbol("TEST_SCRIPT"));
+        calls_ = reinterpret_cast<int (*)()>(module_->Symbol("TEST_CALLS"));
+        ASSERT_TRUE(script_ && calls_);
+    }
+    std::shared_ptr<winport::Module> module_;
+    void (*script_)(int, int, int, int, int) = nullptr;
+    int (*calls_)() = nullptr;
+};
+
+TEST_F(RegistryForwardingTest, MissingModuleOrEntryPointIsFunctionMissing) {
+    EXPECT_EQ(_READ_REGISTRY_VALUES(), lmv::kFunctionMissing);
+    EXPECT_EQ(_WRITE_REGISTRY_VALUES(), lmv::kFunctionMissing);
+    auto writeOnly = std::make_shared<winport::Module>(
+        winport::Module::Load(TEST_MODULE_DIR "/LMV_WRITEONLY.so"));
+    ASSERT_TRUE(writeOnly->IsLoaded()) << writeOnly->LastError();
+    lmv::SetDialogModule(0, writeOnly);
+    EXPECT_EQ(_READ_REGISTRY_VALUES(), lmv::kFunctionMissing);
+    EXPECT_EQ(_WRITE_REGISTRY_VALUES(), 9);
+    lmv::SetDialogModule(1, module_);  // another board's module is not the current board's
+    EXPECT_EQ(_READ_REGISTRY_VALUES(), lmv::kFunctionMissing);
+}
+
+TEST_F(RegistryForwardingTest, ReadCreatesTheSettingsWhenTheyAreMissing) {
+    lmv::SetDialogModule(0, module_);
+    struct Case {
+        int firstRead, secondRead, value, create;
+        int result, calls;  // calls: reads * 10 + creates
+    } cases[] = {
+        {0, 0, 42, 0, 42, 10},   // read works: the value read is the result
+        {1, 7, 42, 0, 7, 21},    // read fails, create works: the second read's result
+        {1, 7, 42, -5, -5, 11},  // create fails: its result
+    };
+    for (const auto& c : cases) {
+        script_(c.firstRead, c.secondRead, c.value, c.create, 0);
+        EXPECT_EQ(_READ_REGISTRY_VALUES(), c.result);
+        EXPECT_EQ(calls_(), c.calls);
+    }
+    script_(0, 0, 0, 0, 3);
+    EXPECT_EQ(_WRITE_REGISTRY_VALUES(), 3);
+}
+
+}  // namespace
