@@ -149,7 +149,9 @@ bool ZRStageInfoFile::OpenImage(bool protectedMode, bool create, bool noCreate,
                          ClassName(), m_strPath.c_str());
             return SetError(ZR_STAGE_DATABASE_NOT_FOUND);
         }
-        if (!create || noCreate) {
+        // Protected mode reads files that must already exist (single-stage files, old
+        // databases); it never leaves an empty file behind.
+        if (!create || noCreate || protectedMode) {
             ZR_LOG_ERROR(
                 "%s::OpenStageParameterFile() \"%s\" missing, ZR_CANNOT_OPEN_PARAMETER_FILE",
                 ClassName(), m_strPath.c_str());

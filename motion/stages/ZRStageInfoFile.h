@@ -38,7 +38,8 @@ class ZRStageInfoFile {
     //  path: full path; with the TALTranslator folder known and SetUseTALTranslatorDirectory on
     //    (the default), only its file name counts and the file is looked for in that folder.
     //  protectedMode: a file that is not writable must carry a valid checksum; a missing one is
-    //    computed and appended. Used for single-stage files.
+    //    computed and appended. A missing file is not created. Used for single-stage files and
+    //    for reading an old user database.
     //  create: false: a missing file is not created (ZR_CANNOT_OPEN_PARAMETER_FILE).
     //  noCreate: opening writes nothing at all: no file is created, no header or checksum written.
     //    Used to find out the version of a file (FileVersion).

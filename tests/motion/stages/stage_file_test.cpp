@@ -588,6 +588,16 @@ TEST_F(StageFile, NoCreateProbeWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(folder_.File("absent2.dat")));
 }
 
+TEST_F(StageFile, ProtectedModeNeverCreatesAFile) {
+    ZRStageInfoFile old;
+    EXPECT_FALSE(old.OpenStageParameterFile(folder_.File("corvaneuserstages.dat"), true));
+    EXPECT_EQ(old.TakeError(), ZR_CANNOT_OPEN_PARAMETER_FILE);
+    ZRStageInfoFile_V200 single;
+    EXPECT_FALSE(single.OpenStageParameterFile(folder_.File("single.dat"), true));
+    EXPECT_EQ(single.TakeError(), ZR_CANNOT_OPEN_PARAMETER_FILE);
+    EXPECT_TRUE(folder_.Entries().empty());
+}
+
 TEST_F(StageFile, PathIsTrimmedOfBlanks) {
     ZRStageInfoFile_V200 file;
     ASSERT_TRUE(file.OpenStageParameterFile(" \t" + folder_.File("user2.dat") + "\r\n"));
