@@ -118,6 +118,8 @@ bool ZRStageInfoFile::OpenStageParameterFile(const std::string& path, bool prote
         return SetError(ZR_PARAMETER_FILE_ALREADY_OPEN);
     }
     m_strPath = located;
+    m_iCRC = -1;
+    m_iFileRevision = 0;
     if (!OpenImage(protectedMode, create, noCreate, writableOverride)) {
         m_strPath.clear();
         m_Image.clear();

@@ -358,6 +358,9 @@ TEST_F(StageFile, MakeCRCAppendsTheChecksumOfHeaderAndRecords) {
     EXPECT_EQ(file.GetLastCRC(), crc);
     EXPECT_EQ(file.GetNumberOfStages(), 2);  // the checksum is no record
     EXPECT_TRUE(file.CheckCRC());
+    file.Close();
+    ASSERT_TRUE(file.OpenStageParameterFile(path));
+    EXPECT_EQ(file.GetLastCRC(), -1);  // nothing checked since this open
 
     // a record added later takes the checksum's place; two unfilled bytes stay at the end
     ASSERT_TRUE(file.AddStage(MakeSet("C")));
