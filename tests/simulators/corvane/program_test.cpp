@@ -1,0 +1,87 @@
+// The corvane-sim program: port line, port file, serving, clean exit on SIGTERM.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "tests/simulators/corvane/SerialClient.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadFileLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+bool WaitForExit(pid_t pid, int& status, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
+TEST(ProgramTest, ServesOnItsPortUntilTerminated) {
+    char dir[] = "/tmp/corvane-sim-test-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string portFile = std::string(dir) + "/port";
+    std::string program = std::string(ZR_BUILD_DIR) + "/bin/corvane-sim";
+    std::vector<std::string> args = {program,   "--com",        "3",           "--boards", "0,2",
+                                     "--board", "2:type=R-210", "--port-file", portFile};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+
+    std::string line;
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (line.empty() && std::chrono::steady_clock::now() < deadline) {
+        line = ReadFileLine(portFile);
+        if (line.empty()) std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_EQ(line.rfind("WINPORT_COM3=/dev/pts/", 0), 0u) << line;
+    std::string port = line.substr(line.find('=') + 1);
+    {
+        SerialClient client(port);
+        ASSERT_TRUE(client.IsOpen());
+        client.Select(2);
+        EXPECT_EQ(client.Query("TB"), "B:2");
+        EXPECT_EQ(client.Query("VE"), "R-210 Version 1.20");
+        client.Select(1);
+        client.Send("TB");
+        EXPECT_EQ(client.ReadRawFor(200ms), "");
+    }
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = 0;
+    ASSERT_TRUE(WaitForExit(pid, status, 20s));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    struct stat st {};
+    EXPECT_NE(stat(portFile.c_str(), &st), 0) << "port file removed at exit";
+    EXPECT_NE(stat(port.c_str(), &st), 0) << "port gone with the program";
+    rmdir(dir);
+}
+
+TEST(ProgramTest, RefusesBadOptions) {
+    std::string program = std::string(ZR_BUILD_DIR) + "/bin/corvane-sim";
+    std::string command = program + " --board 99:type=R-210 >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+}  // namespace
