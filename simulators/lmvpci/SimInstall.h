@@ -1,0 +1,32 @@
+#pragma once
+// Installing the simulated board writes what a driver installation writes: the driver's service
+// key in HKEY_LOCAL_MACHINE and the FPGA bit files.
+#include <string>
+#include <vector>
+
+namespace lmvpci {
+
+inline constexpr const char* kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\Lmvnt";
+inline constexpr const char* kParametersKey =
+    "SYSTEM\\CurrentControlSet\\Services\\Lmvnt\\Parameters";
+inline constexpr const char* kImagePath = "\\??\\C:\\Windows\\System32\\drivers\\lmvnt.sys";
+inline constexpr int kBitFileNumber = 17;
+
+struct InstallResult {
+    bool ok = false;
+    std::string error;
+    std::vector<std::string> files;  // bit files written
+};
+
+// The bit file name "<base><nnn>.bit" of an FPGA image ("rz410" board type 2, "rz420" type 3).
+std::string BitFileName(const std::string& base, int number);
+// The simulated FPGA image: deterministic bytes, different per base name.
+std::vector<unsigned char> BitFileImage(const std::string& base);
+
+// Writes the service key (ImagePath, Type, Start, Parameters\Binfile) and both bit files into
+// `bitFolder` (created when missing).
+InstallResult Install(const std::string& bitFolder);
+// Removes the service key and the bit files of `bitFolder`.
+InstallResult Uninstall(const std::string& bitFolder);
+
+}  // namespace lmvpci
