@@ -110,6 +110,23 @@ void SimBoard::Released() {
     UnmapAll();
     announced_ = -1;
     waitFd_ = -1;
+    StateChanged();
+}
+
+void SimBoard::WatchForPictures() {
+    if (watching_) return;
+    watching_ = true;
+    std::thread([this] {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            if (waitFd_ >= 0 && camera_ != Camera::Idle && !picture_) {
+                changed_.wait_until(lock, due_);
+                Advance();
+            } else {
+                changed_.wait(lock);
+            }
+        }
+    }).detach();
 }
 
 void SimBoard::UnmapAll() {
@@ -124,8 +141,12 @@ Reply SimBoard::Ioctl(uint32_t code, const uint8_t* in, uint32_t inSize, uint8_t
     if (config_.hangCode && *config_.hangCode == code) return Reply{0, 0, true};
     if (config_.failCode && *config_.failCode == code) return Reply{LMV_SEAM_GEN_FAILURE, 0};
     Advance();
-    for (const auto& e : kHandlers)
-        if (e.code == code) return (this->*e.handler)(Request{in, inSize, out, outSize});
+    for (const auto& e : kHandlers) {
+        if (e.code != code) continue;
+        const Reply reply = (this->*e.handler)(Request{in, inSize, out, outSize});
+        StateChanged();
+        return reply;
+    }
     return Reply{LMV_SEAM_INVALID_FUNCTION, 0};
 }
 
@@ -148,6 +169,7 @@ Reply SimBoard::Read(uint8_t* buffer, uint32_t size) {
     const uint32_t bytes = size > config_.shortRead ? size - config_.shortRead : 0;
     FillPicture(buffer, bytes, mode);
     if (!memoryPattern_) PictureTaken();
+    StateChanged();
     return Reply{0, bytes};
 }
 
@@ -345,6 +367,7 @@ Reply SimBoard::BeginWaitImage(const Request& r) {
     if (r.inSize != 4) return Reply{LMV_SEAM_INVALID_PARAMETER, 0};
     waitFd_ = static_cast<int>(r.Word(0));
     if (picture_) winport::SignalEventFd(waitFd_);
+    WatchForPictures();
     return Reply{};
 }
 

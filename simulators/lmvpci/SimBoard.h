@@ -1,8 +1,9 @@
 #pragma once
 // One simulated camera board: identification, camera registers, status and busy words, FPGA
 // load, COC table, output table, board buffer with its picture, device buffers. It answers only
-// what a board would answer to the requests it receives.
+// what a board would answer to the requests it receives. Boards live as long as the process.
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -84,6 +85,9 @@ class SimBoard {
     void FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const;
     static Reply Put(const Request& r, const void* data, uint32_t size);
     void UnmapAll();
+    // Signals the registered image event when a picture lands while nobody asks the board.
+    void WatchForPictures();
+    void StateChanged() { changed_.notify_all(); }
 
     const int number_;
     BoardConfig config_;
@@ -101,6 +105,8 @@ class SimBoard {
     // The read announced by the read-picture request: transfer mode, or -1 for none.
     int64_t announced_ = -1;
     int waitFd_ = -1;
+    std::condition_variable changed_;
+    bool watching_ = false;
     std::map<uint32_t, DeviceBuffer> deviceBuffers_;
 };
 

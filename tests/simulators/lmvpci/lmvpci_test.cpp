@@ -1,4 +1,6 @@
 // The simulated board through the seam, as a driver's user would see it.
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -276,6 +278,34 @@ TEST_F(LmvpciTest, HungRequestCompletesOnlyWhenCancelled) {
     open_.clear();
     EXPECT_TRUE(other.done);
     EXPECT_EQ(other.status, static_cast<uint32_t>(LMV_SEAM_CANCELLED));
+}
+
+bool Signalled(int fd, int ms) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, ms) != 1) return false;
+    uint64_t count = 0;
+    return ::read(fd, &count, sizeof count) == sizeof count && count > 0;
+}
+
+TEST_F(LmvpciTest, ArmedImageEventIsSignalledWhenAPictureArrives) {
+    ::setenv("LMVSIM_IMAGE_MS", "30", 1);
+    lmv_seam_device* d = OpenBoard(0);
+    Call(d, io::kBoardCommand, Words({io::kCmdReset}), 0);
+    const int fd = ::eventfd(0, EFD_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    Call(d, io::kBeginWaitImage, Words({static_cast<uint32_t>(fd)}), 0);
+    EXPECT_FALSE(Signalled(fd, 60));                // the camera is idle: no picture comes
+    Call(d, io::kWriteRegister, Words({0, 4}), 8);  // one picture
+    EXPECT_TRUE(Signalled(fd, 10000));
+    EXPECT_EQ(WordOf(Call(d, io::kReadStatus, {}, 4)), io::kStatusPicture);
+    // A picture already waiting signals at once; after the end of the wait nothing is signalled.
+    Call(d, io::kBeginWaitImage, Words({static_cast<uint32_t>(fd)}), 0);
+    EXPECT_TRUE(Signalled(fd, 0));
+    Call(d, io::kEndWaitImage, {}, 0);
+    Call(d, io::kBoardCommand, Words({io::kCmdClearBuffer}), 0);
+    Call(d, io::kWriteRegister, Words({0, 4}), 8);
+    EXPECT_FALSE(Signalled(fd, 100));
+    ::close(fd);
 }
 
 TEST_F(LmvpciTest, ShortReadDeliversFewerBytes) {
