@@ -77,12 +77,18 @@ uint32_t Open(const char* name, lmv_seam_device** device) {
     return LMV_SEAM_OK;
 }
 
-void Finish(lmv_seam_device* d, lmv_seam_request* r, const Reply& reply) {
+// The trace line is written before the request can complete: after that the caller may release
+// its buffers, and a cancel may come at any time once the request is pending.
+void Finish(lmv_seam_device* d, lmv_seam_request* r, const Reply& reply, const std::string& line) {
     if (reply.pend) {
-        std::lock_guard<std::mutex> lock(d->mutex);
-        d->pending.push_back(r);
+        {
+            std::lock_guard<std::mutex> lock(d->mutex);
+            d->pending.push_back(r);
+        }
+        Trace(line);
         return;
     }
+    Trace(line);
     r->complete(r, reply.status, reply.bytes);
 }
 
@@ -92,15 +98,15 @@ uint32_t Ioctl(lmv_seam_device* d, uint32_t code, const void* in, uint32_t inSiz
         return LMV_SEAM_INVALID_PARAMETER;
     const Reply reply = d->board->Ioctl(code, static_cast<const uint8_t*>(in), inSize,
                                         static_cast<uint8_t*>(out), outSize);
-    Trace(IoctlLine(d->board->Number(), code, in, inSize, out, reply.pend ? 0 : reply.bytes));
-    Finish(d, r, reply);
+    Finish(d, r, reply,
+           IoctlLine(d->board->Number(), code, in, inSize, out, reply.pend ? 0 : reply.bytes));
     return LMV_SEAM_OK;
 }
 
 uint32_t Read(lmv_seam_device* d, void* buffer, uint32_t size, lmv_seam_request* r) {
     if (!d || !r || !r->complete || !buffer || size == 0) return LMV_SEAM_INVALID_PARAMETER;
-    Trace(ReadLine(d->board->Number(), size));
-    Finish(d, r, d->board->Read(static_cast<uint8_t*>(buffer), size));
+    const Reply reply = d->board->Read(static_cast<uint8_t*>(buffer), size);
+    Finish(d, r, reply, ReadLine(d->board->Number(), size));
     return LMV_SEAM_OK;
 }
 

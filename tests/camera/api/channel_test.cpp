@@ -10,6 +10,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -282,6 +283,47 @@ TEST_F(ChannelTest, RequestThatNeverCompletesTimesOutAndTheNextWorks) {
     drv::Close(0);
     ASSERT_EQ(drv::Open(0), lmv::kOk);
     EXPECT_EQ(drv::ReadStatus(0, &value), lmv::kOk);
+}
+
+TEST_F(ChannelTest, RequestsFromSeveralThreadsEachGetTheirAnswer) {
+    OpenBoard0();
+    ASSERT_EQ(drv::BoardCommand(0, io::kCmdMemoryTest), lmv::kOk);
+    auto worker = [](int* failures) {
+        for (int i = 0; i < 200; ++i) {
+            uint32_t status = 0, temperatures = 0;
+            if (drv::ReadStatus(0, &status) != lmv::kOk || status != io::kStatusPicture ||
+                drv::ReadRegister(0, 7, &temperatures) != lmv::kOk || temperatures != 0x9976)
+                ++*failures;
+        }
+    };
+    int failures[2] = {0, 0};
+    std::thread a(worker, &failures[0]), b(worker, &failures[1]);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures[0] + failures[1], 0);
+    EXPECT_EQ(env_.TraceLines().size(), 801u);
+}
+
+TEST_F(ChannelTest, ClosingCancelsARequestInFlight) {
+    ::setenv("LMVSIM_HANG", "0x222038", 1);
+    OpenBoard0();
+    lmv::Library().driverTimeout = 60000;
+    int result = 0;
+    std::thread waiting([&result] {
+        uint32_t status = 0;
+        result = drv::ReadStatus(0, &status);
+    });
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (env_.TraceLines().empty() && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(env_.TraceLines().size(), 1u);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(drv::Close(0), lmv::kOk);
+    waiting.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_EQ(result, lmv::kTransferIncomplete);
+    ::unsetenv("LMVSIM_HANG");
+    EXPECT_EQ(drv::Open(0), lmv::kOk);  // the device was closed for real: the board is free
 }
 
 TEST_F(ChannelTest, ReadThatNeverCompletesTimesOut) {
