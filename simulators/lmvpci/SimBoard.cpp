@@ -20,6 +20,7 @@ constexpr uint32_t kNoCameraAnswer = 0x795E;
 constexpr uint32_t kMaxDeviceBuffers = 16;
 constexpr uint32_t kPageBytes = 4096;
 constexpr uint32_t kIdentLength = 8;
+constexpr auto kLongestReadWait = std::chrono::milliseconds(100);
 
 // CCD types as the camera reports them: identification byte and status bits 14-15 and 9-11;
 // the colour variant (type + 1) sets status bit 8.
@@ -155,8 +156,9 @@ Reply SimBoard::Read(uint8_t* buffer, uint32_t size) {
     if (config_.hangRead) return Reply{0, 0, true};
     if (announced_ < 0) return Reply{LMV_SEAM_INVALID_FUNCTION, 0};
     Advance();
-    if (!picture_ && camera_ != Camera::Idle) {
-        // The picture in exposure arrives within one picture time: wait for it like a board.
+    if (!picture_ && camera_ != Camera::Idle && due_ - Clock::now() <= kLongestReadWait) {
+        // A picture about to land is waited for; a later one leaves the read pending, and the
+        // caller's time limit ends it.
         const auto due = due_;
         lock.unlock();
         std::this_thread::sleep_until(due);
