@@ -10,28 +10,47 @@ coc_context::coc_context(const board_record& record, const ccd_timing& constants
     words_.clear();
 }
 
-void coc_context::put_raw(uint16_t word) {
-    if (words_.size() < capacity_) {
-        words_.push_back(word);
-    } else {
+void coc_context::put_words(const std::vector<uint16_t>& words) {
+    const size_t room = capacity_ - words_.size();
+    if (words.size() > room) {
+        words_.insert(words_.end(), words.begin(), words.begin() + static_cast<long>(room));
         overflow_ = true;
+        return;
     }
-}
-
-void coc_context::put(uint16_t word) {
-    if (marks.active) {
-        put_on_axis(word);
-    } else {
-        put_raw(word);
-    }
+    words_.insert(words_.end(), words.begin(), words.end());
 }
 
 void coc_context::put_n(uint16_t word, long long count) {
     if (count <= 0) return;
-    if (marks.active) {
-        for (long long i = 0; i < count && !overflow_; ++i) put_on_axis(word);
+    if (marks.active && !coc_is_start_word(word)) {
+        // Words whose line times hold no mark go in as runs; the axis advances word by word.
+        const float step = coc_is_block_word(word) ? block_time() : k.T;
+        const float m1 = marks.m1;
+        const float m2 = marks.m2;
+        float u = marks.u;
+        long long run = 0;
+        for (long long i = 0; i < count && !overflow_; ++i) {
+            const float end = u + step;
+            if (!(u <= m1 && m1 < end) && !(u <= m2 && m2 < end)) {
+                ++run;
+                u = end;
+                continue;
+            }
+            marks.u = u;
+            put_run(word, run);
+            run = 0;
+            put_on_axis(word);
+            u = marks.u;
+        }
+        marks.u = u;
+        put_run(word, run);
         return;
     }
+    put_run(word, count);
+}
+
+void coc_context::put_run(uint16_t word, long long count) {
+    if (count <= 0) return;
     const size_t room = capacity_ - words_.size();
     if (static_cast<unsigned long long>(count) > room) {
         words_.insert(words_.end(), room, word);

@@ -52,10 +52,24 @@ struct coc_context {
     float block_time() const { return 1024.0f * k.T; }
 
     // Writes one word; with an active mark axis the word takes its place on the axis.
-    void put(uint16_t word);
+    void put(uint16_t word) {
+        if (marks.active) {
+            put_on_axis(word);
+        } else {
+            put_raw(word);
+        }
+    }
     void put_n(uint16_t word, long long count);
+    // Appends words as they stand (no mark axis).
+    void put_words(const std::vector<uint16_t>& words);
     // Writes without the mark axis.
-    void put_raw(uint16_t word);
+    void put_raw(uint16_t word) {
+        if (words_.size() < capacity_) {
+            words_.push_back(word);
+        } else {
+            overflow_ = true;
+        }
+    }
 
     size_t size() const { return words_.size(); }
     bool overflow() const { return overflow_; }
@@ -66,6 +80,7 @@ struct coc_context {
 
   private:
     void put_on_axis(uint16_t word);
+    void put_run(uint16_t word, long long count);
     void put_single_with_marks(uint16_t word);
 
     std::vector<uint16_t>& words_;

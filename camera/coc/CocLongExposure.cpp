@@ -201,19 +201,24 @@ int coc_line_sequence(coc_context& ctx) {
         line = scratch_words;
     }
 
+    // One repetition; all but the last end with three waiting words.
+    if (static_cast<long long>(lines) * static_cast<long long>(line.size()) + 2 * pairs >
+        static_cast<long long>(kCocBufferWords)) {
+        return kCocTooLong;
+    }
+    std::vector<uint16_t> words{w::kExposureEnd};
+    words.insert(words.end(), ccd.words, ccd.words + ccd.count);
+    for (int n = 0; n < lines; ++n) words.insert(words.end(), line.begin(), line.end());
+    for (long long p = 0; p < pairs; ++p) {
+        words.push_back(w::kShift8);
+        words.push_back(195);
+    }
+
     ctx.put_n(coc_exposure_start_word(ctx), 3);
     const size_t first = ctx.size();
     for (int rep = 0; rep < count; ++rep) {
         if (ctx.size() - first > 220000 || ctx.overflow()) return kCocTooLong;
-        ctx.put(w::kExposureEnd);
-        for (int i = 0; i < ccd.count; ++i) ctx.put(ccd.words[i]);
-        for (int n = 0; n < lines; ++n) {
-            for (uint16_t word : line) ctx.put(word);
-        }
-        for (long long p = 0; p < pairs; ++p) {
-            ctx.put(w::kShift8);
-            ctx.put(195);
-        }
+        ctx.put_words(words);
         if (rep + 1 < count) ctx.put_n(w::kWait, 3);
     }
     const float read =

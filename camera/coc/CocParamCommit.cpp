@@ -1,0 +1,257 @@
+#include "camera/coc/CocParamCommit.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "camera/api/BoardTable.h"
+#include "camera/api/DriverChannel.h"
+#include "camera/api/MessageLog.h"
+#include "camera/api/ResultCodes.h"
+#include "camera/coc/CocReload.h"
+#include "winport/Clock.h"
+
+namespace lmv {
+namespace {
+
+constexpr unsigned kLogCocError = kLogCocAndMemory | kLogErrors;
+constexpr int32_t kStatusExtraOptions = 0x100;  // status_extra bit 8
+constexpr int32_t kStatusExtraProgram = 0x10000;  // status_extra bit 16: option program
+constexpr int32_t kCameraFlagExtendedShutter = 0x100;
+constexpr int32_t kCountedMax = 10000;
+constexpr int64_t kBoardMemoryBytes = 8388608;
+constexpr int32_t kIntensifiedRunFlag = 0x100;  // bit 8 of the third time value
+constexpr int64_t kNsPerMs = 1000000;
+constexpr int32_t kShortGate = 20;
+constexpr int kSingleRunMode = 4;
+
+int refuse(const char* text) {
+    LogMessage(kLogCocError, "%s", text);
+    return kWrongParameter;
+}
+
+// Values before the end mark.
+size_t value_count(const std::vector<int32_t>& stored) {
+    size_t n = stored.size();
+    while (n > 0 && stored[n - 1] == -1) --n;
+    return n;
+}
+
+void apply_option_bits(board_record& copy, int32_t mode) {
+    if (!(copy.status_extra & kStatusExtraOptions)) return;
+    if (mode & 0x100)
+        copy.status_extra |= 0x1;
+    else
+        copy.status_extra &= ~0x1;
+    if (mode & 0x200)
+        copy.status_extra |= 0x3;
+    else
+        copy.status_extra &= ~0x2;
+}
+
+int check_long_exposure(const board_record& copy, const coc_check& checked, int submode) {
+    const int camera = copy.camera_typ;
+    if (camera == 0 || camera == 1 || camera == 5)
+        return refuse("WRONGVAL wrong camera_typ\r\n");
+    if (submode > 19) return refuse("WRONGVAL wrong submode\r\n");
+    // The header programs exist for the CCD types 21 and 22 only.
+    if (submode >= 16 && copy.ccd_typ != 21 && copy.ccd_typ != 22)
+        return refuse("WRONGVAL wrong CCD-type\r\n");
+    if (submode == 5) {
+        const coc_parameters& p = checked.adjusted;
+        const int32_t vbin = std::max(p.vbin & 0xFFFF, 1);
+        const int32_t hbin = std::max(p.hbin, 1);
+        const int64_t count = checked.stored.size() > 2 ? checked.stored[2] : 0;
+        const int64_t lines = checked.stored.empty() ? 0 : checked.stored[0];
+        if ((lines / vbin) * (copy.ccd_width / hbin) * count * 2 > kBoardMemoryBytes) {
+            LogMessage(kLogCocError, "OUTRAM COC-table to big\r\n");
+            return kCocTooLong;
+        }
+    }
+    return kOk;
+}
+
+int check_delay_and_time(const board_record& copy, const std::vector<int32_t>& v) {
+    if (v.empty()) return refuse("WRONGVAL no delay value\r\n");
+    if (v.size() < 2) return refuse("WRONGVAL no time value\r\n");
+    const int32_t delay = v[0];
+    const int32_t time = v[1];
+    if (delay < 0 || delay > copy.exp_max || time > copy.exp_max || time <= 0) {
+        LogMessage(kLogCocError, "WRONGVAL delay %d time %d\r\n", delay, time);
+        return kWrongParameter;
+    }
+    return kOk;
+}
+
+int check_fast_shutter(const board_record& copy, const coc_check& checked, int submode) {
+    if (copy.camera_typ != 1) return refuse("WRONGVAL wrong camera_typ\r\n");
+    if (submode > 9) return refuse("WRONGVAL wrong submode\r\n");
+    const std::vector<int32_t>& v = checked.stored;
+    const int ccd = copy.ccd_typ;
+    const int trigger = coc_trigger_low(checked.adjusted.trigger);
+    switch (submode) {
+        case 1:
+        case 2:
+            return copy.camera_flags & kCameraFlagExtendedShutter ? kOk : kWrongParameter;
+        case 3:
+            if (trigger == 1 || trigger == 2 || v.empty() || v[0] < 1 || v[0] > kCountedMax)
+                return kWrongParameter;
+            return kOk;
+        case 4:
+            return value_count(v) > 10 ? refuse("WRONGVAL too much values\r\n") : kOk;
+        case 5:
+            for (size_t i = 1; i < value_count(v); i += 4)
+                if (v[i] < 0 || v[i] > 1000) return check_delay_and_time(copy, {-1, 0});
+            return kOk;
+        case 6:
+            if (ccd != 3) {
+                LogMessage(kLogCocError, "WRONGVAL wrong CCD-type\r\n");
+                return kTypeNotSupported;
+            }
+            return checked.line_count >= 32 && checked.line_count <= 1024 ? kOk : kWrongParameter;
+        case 7:
+        case 8:
+            if (ccd != 10 && !(submode == 7 && ccd == 9))
+                return refuse("WRONGVAL wrong CCD-type\r\n");
+            return value_count(v) > 12 ? refuse("WRONGVAL too much values\r\n") : kOk;
+        case 9:
+            if (ccd < 9 || ccd > 12) return refuse("WRONGVAL wrong CCD-type\r\n");
+            return check_delay_and_time(copy, v);
+        default:
+            return kOk;
+    }
+}
+
+// The submode and trigger a mode byte stands for, or an error.
+int resolve_mode_byte(const board_record& copy, const coc_check& checked, int& submode,
+                      int32_t& trigger) {
+    const coc_parameters& p = checked.adjusted;
+    const int low = coc_mode_low(p.mode);
+    const int trigger_low = coc_trigger_low(p.trigger);
+    submode = coc_mode_submode(p.mode);
+    trigger = p.trigger;
+    switch (low) {
+        case 0:
+            return check_long_exposure(copy, checked, submode);
+        case 1:
+            return check_fast_shutter(copy, checked, submode);
+        case 2:
+        case 3:
+            if (copy.camera_typ != 1 || !(copy.camera_flags & kCameraFlagExtendedShutter) ||
+                trigger_low == 0)
+                return kWrongParameter;
+            submode = low - 1;
+            return kOk;
+        case 4:
+            if (copy.camera_typ != 1 || trigger_low == 1 || trigger_low == 2 ||
+                checked.stored.empty() || checked.stored[0] < 1 || checked.stored[0] > kCountedMax)
+                return kWrongParameter;
+            submode = 3;
+            return kOk;
+        case 5:
+            if (copy.camera_typ != 5 || submode > 2) return kWrongParameter;
+            trigger = trigger_low;
+            return kOk;
+        default:
+            return kWrongParameter;
+    }
+}
+
+void store_time_values(board_record& copy, const std::vector<int32_t>& stored) {
+    const size_t n = std::min(stored.size(), static_cast<size_t>(kCocMaxTimeValues));
+    std::copy_n(stored.begin(), n, copy.timevalues);
+    // Every reader of the list stops at -1.
+    std::fill(copy.timevalues + n, copy.timevalues + kCocMaxTimeValues, -1);
+}
+
+// Runs the copy's table once in single-picture mode and clears the picture it leaves.
+void run_once(int board, board_record& copy) {
+    const int32_t run_mode = copy.run_mode;
+    copy.run_mode = kSingleRunMode;
+    coc_run_once(board, copy);
+    copy.run_mode = run_mode;
+}
+
+// The option program of a camera whose option bits changed.
+void run_option_program(int board, board_record& copy) {
+    copy.status_extra |= kStatusExtraProgram;
+    run_once(board, copy);
+    copy.status_extra &= ~kStatusExtraProgram;
+}
+
+int64_t gate_of(const board_record& r) {
+    return int64_t{r.timevalues[6]} * kNsPerMs + r.timevalues[7];
+}
+
+bool intensified_needs_run(const board_record& old, const board_record& copy) {
+    if (copy.camera_typ != 5) return false;
+    if (old.timevalues[1] != copy.timevalues[1]) return true;
+    if ((old.submode == 0) != (copy.submode == 0)) return true;
+    if (copy.submode != 0) return false;
+    const int64_t before = gate_of(old);
+    const int64_t now = gate_of(copy);
+    return (before < kShortGate && now != before) || (before >= kShortGate && now < kShortGate);
+}
+
+// The intensifier is prepared with one run of the new table before it is loaded for good.
+void run_intensified_preparation(int board, board_record& copy) {
+    const int32_t third = copy.timevalues[2];
+    copy.timevalues[2] = third | kIntensifiedRunFlag;
+    run_once(board, copy);
+    winport::SleepMs(static_cast<uint32_t>(std::max(copy.toram_wait, 0)));
+    copy.timevalues[2] = third;
+}
+
+}  // namespace
+
+int coc_commit_parameters(board_record& copy, const coc_check& checked) {
+    const coc_parameters& p = checked.adjusted;
+    apply_option_bits(copy, p.mode);
+
+    const int32_t black = static_cast<int32_t>(static_cast<uint32_t>(p.vbin) >> 16);
+    if (copy.ccd_typ >= 9 && copy.ccd_typ <= 12) {
+        if (black != 0 && black != 2 && black != 4) {
+            LogMessage(kLogCocError, "WRONGVAL blacklines %d\r\n", black);
+            return kWrongParameter;
+        }
+        copy.blacklines = black;
+    } else {
+        copy.blacklines = 0;
+    }
+
+    int submode = 0;
+    int32_t trigger = 0;
+    if (int rc = resolve_mode_byte(copy, checked, submode, trigger); rc != kOk) return rc;
+    copy.submode = submode;
+    copy.trigger = trigger;
+    store_time_values(copy, checked.stored);
+    if (checked.has_line_count) copy.line_count = checked.line_count;
+
+    const coc_pixel_region region = coc_region_pixels(copy, p);
+    copy.roixmin = region.roixmin;
+    copy.roixmax = region.roixmax;
+    copy.roiymin = region.roiymin;
+    copy.roiymax = region.roiymax;
+    copy.vbin = p.vbin & 0xFFFF;
+    copy.hbin = p.hbin;
+    return kOk;
+}
+
+int coc_set(int board, const coc_parameters& request) {
+    board_record* record = Record(board);
+    if (!record) return kNotInitialised;
+    coc_check checked;
+    const int check = coc_check_parameters(*record, request, checked);
+    if (check == kCocChanged) return kWrongParameter;  // settings that need adjusting are refused
+    if (check < 0) return check;
+
+    board_record copy = *record;
+    if (int rc = coc_commit_parameters(copy, checked); rc != kOk) return rc;
+    if ((copy.status_extra & kStatusExtraOptions) && copy.status_extra != record->status_extra)
+        run_option_program(board, copy);
+    if (intensified_needs_run(*record, copy)) run_intensified_preparation(board, copy);
+    const int rc = coc_reload(board, copy);
+    if (rc == kOk) *record = copy;
+    return rc;
+}
+
+}  // namespace lmv
