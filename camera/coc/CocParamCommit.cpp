@@ -14,7 +14,7 @@ namespace lmv {
 namespace {
 
 constexpr unsigned kLogCocError = kLogCocAndMemory | kLogErrors;
-constexpr int32_t kStatusExtraOptions = 0x100;  // status_extra bit 8
+constexpr int32_t kStatusExtraOptions = 0x100;    // status_extra bit 8
 constexpr int32_t kStatusExtraProgram = 0x10000;  // status_extra bit 16: option program
 constexpr int32_t kCameraFlagExtendedShutter = 0x100;
 constexpr int32_t kCountedMax = 10000;
@@ -50,8 +50,7 @@ void apply_option_bits(board_record& copy, int32_t mode) {
 
 int check_long_exposure(const board_record& copy, const coc_check& checked, int submode) {
     const int camera = copy.camera_typ;
-    if (camera == 0 || camera == 1 || camera == 5)
-        return refuse("WRONGVAL wrong camera_typ\r\n");
+    if (camera == 0 || camera == 1 || camera == 5) return refuse("WRONGVAL wrong camera_typ\r\n");
     if (submode > 19) return refuse("WRONGVAL wrong submode\r\n");
     // The header programs exist for the CCD types 21 and 22 only.
     if (submode >= 16 && copy.ccd_typ != 21 && copy.ccd_typ != 22)
@@ -99,8 +98,11 @@ int check_fast_shutter(const board_record& copy, const coc_check& checked, int s
         case 4:
             return value_count(v) > 10 ? refuse("WRONGVAL too much values\r\n") : kOk;
         case 5:
-            for (size_t i = 1; i < value_count(v); i += 4)
-                if (v[i] < 0 || v[i] > 1000) return check_delay_and_time(copy, {-1, 0});
+            for (size_t i = 1; i + 2 < value_count(v); i += 4) {
+                if (v[i] >= 0 && v[i] <= 1000) continue;
+                LogMessage(kLogCocError, "WRONGVAL delay %d time %d\r\n", v[i], v[i + 2]);
+                return kWrongParameter;
+            }
             return kOk;
         case 6:
             if (ccd != 3) {

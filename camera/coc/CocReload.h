@@ -1,0 +1,30 @@
+#pragma once
+// The COC reload that every change of COC settings uses (SET_COC, SET_BOARD, SET_POWERDOWN):
+// build the table of a record, stop the camera, empty the board buffer, load the table, write
+// the area of interest and the arm command, and start the camera again in its run mode.
+#include "camera/api/board_record.h"
+
+namespace lmv {
+
+// Reloads from `rec` (the board's record or a copy that replaces it on success). 0, a build
+// error (-3, -8, -21), -28 while a recorder transfer owns the board, -2 when the board stays
+// busy with another operation, or a driver error.
+int coc_reload(int board, board_record& rec);
+
+// Reloads the board's own record; -23 when it has none.
+int coc_reload_board(int board);
+
+// Runs `rec` with its run mode once (the caller sets it) and, within 100 ms, clears the picture
+// it leaves in the board buffer.
+void coc_run_once(int board, board_record& rec);
+
+// Sends the clear command while a picture waits in the board buffer: 0, -333 after more than
+// 100 commands, or a driver error.
+int coc_empty_board_buffer(int board);
+
+// The camera start of the acquisition layer (the start procedure of RUN_COC), applied to the
+// record being loaded. Until one is registered a reload leaves the camera stopped.
+using coc_start_procedure = int (*)(int board, board_record& rec, int run_mode);
+void coc_set_start_procedure(coc_start_procedure start);
+
+}  // namespace lmv
