@@ -92,6 +92,13 @@ std::string Board::StatusAnswer(bool consume) {
     return text;
 }
 
+bool Board::IsReadOut(const std::string& name) {
+    static const char* const kReadOuts[] = {"TB", "VE", "CS", "TS", "TP", "TT", "TY", "GP"};
+    for (const char* r : kReadOuts)
+        if (name == r) return true;
+    return false;
+}
+
 long Board::Register(const std::string& name) const {
     auto it = m_registers.find(name);
     return it == m_registers.end() ? 0 : it->second;
@@ -110,6 +117,9 @@ void Board::Execute(const Command& c, std::vector<std::string>& answers) {
     }
     for (const CommandInfo& info : Commands()) {
         if (c.name == info.name) {
+            // An error the board found itself stands until the next command it carries out;
+            // reading the status or a value leaves it standing.
+            if (!IsReadOut(c.name)) m_ownError = kErrorNone;
             (this->*info.handler)(c, answers);
             return;
         }

@@ -63,6 +63,7 @@ class Board {
     void Execute(const Command& c, std::vector<std::string>& answers);
     void RefuseMove() { m_ownError = kErrorNoServo; }
     long Register(const std::string& name) const;
+    static bool IsReadOut(const std::string& name);
 
     // handlers (BoardCommands.cpp)
     void TB(const Command&, std::vector<std::string>&);

@@ -79,7 +79,6 @@ void Board::SM(const Command& c, Answers&) {
 
 void Board::MN(const Command&, Answers&) {
     m_drive.SetServo(true);
-    if (m_ownError == kErrorNoServo) m_ownError = kErrorNone;
 }
 void Board::MF(const Command&, Answers&) {
     m_drive.SetServo(false);

@@ -378,6 +378,11 @@ void CorvaneSim::IoLoop() {
             ssize_t ignored = ::read(m_wakeFd, &count, sizeof count);
             (void)ignored;
         }
+        if (master >= 0 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) &&
+            !(fds[1].revents & POLLIN)) {
+            // nobody can make the line hang up while we hold the slave; never spin on it
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         if (master >= 0 && (fds[1].revents & POLLIN)) {
             ssize_t n = ::read(master, buffer, sizeof buffer);
             if (n > 0) {

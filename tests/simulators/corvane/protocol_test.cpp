@@ -164,6 +164,11 @@ TEST_F(ProtocolTest, OverlongLineSetsTheOverflowCode) {
     client->Select(0);
     client->Send(std::string(400, 'A'));
     EXPECT_EQ(ParseStatus(Ask("TS"))[5], 2);
+    // it stands while values are read, and goes with the next command carried out
+    EXPECT_EQ(Ask("TP"), "P:10000");
+    EXPECT_EQ(ParseStatus(Ask("TS"))[5], 2);
+    client->Send("SV100");
+    EXPECT_EQ(ParseStatus(Ask("TS"))[5], 0);
 }
 
 }  // namespace
