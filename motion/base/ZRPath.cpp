@@ -37,10 +37,14 @@ std::string ZRPath::FullPath() const {
 }
 
 std::string ZRPath::NativeFolderPath() const {
-    return (m_bAbsolute ? "/" : "") + Join("/");
+    std::string path(m_bAbsolute ? "/" : "");
+    path += Join("/");
+    return path;
 }
 
 std::string ZRPath::NativePath() const {
-    if (m_Folders.empty()) return (m_bAbsolute ? "/" : "") + m_strFileName;
-    return NativeFolderPath() + "/" + m_strFileName;
+    std::string path = NativeFolderPath();
+    if (!m_Folders.empty()) path += '/';
+    path += m_strFileName;
+    return path;
 }
