@@ -20,7 +20,7 @@ bool is_long_exposure(int camera_typ) {
 int build_by_class(coc_context& ctx, coc_builder_kind kind) {
     if (ctx.rec.status_extra & kOptionProgram) {
         coc_option_program(ctx);
-        return kCocOk;
+        return kOk;
     }
     switch (kind) {
         case coc_builder_kind::ccd_9_12:
@@ -33,7 +33,7 @@ int build_by_class(coc_context& ctx, coc_builder_kind kind) {
     if (is_long_exposure(ctx.rec.camera_typ)) return coc_build_long_exposure(ctx);
     if (ctx.rec.camera_typ == 1) return coc_build_fast(coc_fast_family::fast_shutter, ctx);
     if (ctx.rec.camera_typ == 5) return coc_build_fast(coc_fast_family::intensified, ctx);
-    return kCocWrongParameter;
+    return kWrongParameter;
 }
 
 }  // namespace
@@ -52,17 +52,17 @@ int coc_build(board_record& rec, coc_previous& previous, std::vector<uint16_t>& 
         timing = previous.timing;
         c = previous.c;
     } else {
-        return kCocUnsupported;
+        return kTypeNotSupported;
     }
 
     coc_context ctx(rec, timing, c, table, kCocBufferWords);
     int rc = build_by_class(ctx, kind);
-    if (rc == kCocOk) {
+    if (rc == kOk) {
         ctx.put_raw(coc_word::kEnd);
         ctx.put_raw(coc_word::kEnd);
         if (ctx.overflow()) rc = kCocTooLong;
     }
-    if (rc != kCocOk) {
+    if (rc != kOk) {
         table.clear();
         return rc;
     }
@@ -70,18 +70,18 @@ int coc_build(board_record& rec, coc_previous& previous, std::vector<uint16_t>& 
     rec.beltime = ctx.t.beltime;
     rec.exptime = ctx.t.exptime;
     rec.deltime = ctx.t.deltime;
-    return kCocOk;
+    return kOk;
 }
 
 int coc_build(board_record& rec, coc_previous& previous, uint16_t* buffer, size_t capacity,
               size_t* word_count) {
-    if (buffer == nullptr || word_count == nullptr) return kCocNoBuffer;
+    if (buffer == nullptr || word_count == nullptr) return kNoMemory;
     *word_count = 0;
     board_record trial = rec;
     std::vector<uint16_t> table;
     table.reserve(4096);
     const int rc = coc_build(trial, previous, table);
-    if (rc != kCocOk) return rc;
+    if (rc != kOk) return rc;
     if (table.size() > capacity) return kCocTooLong;
     std::copy(table.begin(), table.end(), buffer);
     *word_count = table.size();
@@ -89,7 +89,7 @@ int coc_build(board_record& rec, coc_previous& previous, uint16_t* buffer, size_
     rec.beltime = trial.beltime;
     rec.exptime = trial.exptime;
     rec.deltime = trial.deltime;
-    return kCocOk;
+    return kOk;
 }
 
 }  // namespace lmv

@@ -54,10 +54,6 @@ bool valid_hbin(int hbin) {
     return hbin == 1 || hbin == 2 || hbin == 4 || hbin == 8;
 }
 
-float ms(int32_t value) {
-    return static_cast<float>(value) * 1000.0f;
-}
-
 void exposure_block(coc_context& ctx, bool second_image) {
     // The block carries 16 bits; larger values stop at the largest it can hold.
     const int e = std::clamp(ctx.rec.timevalues[1], 0, 0xFFFF);
@@ -139,7 +135,7 @@ int measure_readout(coc_context& ctx, std::vector<uint16_t>& words) {
     words.pop_back();
     words.erase(words.begin(), words.begin() + 3);
     ctx.t.coctime += scratch.t.coctime;
-    return kCocOk;
+    return kOk;
 }
 
 void write_plain_exposure(coc_context& ctx, float f) {
@@ -168,13 +164,7 @@ int overlapped_exposure(coc_context& ctx) {
 
 int timed_marks(coc_context& ctx) {
     const float T = ctx.k.T;
-    const float delay = ms(ctx.rec.timevalues[0]);
-    coc_set_marks(ctx, delay + 2.0f * T + ms(ctx.rec.timevalues[2]),
-                  delay + coc_exposure_us(ctx) + 2.0f * T + ms(ctx.rec.timevalues[3]), true);
-    ctx.marks.active = true;
-    ctx.marks.boundary_marks = false;
-    ctx.marks.u = 0.0f;
-
+    coc_start_timed_marks(ctx, false);
     coc_exposure_section(ctx, coc_exposure_form{false, 0, false, true});
     if (int rc = ctx.check()) return rc;
     ctx.put_n(w::kWait, 10);
@@ -182,66 +172,19 @@ int timed_marks(coc_context& ctx) {
     coc_2122_readout(ctx);
     if (int rc = ctx.check()) return rc;
     coc_2122_flush_words(ctx);
-    ctx.marks.active = false;
-
-    coc_mark_axis& axis = ctx.marks;
-    while (axis.m1 - axis.u > T && !ctx.overflow()) {
-        ctx.put(w::kWait);
-        axis.u += T;
-        ctx.t.coctime += T;
-    }
-    ctx.put(w::kMark1End);
-    while (axis.m2 - axis.u > T && !ctx.overflow()) {
-        ctx.put(w::kWait);
-        axis.u += T;
-        ctx.t.coctime += T;
-    }
-    ctx.put(w::kMark2End);
-    ctx.t.coctime += 3.0f * T;
-    return ctx.check();
+    return coc_end_timed_marks(ctx);
 }
 
 int overlapped_timed_marks(coc_context& ctx) {
-    const float T = ctx.k.T;
     std::vector<uint16_t> readout;
     if (int rc = measure_readout(ctx, readout)) return rc;
     ctx.t.beltime = 0.0f;
     coc_overlap start = coc_overlap_start(ctx);
-    const bool started = start.n == 0;
-    const float p1 = ms(ctx.rec.timevalues[2]);
-    const float p2x = ms(ctx.rec.timevalues[3]) + ms(ctx.rec.timevalues[1]);
-    if (started) {
-        coc_set_marks(ctx, p1, p2x + T, false);
-        ctx.marks.u = ctx.t.coctime;
-    } else {
-        coc_set_marks(ctx, p1 + T, p2x, false);
-        ctx.marks.u = 0.0f;
-    }
-    ctx.marks.active = true;
-    ctx.marks.boundary_marks = false;
-
-    const coc_exposure_slots slots = coc_split_exposure(ctx, start.f, 0, true);
-    if (slots.power_down) ctx.put_n(static_cast<uint16_t>(w::kPowerDownStart + ctx.c), 3);
-    const float exposure = coc_write_exposure(ctx, slots, false);
-    ctx.t.beltime += exposure + T;
-    ctx.t.exptime += exposure;
-    if (started) {
-        ctx.put(w::kExposureEnd);
-        ctx.marks.u = 0.0f;
-        ctx.t.exptime += T;
-    } else {
-        ctx.put_raw(w::kExposureEnd);
-        ctx.t.exptime += ctx.k.S;
-    }
+    coc_start_overlap_marks(ctx, start, false);
+    coc_write_overlap_exposure(ctx, start, false);
+    coc_overlap_marks_exposure_end(ctx, start);
     coc_replay_overlap(ctx, readout, start.n, flush_rows(ctx.rec));
-
-    ctx.marks.active = false;
-    const float u = ctx.marks.u;
-    if (u <= ctx.marks.m1 && ctx.marks.m1 < u + 3.0f * T) ctx.put(w::kMark1End);
-    if (u <= ctx.marks.m2 && ctx.marks.m2 < u + 3.0f * T) ctx.put(w::kMark2End);
-    ctx.t.beltime += 2.0f * T;
-    ctx.t.exptime += 2.0f * T;
-    return ctx.check();
+    return coc_end_overlap_marks(ctx);
 }
 
 }  // namespace
@@ -301,7 +244,7 @@ int coc_build_ccd_2122(coc_context& ctx) {
     const bool long_exposure_class = ctx.rec.camera_typ == 2 || ctx.rec.camera_typ == 3 ||
                                      ctx.rec.camera_typ == 6 || ctx.rec.camera_typ == 7;
     if (!long_exposure_class || !valid_hbin(ctx.rec.hbin) || ctx.rec.vbin <= 0) {
-        return kCocWrongParameter;
+        return kWrongParameter;
     }
     switch (ctx.rec.submode) {
         case 0:
@@ -318,7 +261,7 @@ int coc_build_ccd_2122(coc_context& ctx) {
         case 19:
             return header_program_table(ctx);
         default:
-            return kCocWrongParameter;
+            return kWrongParameter;
     }
 }
 

@@ -61,7 +61,7 @@ void coc_context::put_run(uint16_t word, long long count) {
 }
 
 int coc_context::check(size_t limit) const {
-    return (overflow_ || words_.size() > limit) ? kCocTooLong : kCocOk;
+    return (overflow_ || words_.size() > limit) ? kCocTooLong : kOk;
 }
 
 bool coc_is_start_word(uint16_t word) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "camera/api/ResultCodes.h"
 #include "camera/api/board_record.h"
 #include "camera/coc/CocConstants.h"
 
@@ -13,13 +14,6 @@ namespace lmv {
 constexpr size_t kCocBufferWords = 250000;        // working buffer of a build
 constexpr size_t kCocSectionLimitWords = 240000;  // 480000 bytes of board memory
 constexpr size_t kCocFastLimitWords = 230000;     // fast-shutter exposure builders
-
-// Result codes of a build.
-constexpr int kCocOk = 0;
-constexpr int kCocWrongParameter = -3;
-constexpr int kCocUnsupported = -8;
-constexpr int kCocTooLong = -21;
-constexpr int kCocNoBuffer = -23;
 
 // Microseconds, 32-bit floats as the camera reports them.
 struct coc_times {

@@ -15,10 +15,6 @@ namespace w = coc_word;
 // Exposure section of the timed-marks and double-exposure tables.
 constexpr coc_exposure_form kExactForm{false, 0, false, true};
 
-float ms(int32_t value) {
-    return static_cast<float>(value) * 1000.0f;
-}
-
 // Words and time of the pre-readout, readout and flush that follow an overlapped exposure.
 int measure_readout(coc_context& ctx, std::vector<uint16_t>& words) {
     coc_context scratch(ctx.rec, ctx.k, ctx.c, words);
@@ -28,20 +24,7 @@ int measure_readout(coc_context& ctx, std::vector<uint16_t>& words) {
     if (scratch.overflow()) return kCocTooLong;
     words.pop_back();  // the arm word is not part of an overlapped table
     ctx.t.coctime += scratch.t.coctime;
-    return kCocOk;
-}
-
-// Exposure left before the readout, in normal or power-down form, with its time.
-void write_overlap_exposure(coc_context& ctx, const coc_overlap& start, bool tail_blocks) {
-    const coc_exposure_slots slots = coc_split_exposure(ctx, start.f, 0, true);
-    if (slots.power_down) ctx.put_n(static_cast<uint16_t>(w::kPowerDownStart + ctx.c), 3);
-    const float exposure = coc_write_exposure(ctx, slots, tail_blocks);
-    ctx.t.beltime += exposure;
-    ctx.t.exptime += exposure;
-}
-
-bool in_window(float mark, float u, float length) {
-    return u <= mark && mark < u + length;
+    return kOk;
 }
 
 }  // namespace
@@ -77,7 +60,7 @@ int coc_overlapped_exposure(coc_context& ctx) {
     ctx.t.beltime = 0.0f;
     coc_overlap start = coc_overlap_start(ctx);
     const bool started = start.n == 0;
-    write_overlap_exposure(ctx, start, true);
+    coc_write_overlap_exposure(ctx, start, true);
     ctx.put(w::kExposureEnd);
     ctx.t.beltime += ctx.k.T;
     ctx.t.exptime += started ? ctx.k.T : ctx.k.S;
@@ -88,14 +71,7 @@ int coc_overlapped_exposure(coc_context& ctx) {
 }
 
 int coc_timed_marks(coc_context& ctx) {
-    const float T = ctx.k.T;
-    const float delay = ms(ctx.rec.timevalues[0]);
-    coc_set_marks(ctx, delay + 2.0f * T + ms(ctx.rec.timevalues[2]),
-                  delay + coc_exposure_us(ctx) + 2.0f * T + ms(ctx.rec.timevalues[3]), true);
-    ctx.marks.active = true;
-    ctx.marks.boundary_marks = true;
-    ctx.marks.u = 0.0f;
-
+    coc_start_timed_marks(ctx, true);
     coc_exposure_section(ctx, kExactForm);
     if (int rc = ctx.check()) return rc;
     coc_pre_readout(ctx);
@@ -105,7 +81,44 @@ int coc_timed_marks(coc_context& ctx) {
     coc_flush_words(ctx, true);
     ctx.marks.active = false;
 
+    return coc_end_timed_marks(ctx);
+}
+
+int coc_overlapped_timed_marks(coc_context& ctx) {
+    std::vector<uint16_t> readout;
+    if (int rc = measure_readout(ctx, readout)) return rc;
+    ctx.t.beltime = 0.0f;
+    coc_overlap start = coc_overlap_start(ctx);
+    coc_start_overlap_marks(ctx, start, true);
+    coc_write_overlap_exposure(ctx, start, false);
+    coc_overlap_marks_exposure_end(ctx, start);
+    coc_replay_overlap(ctx, readout, start.n);
+    return coc_end_overlap_marks(ctx);
+}
+
+// Exposure left before the readout, in normal or power-down form, with its time.
+void coc_write_overlap_exposure(coc_context& ctx, const coc_overlap& start, bool tail_blocks) {
+    const coc_exposure_slots slots = coc_split_exposure(ctx, start.f, 0, true);
+    if (slots.power_down) ctx.put_n(static_cast<uint16_t>(w::kPowerDownStart + ctx.c), 3);
+    const float exposure = coc_write_exposure(ctx, slots, tail_blocks);
+    ctx.t.beltime += exposure;
+    ctx.t.exptime += exposure;
+}
+
+void coc_start_timed_marks(coc_context& ctx, bool boundary_marks) {
+    const float T = ctx.k.T;
+    const float delay = coc_ms(ctx.rec.timevalues[0]);
+    coc_set_marks(ctx, delay + 2.0f * T + coc_ms(ctx.rec.timevalues[2]),
+                  delay + coc_exposure_us(ctx) + 2.0f * T + coc_ms(ctx.rec.timevalues[3]), true);
+    ctx.marks.active = true;
+    ctx.marks.boundary_marks = boundary_marks;
+    ctx.marks.u = 0.0f;
+}
+
+int coc_end_timed_marks(coc_context& ctx) {
+    const float T = ctx.k.T;
     coc_mark_axis& axis = ctx.marks;
+    axis.active = false;
     while (axis.m1 - axis.u > T && !ctx.overflow()) {
         ctx.put(w::kWait);
         axis.u += T;
@@ -122,16 +135,12 @@ int coc_timed_marks(coc_context& ctx) {
     return ctx.check();
 }
 
-int coc_overlapped_timed_marks(coc_context& ctx) {
+void coc_start_overlap_marks(coc_context& ctx, const coc_overlap& start, bool boundary_marks) {
     const float T = ctx.k.T;
-    std::vector<uint16_t> readout;
-    if (int rc = measure_readout(ctx, readout)) return rc;
-    ctx.t.beltime = 0.0f;
-    coc_overlap start = coc_overlap_start(ctx);
-    const bool started = start.n == 0;
-    const float p1 = ms(ctx.rec.timevalues[2]);
-    const float p2x = ms(ctx.rec.timevalues[3]) + ms(ctx.rec.timevalues[1]);
-    if (started) {
+    const float p1 = coc_ms(ctx.rec.timevalues[2]);
+    const float p2x = coc_ms(ctx.rec.timevalues[3]) + coc_ms(ctx.rec.timevalues[1]);
+    if (start.n == 0) {
+        // The exposure that this table ends began one readout earlier.
         coc_set_marks(ctx, p1, p2x + T, false);
         ctx.marks.u = ctx.t.coctime;
     } else {
@@ -139,23 +148,27 @@ int coc_overlapped_timed_marks(coc_context& ctx) {
         ctx.marks.u = 0.0f;
     }
     ctx.marks.active = true;
-    ctx.marks.boundary_marks = true;
+    ctx.marks.boundary_marks = boundary_marks;
+}
 
-    write_overlap_exposure(ctx, start, false);
-    ctx.t.beltime += T;
-    if (started) {
+void coc_overlap_marks_exposure_end(coc_context& ctx, const coc_overlap& start) {
+    ctx.t.beltime += ctx.k.T;
+    if (start.n == 0) {
         ctx.put(w::kExposureEnd);
-        ctx.marks.u = 0.0f;
-        ctx.t.exptime += T;
+        ctx.marks.u = 0.0f;  // the next exposure begins with the readout
+        ctx.t.exptime += ctx.k.T;
     } else {
         ctx.put_raw(w::kExposureEnd);
         ctx.t.exptime += ctx.k.S;
     }
-    coc_replay_overlap(ctx, readout, start.n);
+}
 
-    ctx.marks.active = false;
-    if (in_window(ctx.marks.m1, ctx.marks.u, 3.0f * T)) ctx.put(w::kMark1End);
-    if (in_window(ctx.marks.m2, ctx.marks.u, 3.0f * T)) ctx.put(w::kMark2End);
+int coc_end_overlap_marks(coc_context& ctx) {
+    const float T = ctx.k.T;
+    coc_mark_axis& axis = ctx.marks;
+    axis.active = false;
+    if (axis.u <= axis.m1 && axis.m1 < axis.u + 3.0f * T) ctx.put(w::kMark1End);
+    if (axis.u <= axis.m2 && axis.m2 < axis.u + 3.0f * T) ctx.put(w::kMark2End);
     ctx.t.beltime += 2.0f * T;
     ctx.t.exptime += 2.0f * T;
     return ctx.check();
@@ -173,13 +186,13 @@ int coc_fixed_test_table(coc_context& ctx) {
     ctx.put(195);
     ctx.t.beltime += 36.0f * ctx.k.T;
     ctx.t.coctime += 3.0f * ctx.k.T;
-    return kCocOk;
+    return kOk;
 }
 
 int coc_line_sequence(coc_context& ctx) {
     const float T = ctx.k.T;
     const int vbin = ctx.rec.vbin;
-    if (vbin <= 0) return kCocWrongParameter;
+    if (vbin <= 0) return kWrongParameter;
     const int lines = ctx.rec.timevalues[0] / vbin;
     const int exposure = ctx.rec.timevalues[1];
     // A count below 1 reads one sequence, as the image size reports.
@@ -239,8 +252,8 @@ int coc_double_exposure(coc_context& ctx) {
     coc_exposure_section(ctx, kExactForm);
     if (int rc = ctx.check()) return rc;
 
-    long long wait = static_cast<long long>(std::floor((ms(ctx.rec.timevalues[2]) + T) / T));
-    long long n = static_cast<long long>(std::floor(ms(ctx.rec.timevalues[3]) / T));
+    long long wait = static_cast<long long>(std::floor((coc_ms(ctx.rec.timevalues[2]) + T) / T));
+    long long n = static_cast<long long>(std::floor(coc_ms(ctx.rec.timevalues[3]) / T));
 
     // First image, read while the second exposure runs.
     std::vector<uint16_t> image;
@@ -319,7 +332,7 @@ int coc_build_long_exposure(coc_context& ctx) {
     };
     const int submode = ctx.rec.submode;
     if (submode < 0 || submode >= static_cast<int>(std::size(kBySubmode))) {
-        return kCocWrongParameter;
+        return kWrongParameter;
     }
     return kBySubmode[submode](ctx);
 }

@@ -7,6 +7,11 @@
 
 namespace lmv {
 
+// A time value in ms as microseconds.
+inline float coc_ms(int32_t value) {
+    return static_cast<float>(value) * 1000.0f;
+}
+
 // Exposure-start word by hbin (1, 2, 4, 8) plus the option base; other hbin values use that of 1.
 uint16_t coc_exposure_start_word(const coc_context& ctx);
 // 2497 when the camera waits for an external trigger (trigger low byte 1 or trigger flags 1).
