@@ -269,4 +269,60 @@ TEST_F(MotionTest, ReferenceRunFromInsideTheLimit) {
     EXPECT_DOUBLE_EQ(sim->Snapshot(0).physical, -1234);
 }
 
+// Into the positive limit and back out, then a new home there, as for a limit reference.
+TEST_F(MotionTest, LimitReferenceRunOnAStepper) {
+    StartChain(
+        "[board 1]\ntype=R-210\ntravel=-10000..10000\nneg-limit=-9000\npos-limit=9000\n"
+        "position=0\nvelocity=40000\nacceleration=800000\n");
+    client->Select(1);
+    client->Send("MN,SV40000,MR40000");
+    auto deadline = std::chrono::steady_clock::now() + 10s;
+    bool reached = false;
+    while (!reached && std::chrono::steady_clock::now() < deadline) {
+        reached = (Status()[1] & 0x04) != 0;
+        if (!reached) std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_TRUE(reached);
+    client->Send("AB1,SV4000,MR-100000");
+    int released = 0;
+    while (released < 2 && std::chrono::steady_clock::now() < deadline) {
+        released = (Status()[1] & 0x04) ? 0 : released + 1;
+    }
+    ASSERT_EQ(released, 2);
+    client->Send("AB1");
+    // two reads: the first may still carry the latched end of an earlier move
+    Status();
+    EXPECT_EQ(Status()[0] & kStepperComplete, kStepperComplete);
+    client->Send("MN,DH");
+    EXPECT_EQ(AskNumber("TT"), 0);
+    EXPECT_EQ(AskNumber("TP"), 0);
+    double home = sim->Snapshot(1).physical;
+    EXPECT_LT(home, 9000);
+    EXPECT_GT(home, 8500);
+}
+
+TEST_F(MotionTest, SingleStatusByteIsAnsweredWhileWaitHoldsTheLine) {
+    StartChain(kFastServo);
+    client->Select(0);
+    SendTaken(0, "MN,SV4000,MR3000,WS,TP");
+    client->SendRaw("%");
+    auto status = ParseStatus(client->ReadAnswer().value_or(""));
+    ASSERT_EQ(status.size(), 6u);
+    EXPECT_EQ(status[0] & kServoComplete, 0) << "answered during the move";
+    EXPECT_EQ(client->ReadAnswer(), "P:5000") << "the held line goes on after the move";
+}
+
+TEST_F(MotionTest, StopEndsAnEdgeSearch) {
+    StartChain(std::string(kFastServo) + "position = -8000\nreference = 8000\n");
+    client->Select(0);
+    client->Send("MN,SV10000,FE0");
+    ASSERT_TRUE(sim->WaitFor(
+        0, [](const auto& b) { return b.physical > -6000; }, 10s));
+    client->Send("ST");
+    ASSERT_TRUE(WaitComplete(kServoComplete));
+    auto s = Status();
+    EXPECT_EQ(s[3] & 0x04, 0);
+    EXPECT_LT(sim->Snapshot(0).physical, 0);
+}
+
 }  // namespace
