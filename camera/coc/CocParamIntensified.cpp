@@ -116,10 +116,14 @@ void gate_list(coc_time_job& job, const int32_t head[kHeadValues]) {
     for (size_t groups = 0; groups < kMaxGroups && job.times.has(i) && job.times.at(i) != -1;
          ++groups, i += 4) {
         const int32_t a = coc_clamp(job.times.at(i), 0, kMsMax, changed);
-        int32_t t = coc_round_down(ns_value(job, i + 1), kGateStep, changed);
+        // The raise to exp_min may leave the grid: only the final value counts as a change.
+        const int32_t t_in = ns_value(job, i + 1);
+        bool moved = false;
+        int32_t t = coc_round_down(t_in, kGateStep, moved);
         int32_t b = coc_clamp(job.times.at(i + 2), 0, kMsMax, changed);
         int32_t u = coc_round_down(ns_value(job, i + 3), kGateStep, changed);
-        if (a == 0) t = coc_raise(t, job.rec.exp_min, changed);
+        if (a == 0) t = coc_raise(t, job.rec.exp_min, moved);
+        if (t != t_in) changed = true;
         if (int64_t{b} * kNsPerMs + u < job.rec.delay_max) {
             b = job.rec.delay_max / kNsPerMs;
             u = job.rec.delay_max % kNsPerMs;

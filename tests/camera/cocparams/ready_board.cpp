@@ -1,0 +1,111 @@
+#include "camera/cocparams/ready_board.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "camera/api/BoardTable.h"
+#include "camera/api/DriverBackend.h"
+#include "camera/api/DriverChannel.h"
+#include "camera/api/MessageLog.h"
+#include "camera/api/ResultCodes.h"
+#include "simulators/lmvpci/LmvpciBackend.h"
+#include "simulators/lmvpci/SimTrace.h"
+
+namespace testing_lmv {
+
+void WriteDefaultRecord(lmv::board_record& rec, int board) {
+    winport::Event* sync = rec.sync_event;
+    rec = lmv::board_record{};
+    rec.sync_event = sync;
+    rec.device = lmv::driver::Handle(board);
+    rec.board = board;
+    rec.camera_typ = 2;
+    rec.ccd_typ = 1;
+    rec.camera_id = -1;
+    rec.ccd_width = 640;
+    rec.ccd_height = 480;
+    rec.bits = 12;
+    rec.exp_max = 1000000;
+    rec.exp_min = 100;
+    rec.aoi_offset = 128;
+    rec.pics_per_start = 1;
+    rec.run_mode = 255;
+    rec.image_ms = 20;
+    rec.roixmax = 640;
+    rec.roiymax = 480;
+    rec.hbin = 1;
+    rec.vbin = 1;
+    rec.timevalues[0] = 0;
+    rec.timevalues[1] = 10000;
+    rec.timevalues[2] = -1;
+    rec.timevalues[3] = -1;
+    rec.delay_max = 500;
+    rec.toram_wait = 500;
+    rec.powerdown_lo = 1500;
+    rec.powerdown_hi = 3071;
+}
+
+int OpenReadyBoard(int board) {
+    if (int rc = lmv::EnsureRecord(board); rc != lmv::kOk) return rc;
+    if (int rc = lmv::driver::Open(board); rc != lmv::kOk) return rc;
+    // The simulated board keeps its state between opens, as hardware does.
+    if (int rc = lmv::driver::BoardCommand(board, lmv::ioctl::kCmdReset); rc != lmv::kOk) return rc;
+    lmv::SetBoardState(board, lmv::kBoardOpened);
+    WriteDefaultRecord(*lmv::Record(board), board);
+    lmv::SetBoardState(board, lmv::kBoardReady);
+    return lmv::kOk;
+}
+
+void ReadyBoardTest::SetUp() {
+    lmv::UseDriverBackend(lmvpci::Backend());
+    ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk);
+    ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
+    env_.ClearTrace();
+}
+
+void ReadyBoardTest::TearDown() {
+    lmv::driver::CloseAll();
+    lmv::EnableMessageLog(0, nullptr);
+    lmv::ReleaseBoardTables();
+    lmv::UseDriverBackend(nullptr);
+}
+
+lmv::board_record& ReadyBoardTest::Rec(int board) {
+    return *lmv::Record(board);
+}
+
+std::vector<std::string> ReadyBoardTest::TraceOf(const std::function<void()>& action) {
+    env_.ClearTrace();
+    action();
+    return env_.TraceLines();
+}
+
+void ReadyBoardTest::OpenLog(unsigned bits) {
+    ASSERT_EQ(lmv::EnableMessageLog(static_cast<int>(bits), (env_.Dir() + "/log.txt").c_str()),
+              lmv::kOk);
+}
+
+std::string ReadyBoardTest::LogText() const {
+    std::ifstream in(env_.Dir() + "/log.txt", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Le(std::initializer_list<uint32_t> words) {
+    std::string text;
+    for (uint32_t w : words) text += lmvpci::HexBytes(&w, 4);
+    return text;
+}
+
+std::string RegisterWrite(int board, uint32_t reg, uint32_t value) {
+    const std::string bytes = Le({reg, value});
+    return std::to_string(board) + " ioctl 0x22201c in=" + bytes + " out=" + bytes;
+}
+
+std::string CocLoad(int board, const std::vector<uint16_t>& words) {
+    return std::to_string(board) + " ioctl 0x222028 in=" +
+           lmvpci::HexBytes(words.data(), static_cast<uint32_t>(words.size() * 2)) + " out=-";
+}
+
+}  // namespace testing_lmv
