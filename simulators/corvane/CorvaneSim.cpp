@@ -183,6 +183,11 @@ void CorvaneSim::ClearTranscript() {
     m_transcript.Clear();
 }
 
+void CorvaneSim::SetTranscriptEnabled(bool enabled) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_recording = enabled;
+}
+
 bool CorvaneSim::WaitForLine(int address, const std::string& line,
                              std::chrono::milliseconds timeout) const {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -249,6 +254,14 @@ void CorvaneSim::FlushTrace() {
     for (const TraceEvent& e : events) sink(e.address, e.direction, e.text);
 }
 
+void CorvaneSim::Record(int address, uint8_t byte, Clock::time_point time) {
+    if (m_recording) m_transcript.AddReceived(address, byte, time);
+}
+
+void CorvaneSim::RecordSent(int address, SentAnswer answer) {
+    if (m_recording) m_transcript.AddSent(address, std::move(answer));
+}
+
 // ---- the line -------------------------------------------------------------------------------
 
 // Every board listens to the select sequence; only the selected one takes the bytes after it.
@@ -257,8 +270,8 @@ void CorvaneSim::Route(uint8_t byte, Clock::time_point time) {
         m_expectAddress = false;
         int address = HexDigit(byte);
         m_selected = BoardAt(address) ? address : -1;
-        m_transcript.AddReceived(m_selected, 0x01, m_selectTime);
-        m_transcript.AddReceived(m_selected, byte, time);
+        Record(m_selected, 0x01, m_selectTime);
+        Record(m_selected, byte, time);
         return;
     }
     if (byte == 0x01) {
@@ -267,7 +280,7 @@ void CorvaneSim::Route(uint8_t byte, Clock::time_point time) {
         for (std::string& line : m_lines) line.clear();
         return;
     }
-    m_transcript.AddReceived(m_selected, byte, time);
+    Record(m_selected, byte, time);
     Board* board = BoardAt(m_selected);
     if (!board) return;
     std::string& line = m_lines[m_selected];
@@ -299,7 +312,7 @@ void CorvaneSim::Emit(int address, const std::vector<std::string>& answers, Cloc
         if (own.drop > 0 || m_anyFaults.drop > 0) {
             (own.drop > 0 ? own.drop : m_anyFaults.drop)--;
             record.dropped = true;
-            m_transcript.AddSent(address, record);
+            RecordSent(address, record);
             if (m_traceSink) m_traceEvents.push_back({address, '>', answer + " (dropped)"});
             continue;
         }
@@ -313,7 +326,7 @@ void CorvaneSim::Emit(int address, const std::vector<std::string>& answers, Cloc
         record.time = due;
         for (char c : record.text + kAnswerEnd) m_output.push_back({due, static_cast<uint8_t>(c)});
         if (m_traceSink) m_traceEvents.push_back({address, '>', record.text});
-        m_transcript.AddSent(address, std::move(record));
+        RecordSent(address, std::move(record));
     }
 }
 

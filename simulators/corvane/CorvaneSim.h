@@ -9,6 +9,10 @@
 //     ... talk to the boards, inject faults, read sim.ReceivedLines(0) ...
 //     sim.Stop();                              // also done by the destructor
 //
+// The motion library finds the port through the environment: setenv("WINPORT_COM1", port, 1)
+// before connecting to COM1. Motion runs in real time: keep test moves short (a few thousand
+// counts at tens of thousands of counts per second).
+//
 // All members are thread-safe. Two threads serve the chain while it runs: one reads and writes
 // the pseudo-terminal, the other moves the motors in real time (1 ms steps).
 #pragma once
@@ -88,6 +92,8 @@ class CorvaneSim {
     std::vector<std::string> ReceivedLines(int address) const;
     std::vector<SentAnswer> Sent(int address) const;
     void ClearTranscript();
+    // Recording is on from the start; a long-running program may switch it off.
+    void SetTranscriptEnabled(bool enabled);
     // Waits until the board has received a line equal to the given one.
     bool WaitForLine(int address, const std::string& line, std::chrono::milliseconds timeout) const;
 
@@ -122,6 +128,8 @@ class CorvaneSim {
     void Route(uint8_t byte, Clock::time_point time);
     void Emit(int address, const std::vector<std::string>& answers, Clock::time_point now);
     void Wake();
+    void Record(int address, uint8_t byte, Clock::time_point time);
+    void RecordSent(int address, SentAnswer answer);
     void FlushTrace();
     Board* BoardAt(int address) const;
     BoardSnapshot SnapshotLocked(int address) const;
@@ -162,6 +170,7 @@ class CorvaneSim {
     FaultCounters m_faults[16];
 
     Transcript m_transcript;
+    bool m_recording = true;
     std::function<void(int, char, const std::string&)> m_traceSink;
     std::vector<TraceEvent> m_traceEvents;
 };

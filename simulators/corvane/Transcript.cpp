@@ -3,7 +3,7 @@
 namespace corvane_sim {
 namespace {
 // A simulator that runs for days must not grow without bound: keep the recent history.
-constexpr size_t kMaxBytes = 1 << 20;
+constexpr size_t kMaxBytes = 1 << 18;
 constexpr size_t kMaxAnswers = 1 << 16;
 
 template <typename T>

@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     corvane_sim::CorvaneSim sim(config);
+    sim.SetTranscriptEnabled(false);  // nobody reads it here; -v shows the traffic instead
     if (verbose) {
         sim.SetTraceSink([](int address, char direction, const std::string& text) {
             char who = address < 0 ? '-' : "0123456789ABCDEF"[address & 15];
