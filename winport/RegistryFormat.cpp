@@ -349,10 +349,21 @@ std::string EscapeText(std::string_view s) {
 }
 
 std::string ValueLine(const std::string& name, const RegValue& v) {
-    std::string line = name.empty() ? "@=" : "\"" + EscapeText(name) + "\"=";
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on chained operator+ here.
+    std::string line;
+    if (name.empty()) {
+        line = "@=";
+    } else {
+        line = "\"";
+        line += EscapeText(name);
+        line += "\"=";
+    }
     if (v.type == RegType::String) {
         const std::string_view text(reinterpret_cast<const char*>(v.data.data()), v.data.size());
-        return line + "\"" + EscapeText(text) + "\"\r\n";
+        line += "\"";
+        line += EscapeText(text);
+        line += "\"\r\n";
+        return line;
     }
     char buf[32];
     if (v.type == RegType::Dword && v.data.size() == 4) {
