@@ -1,0 +1,332 @@
+// SET_COC through its export and the simulated board: what crosses the wire, the table loaded,
+// the commit only after a successful load, the reload that board selection runs, and the read
+// back of the settings.
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "camera/api/BoardTable.h"
+#include "camera/api/DriverChannel.h"
+#include "camera/api/MessageLog.h"
+#include "camera/api/ResultCodes.h"
+#include "camera/coc/CocBuilder.h"
+#include "camera/coc/CocReload.h"
+#include "camera/cocparams/coc_exports.h"
+#include "camera/cocparams/ready_board.h"
+
+namespace testing_lmv {
+namespace {
+
+constexpr int kShortTimeout = 200;
+const std::string kBusyIdle = "0 ioctl 0x222044 in=- out=00000000";
+const std::string kNoPicture = "0 ioctl 0x222038 in=- out=00000000";
+const std::string kClearBuffer = "0 ioctl 0x222004 in=04000000 out=-";
+
+std::vector<uint16_t> TableOf(lmv::board_record rec) {
+    lmv::coc_previous previous;
+    std::vector<uint16_t> table;
+    EXPECT_EQ(lmv::coc_build(rec, previous, table), 0);
+    return table;
+}
+
+bool SameRecord(const lmv::board_record& a, const lmv::board_record& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The reload's requests after the table is known: stop, busy check, status, load, area of
+// interest, arm.
+std::vector<std::string> ReloadLines(const std::vector<uint16_t>& table, uint32_t aoi_start,
+                                     uint32_t aoi_end, uint32_t arm) {
+    return {RegisterWrite(0, 0, 0),
+            kBusyIdle,
+            kNoPicture,
+            CocLoad(0, table),
+            RegisterWrite(0, 0, aoi_start),
+            RegisterWrite(0, 0, aoi_end),
+            RegisterWrite(0, 0, arm)};
+}
+
+class SetCocTest : public ReadyBoardTest {
+  protected:
+    void TearDown() override {
+        lmv::coc_set_start_procedure(nullptr);
+        ReadyBoardTest::TearDown();
+    }
+};
+
+TEST_F(SetCocTest, LoadsTheBuilderTableThenKeepsTheSettings) {
+    Coc c;
+    c.text = "0,10,-1,-1";  // delay 0, exposure 10 ms on CCD type 1
+    const auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(c), lmv::kOk); });
+    const lmv::board_record& rec = Rec();
+    const std::vector<uint16_t> table = TableOf(rec);
+    EXPECT_EQ(lines, ReloadLines(table, 0 + 128 + 12, 640 + 128 + 13, 10));
+    // The start of the table as the exposure section gives it.
+    std::vector<uint16_t> head = {3010, 2498, 209, 209, 576, 576, 576};
+    head.insert(head.end(), 157, 193);
+    head.push_back(207);
+    ASSERT_GT(table.size(), head.size());
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), table.begin()));
+
+    EXPECT_EQ(rec.roixmin, 0);
+    EXPECT_EQ(rec.roixmax, 640);
+    EXPECT_EQ(rec.roiymin, 0);
+    EXPECT_EQ(rec.roiymax, 480);
+    EXPECT_EQ(rec.timevalues[0], 0);
+    EXPECT_EQ(rec.timevalues[1], 10);
+    EXPECT_EQ(rec.timevalues[2], -1);
+    EXPECT_EQ(rec.user_coc, 0);
+    lmv::board_record built = rec;
+    TableOf(built);  // the times of the same build
+    EXPECT_FLOAT_EQ(GET_COCTIME(), built.coctime);
+    EXPECT_FLOAT_EQ(GET_BELTIME(), built.beltime);
+    EXPECT_FLOAT_EQ(GET_EXPTIME(), built.exptime);
+    EXPECT_FLOAT_EQ(GET_DELTIME(), built.deltime);
+    EXPECT_GT(GET_EXPTIME(), 9900.0f);
+    EXPECT_EQ(rec.image_ms, static_cast<int>((built.beltime + built.coctime) * 0.001));
+}
+
+TEST_F(SetCocTest, SettingsTheCheckWouldAdjustAreRefusedWithoutARequest) {
+    const lmv::board_record before = Rec();
+    Coc c;
+    c.xmax = 30;
+    const auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(c), lmv::kWrongParameter); });
+    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(SameRecord(before, Rec()));
+}
+
+TEST_F(SetCocTest, SettingsReadBackAsTheyWereSet) {
+    Coc c;
+    c.xmin = 3;
+    c.xmax = 10;
+    c.ymin = 2;
+    c.ymax = 9;
+    c.hbin = 2;
+    c.vbin = 4;
+    c.trig = 1;
+    c.text = "5, 100";
+    ASSERT_EQ(SetCoc(c), lmv::kOk);
+    Coc back;
+    ASSERT_EQ(GetSettings(back), lmv::kOk);
+    Coc expected = c;
+    expected.text = "5,100,-1,-1\n";
+    EXPECT_EQ(back, expected);
+    EXPECT_EQ(TestCoc(back).rc, 0);
+    int width = 0, height = 0;
+    ASSERT_EQ(GET_IMAGE_SIZE(&width, &height), lmv::kOk);
+    EXPECT_EQ(width, (320 - 64) / 2);
+    EXPECT_EQ(height, (288 - 32) / 4);
+    // External trigger: the arm command is 11.
+    const auto lines = TraceOf([&] { ASSERT_EQ(SetCoc(c), lmv::kOk); });
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), RegisterWrite(0, 0, 11));
+}
+
+TEST_F(SetCocTest, HeaderProgramsOfCcdType21) {
+    lmv::board_record& rec = Rec();
+    rec.ccd_typ = 21;
+    rec.ccd_width = 1376;
+    rec.ccd_height = 1040;
+    rec.aoi_offset = 96;
+    Coc c;
+    c.mode = 16 << 16;
+    c.trig = 3;
+    c.xmax = 43;
+    c.ymax = 33;  // the partial last block
+    c.text = "0,4660";
+    const auto lines = TraceOf([&] { ASSERT_EQ(SetCoc(c), lmv::kOk); });
+    const std::vector<uint16_t> header = {3010, 640, 657, 676, 675, 688,  658, 674, 673, 688,
+                                          659,  690, 660, 689, 641, 1536, 640, 204, 204};
+    const std::vector<uint16_t> table = TableOf(Rec());
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), table.begin()));
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[3], CocLoad(0, table));
+    EXPECT_EQ(Rec().roiymax, 1040);
+    Coc back;
+    ASSERT_EQ(GetSettings(back), lmv::kOk);
+    EXPECT_EQ(back.ymax, 33);
+    EXPECT_EQ(back.text, "0,4660,-1,-1\n");
+    // The header programs are refused on other CCD types.
+    OpenLog(lmv::kLogCocAndMemory);
+    rec.ccd_typ = 1;
+    rec.ccd_width = 640;
+    rec.ccd_height = 480;
+    c.mode = 17 << 16;
+    c.trig = 0;
+    c.xmax = 20;
+    c.ymax = 15;
+    EXPECT_EQ(SetCoc(c), lmv::kWrongParameter);
+    EXPECT_NE(LogText().find("WRONGVAL wrong CCD-type\r\n"), std::string::npos);
+}
+
+TEST_F(SetCocTest, FastShutterAndIntensifiedCamerasWaitForTheirBuilders) {
+    struct {
+        int camera_typ;
+        Coc settings;
+    } cases[] = {
+        {1, Coc{1, 0, 1, 20, 1, 15, 1, 1, "100,200,\r\n-1,-1\r\n"}},
+        {5, Coc{5, 0, 1, 20, 1, 15, 1, 1, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}},
+    };
+    for (const auto& c : cases) {
+        WriteDefaultRecord(Rec(), 0);
+        Rec().camera_typ = c.camera_typ;
+        ASSERT_EQ(TestCoc(c.settings).rc, 0) << c.camera_typ;
+        const lmv::board_record before = Rec();
+        const auto lines =
+            TraceOf([&] { EXPECT_EQ(SetCoc(c.settings), lmv::kWrongParameter) << c.camera_typ; });
+        EXPECT_TRUE(lines.empty()) << c.camera_typ;
+        EXPECT_TRUE(SameRecord(before, Rec())) << c.camera_typ;
+    }
+}
+
+TEST_F(SetCocTest, AFailedReloadLeavesTheOldSettings) {
+    const lmv::board_record before = Rec();
+    Coc c;
+    c.xmax = 10;
+    Rec().recorder_busy = 1;
+    auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(c), lmv::kRecorderOwnsBoard); });
+    EXPECT_TRUE(lines.empty());
+    Rec().recorder_busy = 0;
+    EXPECT_TRUE(SameRecord(before, Rec()));
+
+    // A table load that never completes.
+    lmv::driver::Close(0);
+    ::setenv("LMVSIM_HANG", "0x222028", 1);
+    ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
+    lmv::Library().driverTimeout = kShortTimeout;
+    const lmv::board_record fresh = Rec();
+    EXPECT_EQ(SetCoc(c), lmv::kTimeout);
+    EXPECT_TRUE(SameRecord(fresh, Rec()));
+    EXPECT_TRUE(Rec().sync_event->IsSet());  // the board is free again
+    Coc back;
+    ASSERT_EQ(GetSettings(back), lmv::kOk);
+    EXPECT_EQ(back.xmax, 20);
+    ::unsetenv("LMVSIM_HANG");
+    lmv::Library().driverTimeout = lmv::kDefaultDriverTimeout;
+}
+
+TEST_F(SetCocTest, BoardSelectionReloadsTheCocOfAnInitialisedBoard) {
+    ::setenv("LMVSIM_BOARDS", "3", 1);
+    ASSERT_EQ(OpenReadyBoard(1), lmv::kOk);
+    auto lines = TraceOf([] { EXPECT_EQ(SET_BOARD(1), lmv::kOk); });
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], RegisterWrite(1, 0, 0));
+    EXPECT_EQ(lines[3], CocLoad(1, TableOf(Rec(1))));
+    EXPECT_EQ(lines[6], RegisterWrite(1, 0, 10));
+    // Selected without touching the hardware, and a board that is not initialised.
+    lines = TraceOf([] {
+        EXPECT_EQ(SET_BOARD(0 | 0x100), lmv::kOk);
+        EXPECT_EQ(SET_BOARD(2), lmv::kOk);
+    });
+    EXPECT_TRUE(lines.empty());
+    ::unsetenv("LMVSIM_BOARDS");
+}
+
+struct StartCall {
+    int board = -1;
+    int run_mode = -1;
+    int32_t roixmax = -1;
+    int calls = 0;
+};
+StartCall g_start;
+
+// Test double of the acquisition's start: notes the call and starts a single picture.
+int RecordingStart(int board, lmv::board_record& rec, int run_mode) {
+    g_start.board = board;
+    g_start.run_mode = run_mode;
+    g_start.roixmax = rec.roixmax;
+    ++g_start.calls;
+    return lmv::driver::WriteRegister(board, 0, static_cast<uint32_t>(run_mode));
+}
+
+TEST_F(SetCocTest, ARunningCameraGoesOnWithTheNewTable) {
+    lmv::coc_set_start_procedure(&RecordingStart);
+    g_start = {};
+    Coc c;
+    c.xmax = 10;
+    ASSERT_EQ(SetCoc(c), lmv::kOk);
+    EXPECT_EQ(g_start.calls, 0);  // stopped camera
+    Rec().run_mode = 5;
+    c.xmax = 12;
+    ASSERT_EQ(SetCoc(c), lmv::kOk);
+    EXPECT_EQ(g_start.calls, 1);
+    EXPECT_EQ(g_start.run_mode, 5);
+    EXPECT_EQ(g_start.roixmax, 12 * 32);  // the new settings start
+    EXPECT_EQ(Rec().run_mode, 5);
+}
+
+TEST_F(SetCocTest, ChangedOptionBitsRunTheOptionProgramFirst) {
+    lmv::driver::Close(0);
+    ::setenv("LMVSIM_IMAGE_MS", "1", 1);
+    ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
+    lmv::coc_set_start_procedure(&RecordingStart);
+    g_start = {};
+    Rec().status_extra = 0x100;  // option bits available
+    Coc c;
+    c.mode = 0x100;
+    lmv::board_record program = Rec();
+    program.status_extra = 0x10101;
+    const std::vector<uint16_t> option_program = TableOf(program);
+    ASSERT_EQ(option_program.size(), 3u + 629u + 10u + 2u);
+    EXPECT_EQ(option_program[0], 584);  // 576 + 8: option bits 8 and 0
+    const auto lines = TraceOf([&] { ASSERT_EQ(SetCoc(c), lmv::kOk); });
+    EXPECT_EQ(Rec().status_extra, 0x101);
+    EXPECT_EQ(g_start.calls, 1);
+    EXPECT_EQ(g_start.run_mode, 4);
+    EXPECT_EQ(Rec().run_mode, 255);
+    std::vector<std::string> loads;
+    for (const auto& l : lines)
+        if (l.rfind("0 ioctl 0x222028", 0) == 0) loads.push_back(l);
+    ASSERT_EQ(loads.size(), 2u);
+    EXPECT_EQ(loads[0], CocLoad(0, option_program));
+    EXPECT_EQ(loads[1], CocLoad(0, TableOf(Rec())));
+    // The option program's picture was cleared before the final load.
+    const auto clear = std::find(lines.begin(), lines.end(), kClearBuffer);
+    const auto second = std::find(lines.begin(), lines.end(), loads[1]);
+    EXPECT_TRUE(clear < second);
+    ::unsetenv("LMVSIM_IMAGE_MS");
+}
+
+TEST_F(SetCocTest, UserTablesEndAtTheFirstEndWordWithinTheBoardMemory) {
+    std::vector<uint16_t> table(250000, 193);
+    table[4] = 0x1F05;  // bits 8-11 set
+    auto lines = TraceOf([&] { EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kOk); });
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], CocLoad(0, {193, 193, 193, 193, 0x1F05}));
+    EXPECT_EQ(Rec().user_coc, 1);
+    ASSERT_EQ(SetCoc(Coc{}), lmv::kOk);
+    EXPECT_EQ(Rec().user_coc, 0);
+
+    table[4] = 193;
+    table[229999] = 4064;
+    lines = TraceOf([&] { EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kOk); });
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].size(), std::string("0 ioctl 0x222028 in= out=-").size() + 230000 * 4);
+    table[229999] = 193;
+    table[230000] = 4064;
+    lines = TraceOf([&] {
+        EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kCocTooLong);
+        table[230000] = 193;
+        EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kCocTooLong);  // no end at all
+        EXPECT_EQ(LOAD_USER_COC(nullptr), lmv::kNoMemory);
+        Rec().recorder_busy = 1;
+        EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kRecorderOwnsBoard);
+        Rec().recorder_busy = 0;
+        lmv::SetBoardState(0, lmv::kBoardNotInitialised);
+        EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kNotInitialised);
+    });
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(SetCocTest, UserAreaOfInterestWords) {
+    const auto lines = TraceOf([] { EXPECT_EQ(LOAD_USER_AOI(100, 0x12345), lmv::kOk); });
+    const std::vector<std::string> expected = {RegisterWrite(0, 0, 96 | 12),
+                                               RegisterWrite(0, 0, 0x2340 | 13)};
+    EXPECT_EQ(lines, expected);
+    lmv::driver::Close(0);
+    EXPECT_EQ(LOAD_USER_AOI(100, 200), lmv::kDriverNotOpen);
+}
+
+}  // namespace
+}  // namespace testing_lmv
