@@ -124,8 +124,13 @@ void SimConfig::ParseText(const std::string& text, const std::string& origin) {
     while (std::getline(in, line)) {
         ++number;
         std::string where = origin + ":" + std::to_string(number) + ": ";
-        std::string t = Trim(line);
-        if (t.empty() || t[0] == '#' || t[0] == ';') continue;
+        // a "#" after a blank starts a comment, so texts such as "C:0240-00" need no quotes
+        size_t comment = line.find_first_of("#");
+        while (comment != std::string::npos && comment > 0 && line[comment - 1] != ' ' &&
+               line[comment - 1] != '\t')
+            comment = line.find('#', comment + 1);
+        std::string t = Trim(line.substr(0, comment));
+        if (t.empty() || t[0] == ';') continue;
         try {
             if (t.front() == '[') {
                 if (t.back() != ']') throw std::invalid_argument("unclosed section \"" + t + "\"");

@@ -63,6 +63,28 @@ TEST(SimConfigTest, FileWithGlobalAndBoardSections) {
     EXPECT_TRUE(c.boards[0].Knows("GP"));
 }
 
+TEST(SimConfigTest, ShippedExampleParses) {
+    SimConfig c;
+    c.LoadFile(std::string(ZR_SOURCE_DIR) + "/simulators/corvane/example-chain.conf");
+    c.Finish();
+    EXPECT_TRUE(c.boards[0].present);
+    EXPECT_TRUE(c.boards[1].present);
+    EXPECT_TRUE(c.boards[2].present);
+    EXPECT_FALSE(c.boards[3].present);
+    EXPECT_EQ(c.boards[0].checksum, "C:0240-00");
+    EXPECT_EQ(c.boards[1].type, BoardType::R210);
+    EXPECT_EQ(c.boards[1].inputNibble, 5);
+    EXPECT_EQ(c.boards[2].probes, (std::vector<std::string>{"JA?", "ZM?", "JN?", "SJ?", "GP"}));
+    EXPECT_FALSE(c.boards[2].singleChar);
+}
+
+TEST(SimConfigTest, CommentsAfterABlankOnly) {
+    SimConfig c;
+    c.ParseText("[board 0]   # the first\nversion = R-220 #7 # build\nchecksum = C#1\n", "t");
+    EXPECT_EQ(c.boards[0].version, "R-220");
+    EXPECT_EQ(c.boards[0].checksum, "C#1");
+}
+
 TEST(SimConfigTest, NothingSaidGivesOneServoBoardAtZero) {
     SimConfig c;
     c.Finish();
