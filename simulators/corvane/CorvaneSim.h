@@ -98,7 +98,8 @@ class CorvaneSim {
     bool WaitForLine(int address, const std::string& line, std::chrono::milliseconds timeout) const;
 
     BoardSnapshot Snapshot(int address) const;
-    // Waits until the predicate holds for the board's snapshot.
+    // Waits until the predicate holds for the board's snapshot. The predicate runs under the
+    // simulator's lock and must not call the simulator.
     bool WaitFor(int address, const std::function<bool(const BoardSnapshot&)>& predicate,
                  std::chrono::milliseconds timeout) const;
 

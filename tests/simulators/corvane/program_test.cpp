@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -73,6 +74,63 @@ TEST(ProgramTest, ServesOnItsPortUntilTerminated) {
     struct stat st {};
     EXPECT_NE(stat(portFile.c_str(), &st), 0) << "port file removed at exit";
     EXPECT_NE(stat(port.c_str(), &st), 0) << "port gone with the program";
+    rmdir(dir);
+}
+
+TEST(ProgramTest, FaultsFromStandardInput) {
+    char dir[] = "/tmp/corvane-sim-test-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string portFile = std::string(dir) + "/port";
+    std::string program = std::string(ZR_BUILD_DIR) + "/bin/corvane-sim";
+    std::vector<std::string> args = {program, "--control", "--port-file", portFile};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int control[2];
+    ASSERT_EQ(pipe(control), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, control[0], 0);
+    posix_spawn_file_actions_addclose(&actions, control[1]);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(control[0]);
+
+    std::string line;
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (line.empty() && std::chrono::steady_clock::now() < deadline) {
+        line = ReadFileLine(portFile);
+        if (line.empty()) std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_FALSE(line.empty());
+    {
+        SerialClient client(line.substr(line.find('=') + 1));
+        client.Select(0);
+        EXPECT_EQ(client.Query("TS"), "S:84 00 00 00 02 00");
+        std::string command = "error 0 7\ngarble 0 1\n";
+        ASSERT_EQ(write(control[1], command.data(), command.size()),
+                  static_cast<ssize_t>(command.size()));
+        // the control line is read asynchronously: ask until it has taken effect
+        std::optional<std::string> answer;
+        for (int i = 0; i < 200 && answer != "T:84 00 00 00 02 07"; ++i) {
+            answer = client.Query("TS");
+            if (answer != "T:84 00 00 00 02 07") std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_EQ(answer, "T:84 00 00 00 02 07");
+        EXPECT_EQ(client.Query("TS"), "S:84 00 00 00 02 07");
+    }
+    close(control[1]);
+    {
+        // the end of the control input does not end the program
+        SerialClient client(line.substr(line.find('=') + 1));
+        client.Select(0);
+        EXPECT_EQ(client.Query("TB"), "B:0");
+    }
+    int status = 0;
+    ASSERT_EQ(kill(pid, SIGINT), 0);
+    ASSERT_TRUE(WaitForExit(pid, status, 20s));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     rmdir(dir);
 }
 
