@@ -1,6 +1,7 @@
 // SET_COC through its export and the simulated board: what crosses the wire, the table loaded,
 // the commit only after a successful load, the reload that board selection runs, and the read
 // back of the settings.
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -286,6 +287,21 @@ TEST_F(SetCocTest, ChangedOptionBitsRunTheOptionProgramFirst) {
     const auto second = std::find(lines.begin(), lines.end(), loads[1]);
     EXPECT_TRUE(clear < second);
     ::unsetenv("LMVSIM_IMAGE_MS");
+}
+
+TEST_F(SetCocTest, IntensifierGainChangeWaitsForThePreparatoryRun) {
+    lmv::board_record& rec = Rec();
+    rec.camera_typ = 5;
+    rec.exp_min = 5;
+    rec.toram_wait = 300;
+    const Coc c{5, 0, 1, 20, 1, 15, 1, 1, "2,990,0,1,\n0,0,0,1000,\n-1,-1"};
+    ASSERT_EQ(TestCoc(c).rc, 0);
+    const auto start = std::chrono::steady_clock::now();
+    // The gain (second value) changes from what the record holds: a run, then toram_wait.
+    const auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(c), lmv::kWrongParameter); });
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_TRUE(lines.empty());  // no table of this camera class yet, so nothing was loaded
+    EXPECT_EQ(Rec().timevalues[1], 10000);
 }
 
 TEST_F(SetCocTest, UserTablesEndAtTheFirstEndWordWithinTheBoardMemory) {

@@ -49,6 +49,32 @@ TEST_F(TestCocTest, VerticalBinningIsReducedBySteps32UntilItDividesTheRows) {
     EXPECT_NE(LogText().find("WRONGVAL vbinnning parameter\r\n"), std::string::npos);
 }
 
+TEST_F(TestCocTest, FastShutterPairsOnTheirGridAndTheTimeStringLogged) {
+    OpenLog(lmv::kLogCocAndMemory);
+    Rec().camera_typ = 1;
+    Coc in;
+    in.mode = 1;
+    in.text = "150, 250, -1, -1";
+    const Tested t = TestCoc(in);
+    EXPECT_EQ(t.rc, kChanged);
+    EXPECT_EQ(t.out.text, "100,200,\r\n-1,-1\r\n");
+    const std::string log = LogText();
+    EXPECT_NE(log.find("WRONGVAL in timestring \r\n"), std::string::npos);
+    EXPECT_EQ(log.find("parameter changed"), std::string::npos);
+}
+
+TEST_F(TestCocTest, FiftyNanosecondExposureNeedsItsDelays) {
+    lmv::board_record& rec = Rec();
+    rec.camera_typ = 1;
+    rec.exp_min = 50;
+    Coc in;
+    in.mode = 1;
+    in.text = "0,70,50,300,-1,-1";
+    const Tested t = TestCoc(in);
+    EXPECT_EQ(t.rc, kChanged);
+    EXPECT_EQ(t.out.text, "100,50,\r\n100,300,\r\n-1,-1\r\n");
+}
+
 TEST_F(TestCocTest, SecondExportNameChecksTheSame) {
     Coc in;
     in.hbin = 3;
