@@ -10,7 +10,7 @@ namespace {
 using corvane_sim::BoardType;
 using corvane_sim::SimConfig;
 
-TEST(SimConfigTest, FileWithGlobalAndBoardSections) {
+TEST(CorvaneSimConfigTest, FileWithGlobalAndBoardSections) {
     SimConfig c;
     c.ParseText(
         "# chain of two\n"
@@ -63,7 +63,7 @@ TEST(SimConfigTest, FileWithGlobalAndBoardSections) {
     EXPECT_TRUE(c.boards[0].Knows("GP"));
 }
 
-TEST(SimConfigTest, ShippedExampleParses) {
+TEST(CorvaneSimConfigTest, ShippedExampleParses) {
     SimConfig c;
     c.LoadFile(std::string(ZR_SOURCE_DIR) + "/simulators/corvane/example-chain.conf");
     c.Finish();
@@ -78,14 +78,14 @@ TEST(SimConfigTest, ShippedExampleParses) {
     EXPECT_FALSE(c.boards[2].singleChar);
 }
 
-TEST(SimConfigTest, CommentsAfterABlankOnly) {
+TEST(CorvaneSimConfigTest, CommentsAfterABlankOnly) {
     SimConfig c;
     c.ParseText("[board 0]   # the first\nversion = R-220 #7 # build\nchecksum = C#1\n", "t");
     EXPECT_EQ(c.boards[0].version, "R-220");
     EXPECT_EQ(c.boards[0].checksum, "C#1");
 }
 
-TEST(SimConfigTest, NothingSaidGivesOneServoBoardAtZero) {
+TEST(CorvaneSimConfigTest, NothingSaidGivesOneServoBoardAtZero) {
     SimConfig c;
     c.Finish();
     EXPECT_TRUE(c.boards[0].present);
@@ -93,7 +93,7 @@ TEST(SimConfigTest, NothingSaidGivesOneServoBoardAtZero) {
     for (int i = 1; i < 16; ++i) EXPECT_FALSE(c.boards[i].present);
 }
 
-TEST(SimConfigTest, BoardSpecsAndPresentList) {
+TEST(CorvaneSimConfigTest, BoardSpecsAndPresentList) {
     SimConfig c;
     c.SetPresentList("1,3");
     c.ParseBoardSpec("3:type=R-210,checksum=C:0120-01,probes=JA?+ZM?,position=-5");
@@ -109,7 +109,7 @@ TEST(SimConfigTest, BoardSpecsAndPresentList) {
     EXPECT_FALSE(c.boards[3].Knows("GP"));
 }
 
-TEST(SimConfigTest, MistakesAreReportedWithTheirPlace) {
+TEST(CorvaneSimConfigTest, MistakesAreReportedWithTheirPlace) {
     struct Case {
         const char* text;
         const char* message;

@@ -42,7 +42,7 @@ Travel RunToEnd(Drive& d, double limit = 10) {
     return r;
 }
 
-TEST(DriveTest, TrapezoidalProfile) {
+TEST(CorvaneSimDriveTest, TrapezoidalProfile) {
     Drive d(Servo());
     ASSERT_TRUE(d.MoveBy(8000));
     Travel r = RunToEnd(d);
@@ -54,7 +54,7 @@ TEST(DriveTest, TrapezoidalProfile) {
     EXPECT_EQ(d.Target(), 8000);
 }
 
-TEST(DriveTest, ShortMoveIsATriangle) {
+TEST(CorvaneSimDriveTest, ShortMoveIsATriangle) {
     Drive d(Servo());
     ASSERT_TRUE(d.MoveTo(-1000));
     Travel r = RunToEnd(d);
@@ -63,7 +63,7 @@ TEST(DriveTest, ShortMoveIsATriangle) {
     EXPECT_EQ(d.Counter(), -1000);
 }
 
-TEST(DriveTest, NewTargetWhileMovingTurnsBack) {
+TEST(CorvaneSimDriveTest, NewTargetWhileMovingTurnsBack) {
     Drive d(Servo());
     d.MoveTo(50000);
     for (int i = 0; i < 300; ++i) d.Step(0.001);
@@ -73,7 +73,7 @@ TEST(DriveTest, NewTargetWhileMovingTurnsBack) {
     EXPECT_GT(d.Physical(), -0.5);
 }
 
-TEST(DriveTest, EdgeSearchComesBackToTheEdge) {
+TEST(CorvaneSimDriveTest, EdgeSearchComesBackToTheEdge) {
     BoardConfig c = Servo();
     c.position = -5000;
     Drive d(c);
@@ -85,7 +85,7 @@ TEST(DriveTest, EdgeSearchComesBackToTheEdge) {
     EXPECT_TRUE(d.ReferenceLine());
 }
 
-TEST(DriveTest, StepperCountsStepsEvenWhenBlocked) {
+TEST(CorvaneSimDriveTest, StepperCountsStepsEvenWhenBlocked) {
     BoardConfig c = Servo();
     c.type = BoardType::R210;
     Drive d(c);
@@ -97,7 +97,7 @@ TEST(DriveTest, StepperCountsStepsEvenWhenBlocked) {
     EXPECT_FALSE(d.MotionError()) << "a stepper cannot tell";
 }
 
-TEST(DriveTest, ZeroVelocityNeverArrives) {
+TEST(CorvaneSimDriveTest, ZeroVelocityNeverArrives) {
     BoardConfig c = Servo();
     c.velocity = 0;
     Drive d(c);
@@ -109,7 +109,7 @@ TEST(DriveTest, ZeroVelocityNeverArrives) {
     EXPECT_FALSE(d.Moving());
 }
 
-TEST(DriveTest, DefineHomeShiftsCounterAndTarget) {
+TEST(CorvaneSimDriveTest, DefineHomeShiftsCounterAndTarget) {
     BoardConfig c = Servo();
     c.position = 4321;
     Drive d(c);

@@ -6,11 +6,11 @@
 
 namespace {
 
-class FaultTest : public SimFixture {};
+class CorvaneSimFaultTest : public SimFixture {};
 
 const char* kChain = "[board 0]\n[board 1]\ntype=R-210\n";
 
-TEST_F(FaultTest, DroppedAnswers) {
+TEST_F(CorvaneSimFaultTest, DroppedAnswers) {
     StartChain(kChain);
     client->Select(0);
     sim->DropAnswers(0, 2);
@@ -30,7 +30,7 @@ TEST_F(FaultTest, DroppedAnswers) {
     EXPECT_EQ(Ask("TB"), "B:1");
 }
 
-TEST_F(FaultTest, GarbledFirstLetter) {
+TEST_F(CorvaneSimFaultTest, GarbledFirstLetter) {
     StartChain(kChain);
     client->Select(0);
     sim->GarbleAnswers(0, 1);
@@ -40,7 +40,7 @@ TEST_F(FaultTest, GarbledFirstLetter) {
     EXPECT_EQ(Ask("TS"), "T:84 00 00 00 02 00");
 }
 
-TEST_F(FaultTest, DelayedAnswers) {
+TEST_F(CorvaneSimFaultTest, DelayedAnswers) {
     StartChain(kChain);
     client->Select(0);
     sim->SetAnswerDelay(0, 300ms);
@@ -54,7 +54,7 @@ TEST_F(FaultTest, DelayedAnswers) {
     EXPECT_EQ(client->ReadAnswer(), "Y:20000");
 }
 
-TEST_F(FaultTest, ErrorCodeInTheStatusBytes) {
+TEST_F(CorvaneSimFaultTest, ErrorCodeInTheStatusBytes) {
     StartChain(kChain);
     client->Select(0);
     sim->SetErrorCode(0, 7);
@@ -66,7 +66,7 @@ TEST_F(FaultTest, ErrorCodeInTheStatusBytes) {
     EXPECT_EQ(ParseStatus(Ask("TS"))[2], 0);
 }
 
-TEST_F(FaultTest, InjectedMotionError) {
+TEST_F(CorvaneSimFaultTest, InjectedMotionError) {
     StartChain(kChain);
     client->Select(0);
     SendTaken(0, "MN");
@@ -76,7 +76,7 @@ TEST_F(FaultTest, InjectedMotionError) {
     EXPECT_EQ(s[2], 0x08);
 }
 
-TEST_F(FaultTest, HangUpMakesThePortVanish) {
+TEST_F(CorvaneSimFaultTest, HangUpMakesThePortVanish) {
     StartChain(kChain);
     client->Select(0);
     EXPECT_EQ(Ask("TB"), "B:0");
@@ -88,7 +88,7 @@ TEST_F(FaultTest, HangUpMakesThePortVanish) {
     EXPECT_TRUE(client->Closed());
 }
 
-TEST_F(FaultTest, TranscriptKeepsEveryByteWithItsTime) {
+TEST_F(CorvaneSimFaultTest, TranscriptKeepsEveryByteWithItsTime) {
     StartChain(kChain);
     client->Select(1);
     client->Send("MN,MA2500");
@@ -104,7 +104,7 @@ TEST_F(FaultTest, TranscriptKeepsEveryByteWithItsTime) {
     EXPECT_FALSE(sim->WaitForLine(1, "MN,MA2500", 50ms));
 }
 
-TEST_F(FaultTest, PacingToTheBaudRate) {
+TEST_F(CorvaneSimFaultTest, PacingToTheBaudRate) {
     StartChain(kChain);
     client->Select(0);
     EXPECT_EQ(Ask("TB"), "B:0");

@@ -10,9 +10,9 @@ namespace {
 constexpr int kServoComplete = 0x04;
 constexpr int kStepperComplete = 0x02;
 
-class MotionTest : public SimFixture {};
+class CorvaneSimMotionTest : public SimFixture {};
 
-TEST_F(MotionTest, MovesEndOnTheirTargets) {
+TEST_F(CorvaneSimMotionTest, MovesEndOnTheirTargets) {
     StartChain(kFastServo);
     client->Select(0);
     client->Send("MN,MA-3000");
@@ -32,7 +32,7 @@ TEST_F(MotionTest, MovesEndOnTheirTargets) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "MR1500"), lines.end());
 }
 
-TEST_F(MotionTest, WaitForStopHoldsTheLine) {
+TEST_F(CorvaneSimMotionTest, WaitForStopHoldsTheLine) {
     StartChain(kFastServo);
     client->Select(0);
     client->Send("MN,MR3000,WS,TP,TS");
@@ -46,7 +46,7 @@ TEST_F(MotionTest, WaitForStopHoldsTheLine) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 190ms);
 }
 
-TEST_F(MotionTest, StopDeceleratesAndAbortStopsAtOnce) {
+TEST_F(CorvaneSimMotionTest, StopDeceleratesAndAbortStopsAtOnce) {
     StartChain(kFastServo);
     client->Select(0);
     client->Send("MN,SV5000,SA20000,MA8000");
@@ -68,7 +68,7 @@ TEST_F(MotionTest, StopDeceleratesAndAbortStopsAtOnce) {
     EXPECT_EQ(AskNumber("TT"), AskNumber("TP"));
 }
 
-TEST_F(MotionTest, DefineHomeAndGoHome) {
+TEST_F(CorvaneSimMotionTest, DefineHomeAndGoHome) {
     StartChain(kFastServo);
     client->Select(0);
     client->Send("MN,DH");
@@ -79,7 +79,7 @@ TEST_F(MotionTest, DefineHomeAndGoHome) {
     EXPECT_DOUBLE_EQ(sim->Snapshot(0).physical, 2000);
 }
 
-TEST_F(MotionTest, MovesAreRefusedWithTheMotorOff) {
+TEST_F(CorvaneSimMotionTest, MovesAreRefusedWithTheMotorOff) {
     StartChain(kFastServo);
     client->Select(0);
     client->Send("MA5000");
@@ -91,7 +91,7 @@ TEST_F(MotionTest, MovesAreRefusedWithTheMotorOff) {
     EXPECT_EQ(Status()[5], 0);
 }
 
-TEST_F(MotionTest, StepperTrajectoryBitNeedsTwoReads) {
+TEST_F(CorvaneSimMotionTest, StepperTrajectoryBitNeedsTwoReads) {
     StartChain("[board 3]\ntype=R-210\nposition=0\nvelocity=40000\nacceleration=800000\n");
     client->Select(3);
     SendTaken(3, "MN,MR2000");
@@ -123,9 +123,10 @@ void PrintTo(const EdgeCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class EdgeSearchTest : public SimFixture, public ::testing::WithParamInterface<EdgeCase> {};
+class CorvaneSimEdgeSearchTest : public SimFixture,
+                                 public ::testing::WithParamInterface<EdgeCase> {};
 
-TEST_P(EdgeSearchTest, EndsOnTheReferenceEdge) {
+TEST_P(CorvaneSimEdgeSearchTest, EndsOnTheReferenceEdge) {
     const EdgeCase& c = GetParam();
     StartChain(std::string(kFastServo) + "reference = 1000\n" + c.extra);
     client->Select(0);
@@ -144,7 +145,7 @@ TEST_P(EdgeSearchTest, EndsOnTheReferenceEdge) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Searches, EdgeSearchTest,
+    Searches, CorvaneSimEdgeSearchTest,
     ::testing::Values(EdgeCase{"UpFromBelow", "position = -2000\n", "FE0", 1000, true},
                       EdgeCase{"BareFeSearchesUp", "position = -2000\n", "FE", 1000, true},
                       EdgeCase{"DownFromAbove", "position = 4000\n", "FE1", 999, false},
@@ -156,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "position = 4000\nreference-high = below\n", "FE3", 999, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MotionTest, EdgeSearchAwayFromTheEdgeStopsAtTheLimit) {
+TEST_F(CorvaneSimMotionTest, EdgeSearchAwayFromTheEdgeStopsAtTheLimit) {
     StartChain(std::string(kFastServo) + "reference = 1000\nposition = 4000\n");
     client->Select(0);
     SendTaken(0, "MN,FE0");
@@ -167,7 +168,7 @@ TEST_F(MotionTest, EdgeSearchAwayFromTheEdgeStopsAtTheLimit) {
     EXPECT_EQ(s[4] & 0x04, 0x04) << "standing in the positive limit";
 }
 
-TEST_F(MotionTest, LimitSwitchStopsMotionTowardsIt) {
+TEST_F(CorvaneSimMotionTest, LimitSwitchStopsMotionTowardsIt) {
     StartChain(kFastServo);
     client->Select(0);
     client->Send("MN,MR50000");
@@ -188,7 +189,7 @@ TEST_F(MotionTest, LimitSwitchStopsMotionTowardsIt) {
     EXPECT_EQ(Status()[4] & 0x04, 0);
 }
 
-TEST_F(MotionTest, ActiveLowSwitchesAndTheirPolarity) {
+TEST_F(CorvaneSimMotionTest, ActiveLowSwitchesAndTheirPolarity) {
     StartChain(std::string(kFastServo) + "limit-level = low\nposition = -9500\n");
     client->Select(0);
     // lines read low where a switch is active: only the positive line is high here
@@ -204,7 +205,7 @@ TEST_F(MotionTest, ActiveLowSwitchesAndTheirPolarity) {
     EXPECT_EQ(AskNumber("TP"), -9400);
 }
 
-TEST_F(MotionTest, BlockedCarriageGivesAMotionError) {
+TEST_F(CorvaneSimMotionTest, BlockedCarriageGivesAMotionError) {
     StartChain(std::string(kFastServo) + "max-position-error = 300\n");
     client->Select(0);
     sim->SetStalled(0, true);
@@ -221,7 +222,7 @@ TEST_F(MotionTest, BlockedCarriageGivesAMotionError) {
     EXPECT_EQ(s[2], 0);
 }
 
-TEST_F(MotionTest, RunningIntoTheEndWithLimitsOffGivesAMotionError) {
+TEST_F(CorvaneSimMotionTest, RunningIntoTheEndWithLimitsOffGivesAMotionError) {
     StartChain(std::string(kFastServo) + "max-position-error = 200\n");
     client->Select(0);
     client->Send("LF,MN,MR50000");
@@ -238,7 +239,7 @@ TEST_F(MotionTest, RunningIntoTheEndWithLimitsOffGivesAMotionError) {
 }
 
 // The complete reference run from inside the positive limit, as a controller drives it.
-TEST_F(MotionTest, ReferenceRunFromInsideTheLimit) {
+TEST_F(CorvaneSimMotionTest, ReferenceRunFromInsideTheLimit) {
     StartChain(std::string(kFastServo) + "position = 9500\nreference = -1234\n");
     client->Select(0);
     client->Send("LN,LH,MN,SV40000,SA800000,AB1");
@@ -270,7 +271,7 @@ TEST_F(MotionTest, ReferenceRunFromInsideTheLimit) {
 }
 
 // Into the positive limit and back out, then a new home there, as for a limit reference.
-TEST_F(MotionTest, LimitReferenceRunOnAStepper) {
+TEST_F(CorvaneSimMotionTest, LimitReferenceRunOnAStepper) {
     StartChain(
         "[board 1]\ntype=R-210\ntravel=-10000..10000\nneg-limit=-9000\npos-limit=9000\n"
         "position=0\nvelocity=40000\nacceleration=800000\n");
@@ -301,7 +302,7 @@ TEST_F(MotionTest, LimitReferenceRunOnAStepper) {
     EXPECT_GT(home, 8500);
 }
 
-TEST_F(MotionTest, SingleStatusByteIsAnsweredWhileWaitHoldsTheLine) {
+TEST_F(CorvaneSimMotionTest, SingleStatusByteIsAnsweredWhileWaitHoldsTheLine) {
     StartChain(kFastServo);
     client->Select(0);
     SendTaken(0, "MN,SV4000,MR3000,WS,TP");
@@ -312,7 +313,7 @@ TEST_F(MotionTest, SingleStatusByteIsAnsweredWhileWaitHoldsTheLine) {
     EXPECT_EQ(client->ReadAnswer(), "P:5000") << "the held line goes on after the move";
 }
 
-TEST_F(MotionTest, StopEndsAnEdgeSearch) {
+TEST_F(CorvaneSimMotionTest, StopEndsAnEdgeSearch) {
     StartChain(std::string(kFastServo) + "position = -8000\nreference = 8000\n");
     client->Select(0);
     client->Send("MN,SV10000,FE0");

@@ -35,7 +35,7 @@ bool WaitForExit(pid_t pid, int& status, std::chrono::milliseconds timeout) {
     return false;
 }
 
-TEST(ProgramTest, ServesOnItsPortUntilTerminated) {
+TEST(CorvaneSimProgramTest, ServesOnItsPortUntilTerminated) {
     char dir[] = "/tmp/corvane-sim-test-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string portFile = std::string(dir) + "/port";
@@ -77,7 +77,7 @@ TEST(ProgramTest, ServesOnItsPortUntilTerminated) {
     rmdir(dir);
 }
 
-TEST(ProgramTest, FaultsFromStandardInput) {
+TEST(CorvaneSimProgramTest, FaultsFromStandardInput) {
     char dir[] = "/tmp/corvane-sim-test-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string portFile = std::string(dir) + "/port";
@@ -134,7 +134,7 @@ TEST(ProgramTest, FaultsFromStandardInput) {
     rmdir(dir);
 }
 
-TEST(ProgramTest, RefusesBadOptions) {
+TEST(CorvaneSimProgramTest, RefusesBadOptions) {
     std::string program = std::string(ZR_BUILD_DIR) + "/bin/corvane-sim";
     std::string command = program + " --board 99:type=R-210 >/dev/null 2>&1";
     int status = std::system(command.c_str());

@@ -14,9 +14,9 @@ const char* kTwoBoards =
     "type = R-220\n"
     "present = no\n";
 
-class ProtocolTest : public SimFixture {};
+class CorvaneSimProtocolTest : public SimFixture {};
 
-TEST_F(ProtocolTest, OnlyTheSelectedBoardAnswers) {
+TEST_F(CorvaneSimProtocolTest, OnlyTheSelectedBoardAnswers) {
     StartChain(kTwoBoards);
     client->Select(0);
     EXPECT_EQ(Ask("TB"), "B:0");
@@ -39,7 +39,7 @@ TEST_F(ProtocolTest, OnlyTheSelectedBoardAnswers) {
               (std::vector<std::string>{"TB", "TB"}));
 }
 
-TEST_F(ProtocolTest, AnswersEndWithCrLfEtx) {
+TEST_F(CorvaneSimProtocolTest, AnswersEndWithCrLfEtx) {
     StartChain(kTwoBoards);
     client->Select(0);
     client->Send("TP");
@@ -51,7 +51,7 @@ TEST_F(ProtocolTest, AnswersEndWithCrLfEtx) {
     EXPECT_EQ(raw, "P:10000\r\n\x03");
 }
 
-TEST_F(ProtocolTest, CommandsOfOneLineRunInOrder) {
+TEST_F(CorvaneSimProtocolTest, CommandsOfOneLineRunInOrder) {
     StartChain(kTwoBoards);
     client->Select(0);
     client->Send("SV1234,SA5678,TY,TB,TY");
@@ -64,7 +64,7 @@ TEST_F(ProtocolTest, CommandsOfOneLineRunInOrder) {
     EXPECT_EQ(client->ReadAnswer(), "Y:77");
 }
 
-TEST_F(ProtocolTest, StatusBytesOfBothBoardTypes) {
+TEST_F(CorvaneSimProtocolTest, StatusBytesOfBothBoardTypes) {
     StartChain(
         "[board 0]\ntype=R-220\nposition=-500\nreference=0\nneg-limit=-400\n"
         "[board 1]\ntype=R-210\nposition=600\nreference=0\npos-limit=500\ninput-nibble=9\n"
@@ -85,7 +85,7 @@ TEST_F(ProtocolTest, StatusBytesOfBothBoardTypes) {
     EXPECT_EQ(Ask("TS"), "S:02 96 04");
 }
 
-TEST_F(ProtocolTest, SingleStatusByteOnlyWhereSupported) {
+TEST_F(CorvaneSimProtocolTest, SingleStatusByteOnlyWhereSupported) {
     StartChain("[board 0]\nsingle-char=yes\n[board 1]\nsingle-char=no\n");
     client->Select(0);
     client->SendRaw("%");
@@ -98,7 +98,7 @@ TEST_F(ProtocolTest, SingleStatusByteOnlyWhereSupported) {
     EXPECT_EQ(sim->ReceivedLines(1), (std::vector<std::string>{"%", "TS"}));
 }
 
-TEST_F(ProtocolTest, VersionChecksumAndProbes) {
+TEST_F(CorvaneSimProtocolTest, VersionChecksumAndProbes) {
     StartChain(
         "[board 0]\ntype=R-220\n"
         "[board 1]\ntype=R-210\n"
@@ -135,7 +135,7 @@ TEST_F(ProtocolTest, VersionChecksumAndProbes) {
     }
 }
 
-TEST_F(ProtocolTest, ProbeValuesFollowTheSetters) {
+TEST_F(CorvaneSimProtocolTest, ProbeValuesFollowTheSetters) {
     StartChain("[board 0]\n");
     client->Select(0);
     client->Send("DP250,ZM2,JA3,SI7,SJ-512,SI8,SJ100");
@@ -151,7 +151,7 @@ TEST_F(ProtocolTest, ProbeValuesFollowTheSetters) {
     EXPECT_EQ(Ask("JN?"), "JN:0");
 }
 
-TEST_F(ProtocolTest, SelectionResetsAPartialLine) {
+TEST_F(CorvaneSimProtocolTest, SelectionResetsAPartialLine) {
     StartChain(kTwoBoards);
     client->Select(0);
     client->SendRaw("MA99");  // cut off by a new selection before its CR
@@ -159,7 +159,7 @@ TEST_F(ProtocolTest, SelectionResetsAPartialLine) {
     EXPECT_EQ(Ask("TT"), "T:10000");
 }
 
-TEST_F(ProtocolTest, OverlongLineSetsTheOverflowCode) {
+TEST_F(CorvaneSimProtocolTest, OverlongLineSetsTheOverflowCode) {
     StartChain(kTwoBoards);
     client->Select(0);
     client->Send(std::string(400, 'A'));
