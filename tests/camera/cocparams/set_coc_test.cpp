@@ -88,6 +88,22 @@ TEST_F(SetCocTest, LoadsTheBuilderTableThenKeepsTheSettings) {
     EXPECT_EQ(rec.image_ms, static_cast<int>((built.beltime + built.coctime) * 0.001));
 }
 
+TEST_F(SetCocTest, TheLastPictureOfARunningCameraIsClearedBeforeTheLoad) {
+    ASSERT_EQ(lmv::driver::WriteRegister(0, 0, 5), lmv::kOk);  // camera runs
+    const auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(Coc{}), lmv::kOk); });
+    const std::vector<std::string> expected = {
+        RegisterWrite(0, 0, 0),
+        kBusyIdle,
+        "0 ioctl 0x222038 in=- out=00000004",  // the stop finished a picture
+        kClearBuffer,
+        kNoPicture,
+        CocLoad(0, TableOf(Rec())),
+        RegisterWrite(0, 0, 140),
+        RegisterWrite(0, 0, 781),
+        RegisterWrite(0, 0, 10)};
+    EXPECT_EQ(lines, expected);
+}
+
 TEST_F(SetCocTest, SettingsTheCheckWouldAdjustAreRefusedWithoutARequest) {
     const lmv::board_record before = Rec();
     Coc c;
