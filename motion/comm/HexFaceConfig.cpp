@@ -45,8 +45,9 @@ CHexFaceConfig::KeyParts CHexFaceConfig::SplitKey(const char* key) {
         result.vendor = parts[0];
         result.application = parts[1];
         for (size_t i = 2; i < parts.size(); ++i) {
-            if (result.basePath.empty()) result.basePath = "/";
-            result.basePath += parts[i] + "/";
+            if (result.basePath.empty()) result.basePath.push_back('/');
+            result.basePath += parts[i];
+            result.basePath += '/';
         }
     }
     return result;
@@ -65,7 +66,10 @@ void CHexFaceConfig::SetPath(const std::string& path) {
         }
     }
     m_Group.clear();
-    for (const std::string& part : current) m_Group += "/" + part;
+    for (const std::string& part : current) {
+        m_Group += '/';
+        m_Group += part;
+    }
 }
 
 std::string CHexFaceConfig::KeyPath() const {
