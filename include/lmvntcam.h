@@ -81,6 +81,52 @@ LMV_API int SET_TORAM_WAIT(int wait);
 LMV_API int _READ_REGISTRY_VALUES(void);
 LMV_API int _WRITE_REGISTRY_VALUES(void);
 
+/* Camera operation code (COC) settings of the current board, nine parameters:
+ *   mode     low byte camera class (0 long exposure; 1 fast shutter, 2/3/4 = class 1 with
+ *            submode 1/2/3; 5 intensified), bits 8-15 option flags, bits 16-23 submode;
+ *   trig     low byte trigger mode, bits 8-15 trigger flags (0, 1 or 2);
+ *   roixmin, roixmax, roiymin, roiymax   region in blocks of 32 pixels, 1-based, inclusive;
+ *   hbin     horizontal binning; vbin low 16 bits vertical binning, bits 16 and up black lines;
+ *   timevalues  comma-separated integers ended by "-1,-1" (ms for long exposure, ns for the
+ *            fast shutter, head and gate values for the intensified camera).
+ * TEST_COC checks and adjusts all nine for the camera and writes them back, the text included;
+ * *length is the size of the text buffer and receives the size the new text needs (with its
+ * terminator). 0 nothing changed, 103 a value was adjusted, 104 the text buffer is missing or
+ * too short (the other values are written), -1 no board record, -23 a null pointer. TESTCOC is
+ * the same function. */
+LMV_API int TEST_COC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin, int* roiymax,
+                     int* hbin, int* vbin, char* timevalues, int* length);
+LMV_API int TESTCOC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin, int* roiymax,
+                    int* hbin, int* vbin, char* timevalues, int* length);
+/* Builds the COC of the settings and loads it into the board: settings that TEST_COC would
+ * adjust are refused with -3; the settings are kept only when the load succeeded, and a camera
+ * that was running runs on with the new table. -1 no board record, -3 wrong or refused setting
+ * (also a camera class whose tables this build does not yet make), -8 CCD type without the
+ * submode, -21 table larger than the board memory, -28 recorder owns the board, -2 time-out,
+ * other driver errors. */
+LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int roiymin, int roiymax,
+                    int hbin, int vbin, char* timevalues);
+/* The stored settings as SET_COC takes them, the time text regenerated; GET_SETTINGS takes the
+ * text buffer as 20000 bytes, GET_COC_SETTING with its size. -23 when the text does not fit or
+ * a pointer is null (the numbers are written), -1 without board record. */
+LMV_API int GET_SETTINGS(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin,
+                         int* roiymax, int* hbin, int* vbin, char* timevalues);
+LMV_API int GET_COC_SETTING(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin,
+                            int* roiymax, int* hbin, int* vbin, char* timevalues, int length);
+/* Image size in pixels of the stored settings (binning, black lines, double images, line
+ * sequences). -1 without board record. */
+LMV_API int GET_IMAGE_SIZE(int* width, int* height);
+/* Sensor width x height; 1431040 and -1 without board record. GET_CCD_SIZE is the same. */
+LMV_API int GET_CCDSIZE(int* size);
+LMV_API int GET_CCD_SIZE(int* size);
+/* Loads a caller-built table: the words up to the first with bits 8-11 all set (the end word,
+ * included). -1 board not initialised, -28 recorder owns the board, -21 no end word before
+ * word 230000, -23 null table. */
+LMV_API int LOAD_USER_COC(unsigned short* table);
+/* Writes the area-of-interest words (x AND 0xFFE0) | 12 and (y AND 0xFFE0) | 13 to the camera
+ * command register; the first failure is returned. */
+LMV_API int LOAD_USER_AOI(int x, int y);
+
 #ifdef __cplusplus
 }
 #endif
