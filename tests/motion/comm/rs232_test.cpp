@@ -164,6 +164,23 @@ TEST_F(RS232Test, MissingPortsDoNotExist) {
     EXPECT_EQ(IFgetLastConnectError(), 0);
 }
 
+TEST_F(RS232Test, OpenFailureIsReportedWithTheSystemText) {
+    setenv("WINPORT_COM42", "/dev/zr-missing-port", 1);
+    log4cpp::Category& lib = ZRLogger::FetchLibraryLogger();
+    lib.setPriority(log4cpp::Priority::ERROR);
+    std::vector<std::string> lines;
+    {
+        zrtest::QueueCapture capture(lib);
+        EXPECT_EQ(Connect(Settings(42)), nullptr);
+        lines = capture.Lines();
+    }
+    lib.setPriority(log4cpp::Priority::EMERG);
+    unsetenv("WINPORT_COM42");
+    EXPECT_EQ(lines,
+              std::vector<std::string>{"ERROR Report_Error(): Error during open COM Port 42!\n" +
+                                       std::string(std::strerror(ENOENT))});
+}
+
 TEST_F(RS232Test, ImpossibleFramingIsRefusedBeforeOpening) {
     struct Case {
         int dataBits, stopBits;
