@@ -74,12 +74,92 @@ LMV_API int SETTIMEOUT(int driver_ms, int image_ms);
 /* Wait of the intensified camera: max(wait, 200); -1 when the board has no record. */
 LMV_API int SET_TORAM_WAIT(int wait);
 
+/* Board set-up. SET_INIT: mode (low byte) 0 releases the current board; 1 initialises it (driver
+ * version check, device, board identification, FPGA load, temperature checks, camera
+ * identification, board memory test, limits); 2 to 8 also load the camera dialog module of the
+ * mode. Bits 8 and up of the argument and of HKEY_CURRENT_USER\Software\RVD\LMVTEST "Initmode"
+ * (shifted by 8) are test flags: 0x100 longest exposures, 0x200 shortest exposures of camera
+ * type 1. Returns 0, or the warning 120 when no camera answered (the board is ready with the
+ * default camera), -3 for a mode above 8, -30 without the driver's service key, -6 without a bit
+ * file, -1 for a failed temperature check, -8 for an unknown camera or a camera the mode does not
+ * serve, -35 for a CCD the board type does not carry, -27 when the dialog module cannot be
+ * loaded, else the failing step's code. */
+LMV_API int SET_INIT(int mode);
+
+/* Camera dialog module of the current board (loaded by SET_INIT 2 to 8, or by OPEN_DIALOG_CAM
+ * by camera and CCD type). Each forwards to the module's entry point of the same name with the
+ * current board first; -13 when the module lacks it. STATUS_DIALOG_CAM stores 0 through both
+ * pointers when the entry point is missing. */
+LMV_API int OPEN_DIALOG_CAM(void* parent, int flags, char* title);
+LMV_API int CLOSE_DIALOG_CAM(void);
+LMV_API int GET_DIALOG_CAM(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin,
+                           int* roiymax, int* hbin, int* vbin, char* timevalues);
+LMV_API int SET_DIALOG_CAM(int mode, int trig, int roixmin, int roixmax, int roiymin, int roiymax,
+                           int hbin, int vbin, char* timevalues);
+LMV_API int LOCK_DIALOG_CAM(int lock);
+LMV_API int STATUS_DIALOG_CAM(int* window, int* status);
+
+/* Power-down counts from two times (upper, lower; lower must be below upper, else -3), converted
+ * by the CCD's clock; -3 when the counts are out of range (nothing changes). */
+LMV_API int SET_POWERDOWN(int hi_time, int lo_time);
+
+/* Camera of a ready board (board -1: the current board; -1 when the board is not ready). */
+LMV_API int GET_CAMERA_ID(int board, int* id);
+LMV_API int GET_CAMERA_CCD(int board, int* ccd);
+LMV_API int GET_CAMERA_TYP(int board, int* typ);
+/* what: 1 status word (extended camera byte in bits 16-23), 2 CCD and 3 electronics temperature
+ * (degrees C), 4 and 5 the board-type-3 values, 6 board type, 7 board version; other -3. */
+LMV_API int GET_CAMERA_STAT(int board, int what, int* value);
+/* Board type 3 only: what 1 and 2 write the camera values 1 and 2; else -3. */
+LMV_API int SET_CAMERA_VAL(int board, int what, int value);
+/* Board memory test over `words` 16-bit words (board types 2 and 3, else -13): -34 when the board
+ * returns a wrong value. */
+LMV_API int CHECK_BOARD_MEMORY(int board, int words);
+
 /* Registry settings of the camera dialog module (ordinals 85, 86). On Windows these carry the
  * names "_READ_REGISTRY_VALUES@0" and "_WRITE_REGISTRY_VALUES@0"; ELF tools read "@" as a symbol
  * version, so here the names end before it. -13 while no camera dialog module is loaded or it
  * lacks the entry points. */
 LMV_API int _READ_REGISTRY_VALUES(void);
 LMV_API int _WRITE_REGISTRY_VALUES(void);
+
+/* B/W output table (4096 bytes, one 8-bit output per 12-bit pixel value). It is kept by the
+ * library (pixel values above 4095 convert to 255) and, when the current board is ready, loaded
+ * into the board for READ_IMAGE_8BIT. 0, or -23 for a null table. */
+LMV_API int LOAD_OUTPUT_LUT(unsigned char* lut);
+/* Converts width x height 12-bit pixels through the B/W output table into bytes. mode 0 keeps the
+ * order, 1 flips vertically, 8 mirrors each row, 9 rotates by 180 degrees; other modes -3. -23
+ * for a null source or destination. */
+LMV_API int CONVERT_BUFFER_12TO8(int mode, int width, int height, short* src, unsigned char* dst);
+/* Smallest (at most 4095) and largest (at least 1) pixel of the image; pixels above 4095 count as
+ * 4095. A null image takes a single picture of the current board at the size of its COC (-1 board
+ * not ready, -2 no picture within its image time + 5000 ms, -13 picture taking not available,
+ * -23 no memory, or the read's error). mode 1 also sets the B/W table (SET_DIALOG_BW) with the
+ * result and its current linear/gamma choice. */
+LMV_API int AUTO_MINMAX(int mode, int* min, int* max, int width, int height,
+                        unsigned short* image);
+/* As AUTO_MINMAX, but min is the level where more than low_percent of the pixels lie at or below,
+ * max the level from the top where more than high_percent lie at or above; min stays below max. */
+LMV_API int AUTO_MINMAX_OFF(int mode, int* min, int* max, int low_percent, int high_percent,
+                            int width, int height, unsigned short* image);
+/* Automatic exposure of a long-exposure camera (-8 for other cameras, -28 while the recorder owns
+ * the board): changes the exposure (second time value) picture by picture until the brightest
+ * percent of the pixels begin at a level between 1400 and 1500, and stores it in *exposure.
+ * Returns 0, or 100 (no exact exposure possible, or 24 s passed), 101 (too dark at 2000), 102
+ * (too bright at 1) with the exposure reached; on an error the old exposure is kept and stored.
+ * image (width x height, may be null) receives a picture taken with the new exposure. flags bit 0
+ * sets the B/W table to 100..1650 and the camera dialog to the new settings; bit 1 reports
+ * progress to an open camera dialog. Leaves the image time limit at 2000 ms. */
+LMV_API int AUTO_RANGE(int flags, int* exposure, int percent, int width, int height,
+                       unsigned short* image);
+/* B/W table parameters: min 0..4094, max 1..4095 above min, lin 0 (linear) or 1 (gamma), else -3.
+ * Builds and loads the table and writes the parameters to the current board's registry key
+ * HKEY_CURRENT_USER\Software\RVD\Camera Settings[ n]\LUT while the B/W dialog is closed. */
+LMV_API int SET_DIALOG_BW(int min, int max, int lin);
+LMV_API int GET_DIALOG_BW(int* min, int* max, int* lin);
+/* Stores the 8-bit display palette handle (HPALETTE on Windows) and returns the pointer given.
+ * Linux screens are not palette-based: the handle is null. */
+LMV_API void** GET_PALETTE(void** palette);
 
 /* Camera operation code (COC) settings of the current board, nine parameters:
  *   mode     low byte camera class (0 long exposure; 1 fast shutter, 2/3/4 = class 1 with

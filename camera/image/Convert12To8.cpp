@@ -1,0 +1,157 @@
+#include "camera/image/Convert12To8.h"
+
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+#include "camera/api/MessageLog.h"
+#include "camera/api/ResultCodes.h"
+
+namespace lmv {
+namespace {
+
+constexpr size_t kBlock = 8;        // pixels per unrolled step: two 64-bit loads, one 64-bit store
+constexpr size_t kSplitAlign = 64;  // split point of contiguous images, one cache line of output
+
+inline uint64_t lookup4(uint64_t words, const uint8_t* t, int shift, int step) {
+    uint64_t out = 0;
+    for (int k = 0; k < 4; ++k, shift += step)
+        out |= uint64_t{t[(words >> (16 * k)) & 0xFFFF]} << shift;
+    return out;
+}
+
+// dst[i] = t[src[i]] for i < n.
+void convert_forward(const uint16_t* src, uint8_t* dst, size_t n, const uint8_t* t) {
+    size_t i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        uint64_t lo, hi;
+        std::memcpy(&lo, src + i, 8);
+        std::memcpy(&hi, src + i + 4, 8);
+        const uint64_t out = lookup4(lo, t, 0, 8) | lookup4(hi, t, 32, 8);
+        std::memcpy(dst + i, &out, 8);
+    }
+    for (; i < n; ++i) dst[i] = t[src[i]];
+}
+
+// dst[n - 1 - i] = t[src[i]] for i < n.
+void convert_reverse(const uint16_t* src, uint8_t* dst, size_t n, const uint8_t* t) {
+    size_t i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        uint64_t lo, hi;
+        std::memcpy(&lo, src + i, 8);
+        std::memcpy(&hi, src + i + 4, 8);
+        const uint64_t out = lookup4(lo, t, 56, -8) | lookup4(hi, t, 24, -8);
+        std::memcpy(dst + n - i - kBlock, &out, 8);
+    }
+    for (; i < n; ++i) dst[n - 1 - i] = t[src[i]];
+}
+
+struct convert_job {
+    const uint16_t* src;
+    uint8_t* dst;
+    size_t width;
+    size_t height;
+    const uint8_t* table;
+};
+
+// A part of a job: pixels [begin, end) of a contiguous mode, rows [begin, end) of a row mode.
+using convert_part = void (*)(const convert_job& j, size_t begin, size_t end);
+
+void part_same_order(const convert_job& j, size_t begin, size_t end) {
+    convert_forward(j.src + begin, j.dst + begin, end - begin, j.table);
+}
+
+void part_rotate(const convert_job& j, size_t begin, size_t end) {
+    const size_t total = j.width * j.height;
+    convert_reverse(j.src + begin, j.dst + (total - end), end - begin, j.table);
+}
+
+void part_flip(const convert_job& j, size_t begin, size_t end) {
+    for (size_t k = begin; k < end; ++k)
+        convert_forward(j.src + k * j.width, j.dst + (j.height - 1 - k) * j.width, j.width,
+                        j.table);
+}
+
+void part_mirror(const convert_job& j, size_t begin, size_t end) {
+    for (size_t k = begin; k < end; ++k)
+        convert_reverse(j.src + k * j.width, j.dst + k * j.width, j.width, j.table);
+}
+
+struct mode_entry {
+    int mode;
+    convert_part part;
+    bool by_rows;
+};
+
+constexpr mode_entry kModes[] = {
+    {kConvertSameOrder, part_same_order, false},
+    {kConvertFlipVertical, part_flip, true},
+    {kConvertMirror, part_mirror, true},
+    {kConvertRotate180, part_rotate, false},
+};
+
+const mode_entry* find_mode(int mode) {
+    for (const auto& m : kModes)
+        if (m.mode == mode) return &m;
+    return nullptr;
+}
+
+// Large images go to two threads, each with its half; when no thread can be started, one does all.
+void run_parts(const mode_entry& m, const convert_job& j) {
+    const size_t pixels = j.width * j.height;
+    const size_t units = m.by_rows ? j.height : pixels;
+    if (pixels >= kConvertSplitPixels && units >= 2) {
+        size_t mid = units / 2;
+        if (!m.by_rows) mid -= mid % kSplitAlign;
+        try {
+            std::thread second(m.part, std::cref(j), mid, units);
+            m.part(j, 0, mid);
+            second.join();
+            return;
+        } catch (const std::system_error&) {
+        }
+    }
+    m.part(j, 0, units);
+}
+
+int check_arguments(int mode, int width, int height, const void* src, const void* dst) {
+    const bool empty = width == 0 || height == 0;
+    if (!src && !empty) {
+        LogMessage(kLogErrors, "convert bad pointer 16-Bit\r\n");
+        return kNoMemory;
+    }
+    if (!dst && !empty) {
+        LogMessage(kLogErrors, "convert bad pointer 8-Bit\r\n");
+        return kNoMemory;
+    }
+    if (width < 0 || height < 0 || !find_mode(mode)) return kWrongParameter;
+    return kOk;
+}
+
+}  // namespace
+
+int convert_12to8(int mode, int width, int height, const uint16_t* src, uint8_t* dst,
+                  const uint8_t* table) {
+    if (int rc = check_arguments(mode, width, height, src, dst); rc != kOk) return rc;
+    const convert_job job{src, dst, static_cast<size_t>(width), static_cast<size_t>(height), table};
+    if (job.width * job.height > 0) run_parts(*find_mode(mode), job);
+    return kOk;
+}
+
+int convert_12to8_reference(int mode, int width, int height, const uint16_t* src, uint8_t* dst,
+                            const uint8_t* table) {
+    if (int rc = check_arguments(mode, width, height, src, dst); rc != kOk) return rc;
+    const bool flip = mode == kConvertFlipVertical || mode == kConvertRotate180;
+    const bool mirror = mode == kConvertMirror || mode == kConvertRotate180;
+    for (int y = 0; y < height; ++y) {
+        const int ty = flip ? height - 1 - y : y;
+        for (int x = 0; x < width; ++x) {
+            const int tx = mirror ? width - 1 - x : x;
+            dst[static_cast<size_t>(ty) * width + tx] =
+                table[src[static_cast<size_t>(y) * width + x]];
+        }
+    }
+    return kOk;
+}
+
+}  // namespace lmv
