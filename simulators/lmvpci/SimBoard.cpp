@@ -262,7 +262,13 @@ uint32_t SimBoard::CameraStatusWord() const {
         s |= ccd.identity->bits9to11 << 9;
         if (ccd.colour) s |= 1u << 8;
     }
-    return s;
+    return (s | config_.statusBits) & 0xFFFF;
+}
+
+int SimBoard::ExtraSensorByte() const {
+    if (config_.extraSensor != kExtraSensorByCcd) return config_.extraSensor;
+    const CcdMatch match = FindCcd(config_.ccdTyp);
+    return match.identity && match.identity->identByte != 0 ? 0 : -1;
 }
 
 uint32_t SimBoard::TemperatureRegister() const {
@@ -270,8 +276,10 @@ uint32_t SimBoard::TemperatureRegister() const {
     const uint32_t ccd = static_cast<uint32_t>(config_.ccdTemp + 128) & 0xFF;
     uint32_t high = static_cast<uint32_t>(config_.eleTemp + 128) & 0xFF;
     const uint16_t program = coc_.empty() ? 0 : coc_[0];
+    const int extra = ExtraSensorByte();
+    if (extra < 0) return (high << 8) | ccd;  // the programs need the extra sensor
     const CcdMatch match = FindCcd(config_.ccdTyp);
-    if (program == kProgramExtraSensor) high = static_cast<uint32_t>(config_.extraSensor) & 0xFF;
+    if (program == kProgramExtraSensor) high = static_cast<uint32_t>(extra) & 0xFF;
     if (program == kProgramIdentByte) high = match.identity ? match.identity->identByte : 0xFF;
     if (program == kProgramCameraId) high = static_cast<uint32_t>(config_.cameraId) & 0xFF;
     return (high << 8) | ccd;
@@ -464,7 +472,11 @@ Reply SimBoard::ReadIdent(const Request& r) {
 }
 
 uint16_t SimBoard::PixelValue(uint32_t index) const {
-    if (memoryPattern_) return static_cast<uint16_t>(index & 0xFFFF);
+    if (memoryPattern_) {
+        const auto word = static_cast<uint16_t>(index & 0xFFFF);
+        return config_.memoryFault && *config_.memoryFault == index ? static_cast<uint16_t>(~word)
+                                                                    : word;
+    }
     return static_cast<uint16_t>((index * 7u + frame_ * 13u) & 0xFFF);
 }
 

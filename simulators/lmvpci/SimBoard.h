@@ -81,6 +81,8 @@ class SimBoard {
     void ClearBuffer();
     uint32_t CameraStatusWord() const;
     uint32_t TemperatureRegister() const;
+    // The extended camera byte the extra sensor answers, or -1 without the sensor.
+    int ExtraSensorByte() const;
     uint16_t PixelValue(uint32_t index) const;
     void FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const;
     static Reply Put(const Request& r, const void* data, uint32_t size);

@@ -46,6 +46,7 @@ BoardConfig ConfigForBoard(int board) {
     Read("LMVSIM_CCD_TEMP", board, c.ccdTemp);
     Read("LMVSIM_ELE_TEMP", board, c.eleTemp);
     Read("LMVSIM_EXTRA_SENSOR", board, c.extraSensor);
+    Read("LMVSIM_STATUS_BITS", board, c.statusBits);
     Read("LMVSIM_IMAGE_MS", board, c.imageMs);
     Read("LMVSIM_SHORT_READ", board, c.shortRead);
     if (const char* hang = Lookup("LMVSIM_HANG", board)) {
@@ -56,6 +57,8 @@ BoardConfig ConfigForBoard(int board) {
     }
     if (auto v = Number(Lookup("LMVSIM_FAIL", board))) c.failCode = static_cast<uint32_t>(*v);
     if (auto v = Number(Lookup("LMVSIM_NO_CAMERA", board))) c.noCamera = *v != 0;
+    if (auto v = Number(Lookup("LMVSIM_MEMORY_FAULT", board)))
+        c.memoryFault = static_cast<uint32_t>(*v);
     c.boardVersion &= 0xFF;
     return c;
 }

@@ -7,6 +7,8 @@
 
 namespace lmvpci {
 
+inline constexpr int kExtraSensorByCcd = -2;
+
 struct BoardConfig {
     int boardType = 2;             // LMVSIM_BOARD_TYPE: 1, 2 or 3
     uint32_t boardVersion = 0x21;  // LMVSIM_BOARD_VERSION: two hex digits in the identification
@@ -15,7 +17,13 @@ struct BoardConfig {
     int cameraId = 0;              // LMVSIM_CAMERA_ID
     int ccdTemp = -10;             // LMVSIM_CCD_TEMP, degrees C
     int eleTemp = 25;              // LMVSIM_ELE_TEMP, degrees C
-    int extraSensor = 0;           // LMVSIM_EXTRA_SENSOR: byte answered by the extra-sensor program
+    // LMVSIM_EXTRA_SENSOR: the extended camera byte of a camera with the extra sensor, -1 for a
+    // camera without. Unset: only cameras whose CCD needs an identification byte have the sensor
+    // (byte 0). Without the sensor the set-up programs read the temperatures like any other.
+    int extraSensor = kExtraSensorByCcd;
+    uint32_t statusBits = 0;  // LMVSIM_STATUS_BITS: bits OR-ed into the camera status word
+    // LMVSIM_MEMORY_FAULT: word of the board memory that reads back wrong in the memory test.
+    std::optional<uint32_t> memoryFault;
     uint32_t imageMs = 20;  // LMVSIM_IMAGE_MS: time from start (or last picture) to a picture
     std::optional<uint32_t> hangCode;  // LMVSIM_HANG: request code that never completes
     bool hangRead = false;             // LMVSIM_HANG=read: reads never complete

@@ -78,6 +78,14 @@ InstallResult Install(const std::string& bitFolder) {
         }
         r.files.push_back(path);
     }
+    const std::string version = (fs::path(bitFolder) / kVersionFileName).string();
+    std::ofstream text(version, std::ios::trunc);
+    text << kDriverVersion << "\n";
+    if (!text.flush()) {
+        Failed(r, "cannot write " + version);
+        return r;
+    }
+    r.versionFile = version;
     // The fallback bit file must be shorter than 100 bytes to be used; a long path is left out.
     std::string binfile = r.files.front();
     if (binfile.size() >= 100) binfile = BitFileName(kBitBases[0], kBitFileNumber);
@@ -93,6 +101,9 @@ InstallResult Uninstall(const std::string& bitFolder) {
         std::error_code ec;
         if (fs::remove(path, ec)) r.files.push_back(path.string());
     }
+    std::error_code ec;
+    const fs::path version = fs::path(bitFolder) / kVersionFileName;
+    if (fs::remove(version, ec)) r.versionFile = version.string();
     const RegStatus s = winport::DeleteRegistryKey(Hive::LocalMachine, kServiceKey);
     if (s != RegStatus::Ok && s != RegStatus::NotFound) {
         Failed(r, "cannot delete the service key: " + winport::RegistryLastError());

@@ -11,11 +11,16 @@ inline constexpr const char* kParametersKey =
     "SYSTEM\\CurrentControlSet\\Services\\Lmvnt\\Parameters";
 inline constexpr const char* kImagePath = "\\??\\C:\\Windows\\System32\\drivers\\lmvnt.sys";
 inline constexpr int kBitFileNumber = 17;
+// The version resource of the driver file stands beside the bit files as "<driver file>.version"
+// holding the file version text.
+inline constexpr const char* kVersionFileName = "lmvnt.sys.version";
+inline constexpr const char* kDriverVersion = "1.60";
 
 struct InstallResult {
     bool ok = false;
     std::string error;
     std::vector<std::string> files;  // bit files written
+    std::string versionFile;         // the driver's version file written (removed)
 };
 
 // The bit file name "<base><nnn>.bit" of an FPGA image ("rz410" board type 2, "rz420" type 3).
@@ -23,10 +28,10 @@ std::string BitFileName(const std::string& base, int number);
 // The simulated FPGA image: deterministic bytes, different per base name.
 std::vector<unsigned char> BitFileImage(const std::string& base);
 
-// Writes the service key (ImagePath, Type, Start, Parameters\Binfile) and both bit files into
-// `bitFolder` (created when missing).
+// Writes the service key (ImagePath, Type, Start, Parameters\Binfile), both bit files and the
+// driver's version file into `bitFolder` (created when missing).
 InstallResult Install(const std::string& bitFolder);
-// Removes the service key and the bit files of `bitFolder`.
+// Removes the service key, the bit files and the version file of `bitFolder`.
 InstallResult Uninstall(const std::string& bitFolder);
 
 }  // namespace lmvpci

@@ -14,7 +14,8 @@ int Usage() {
         "usage: lmvpci-install [--uninstall] [BIT_FOLDER]\n"
         "  Writes HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Lmvnt and the bit "
         "files\n"
-        "  rz410017.bit and rz420017.bit into BIT_FOLDER (default: ../lib beside this program,\n"
+        "  rz410017.bit, rz420017.bit and lmvnt.sys.version into BIT_FOLDER (default: ../lib "
+        "beside this program,\n"
         "  where liblmvntcam.so lives). The registry hives follow WINPORT_REGISTRY_DIR.\n",
         stderr);
     return 2;
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
     }
     for (const auto& f : result.files)
         std::printf("%s %s\n", uninstall ? "removed" : "wrote", f.c_str());
+    if (!result.versionFile.empty())
+        std::printf("%s %s\n", uninstall ? "removed" : "wrote", result.versionFile.c_str());
     std::printf("%s HKEY_LOCAL_MACHINE\\%s\n", uninstall ? "removed" : "wrote",
                 lmvpci::kServiceKey);
     return 0;

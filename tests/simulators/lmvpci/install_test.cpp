@@ -60,10 +60,18 @@ TEST_F(InstallTest, WritesServiceKeyAndBitFiles) {
     EXPECT_LT(binfile->size(), 100u);
     EXPECT_TRUE(fs::exists(*binfile) || *binfile == "rz410017.bit");
 
+    // The driver file's version stands beside the bit files.
+    EXPECT_EQ(result.versionFile, bits + "/lmvnt.sys.version");
+    std::ifstream version(result.versionFile);
+    std::string text;
+    std::getline(version, text);
+    EXPECT_EQ(text, "1.60");
+
     auto removed = lmvpci::Uninstall(bits);
     ASSERT_TRUE(removed.ok) << removed.error;
     EXPECT_EQ(removed.files.size(), 2u);
     EXPECT_FALSE(fs::exists(result.files[0]));
+    EXPECT_FALSE(fs::exists(result.versionFile));
     EXPECT_FALSE(RegistryKey::Open(Hive::LocalMachine, lmvpci::kServiceKey));
 }
 

@@ -187,6 +187,67 @@ TEST_F(LmvpciTest, CameraStatusWordReportsTypeAndCcd) {
     }
 }
 
+// The set-up programs are told apart by their first word.
+std::vector<uint8_t> Program(uint16_t selector) {
+    std::vector<uint8_t> bytes(8);
+    const uint16_t words[4] = {selector, selector, selector, 4064};
+    std::memcpy(bytes.data(), words, sizeof words);
+    return bytes;
+}
+
+TEST_F(LmvpciTest, SetUpProgramsNeedTheExtraSensor) {
+    struct Case {
+        const char* ccd;
+        const char* extra;  // nullptr: by CCD type
+        uint32_t extraHigh, identHigh, idHigh;
+    } cases[] = {
+        {"1", nullptr, 25 + 128, 25 + 128, 25 + 128},  // no sensor: the temperatures
+        {"17", nullptr, 0, 16, 9},                     // its CCD needs the identification byte
+        {"21", nullptr, 0, 18, 9},
+        {"1", "0x41", 0x41, 0, 9},
+        {"19", "-1", 25 + 128, 25 + 128, 25 + 128},
+    };
+    ::setenv("LMVSIM_CAMERA_ID", "9", 1);
+    for (const auto& c : cases) {
+        ::setenv("LMVSIM_CCD_TYP", c.ccd, 1);
+        if (c.extra)
+            ::setenv("LMVSIM_EXTRA_SENSOR", c.extra, 1);
+        else
+            ::unsetenv("LMVSIM_EXTRA_SENSOR");
+        lmv_seam_device* d = OpenBoard(0);
+        const uint32_t expected[] = {c.extraHigh, c.identHigh, c.idHigh};
+        const uint16_t programs[] = {598, 614, 630};
+        for (int i = 0; i < 3; ++i) {
+            Call(d, io::kLoadCoc, Program(programs[i]), 0);
+            EXPECT_EQ(WordOf(Call(d, io::kReadRegister, Words({7}), 4)),
+                      (expected[i] << 8) | (128 - 10))
+                << c.ccd << " " << programs[i];
+        }
+        Call(d, io::kLoadCoc, Program(576), 0);
+        EXPECT_EQ(WordOf(Call(d, io::kReadRegister, Words({7}), 4)), ((25u + 128) << 8) | 118);
+        seam_->close(d);
+        open_.clear();
+    }
+}
+
+TEST_F(LmvpciTest, StatusBitsAreAddedToTheCameraStatusWord) {
+    ::setenv("LMVSIM_STATUS_BITS", "0x0610", 1);
+    ::setenv("LMVSIM_CCD_TYP", "3", 1);
+    EXPECT_EQ(WordOf(Call(OpenBoard(0), io::kReadRegister, Words({6}), 4)), 0x8610u);
+}
+
+TEST_F(LmvpciTest, MemoryFaultSpoilsOneWordOfTheTestPattern) {
+    ::setenv("LMVSIM_MEMORY_FAULT", "3", 1);
+    lmv_seam_device* d = OpenBoard(0);
+    Call(d, io::kBoardCommand, Words({io::kCmdMemoryTest}), 0);
+    EXPECT_EQ(WordOf(Call(d, io::kReadStatus, {}, 4)), io::kStatusPicture);
+    for (int pass = 0; pass < 2; ++pass) {  // the pattern stays until the buffer is cleared
+        const auto bytes = ReadPicture(d, 0, 10);
+        const std::vector<uint8_t> expected = {0, 0, 1, 0, 2, 0, 0xFC, 0xFF, 4, 0};
+        EXPECT_EQ(bytes, expected);
+    }
+}
+
 TEST_F(LmvpciTest, BoardTypeThreeRegistersAreWritableAndReadable) {
     lmv_seam_device* d = OpenBoard(0);
     Call(d, io::kWriteRegister, Words({16, 7}), 8, LMV_SEAM_INVALID_PARAMETER);
