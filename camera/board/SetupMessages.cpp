@@ -1,0 +1,21 @@
+#include "camera/board/SetupMessages.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "camera/api/BoardTable.h"
+#include "camera/api/MessageLog.h"
+
+namespace lmv {
+
+void SetupBox(const char* format, ...) {
+    if (!Library().showMessages.load()) return;
+    char text[kLogLineBytes];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    ShowWarning(text);
+}
+
+}  // namespace lmv
