@@ -1,0 +1,63 @@
+// Life of a controller: connecting, the error slots, closing.
+#include "motion/controller/CCorvaneController.h"
+
+#include <cstring>
+
+#include "motion/base/ZRLog.h"
+#include "motion/comm/DeviceFunctions.h"
+
+CCorvaneController::CCorvaneController(int port, int baud) {
+    ZR_LOG_DEBUG("CCorvaneController::CCorvaneController(%d, %d)", port, baud);
+    RS232Settings settings;
+    settings.port = port;
+    settings.baudRate = baud;
+    settings.dataBits = 8;
+    settings.parity = 0;
+    settings.stopBits = 0;
+    std::strncpy(settings.handshake, "NONE", sizeof settings.handshake - 1);
+    SetClearRSMode(0);
+    m_iInterfaceID = connect_rs232(settings);
+    m_Device.SetInterfaceID(m_iInterfaceID);
+    if (m_iInterfaceID < 0) {
+        m_iLocalError = IFgetLastConnectError();
+        return;
+    }
+    m_Device.SetStripTerminator(true);
+    Init();
+}
+
+CCorvaneController::~CCorvaneController() {
+    if (m_bInitialised) {
+        for (CCorvaneAxisData& a : m_AxisData) a.m_strStageName.clear();
+    }
+    m_Device.Close();
+}
+
+int CCorvaneController::GetError() {
+    int error = m_iLocalError.exchange(0);
+    if (error == 0) {
+        if (m_iControllerError == 0) {
+            // nothing pending: ask the boards of the initialised axes
+            winport::ScopedLock refFlag(m_csRefFlag);
+            uint8_t status[kMaxStatusBytes];
+            for (int i = 0; i < kMaxCorvaneBoards && m_iControllerError == 0; ++i) {
+                if (m_AxisData[i].m_strStageName.empty() || !m_AxisData[i].m_bInitialised) continue;
+                m_Axes.Select(i);
+                if (!ReadCorvaneStatus(status)) break;
+            }
+        }
+        error = m_iControllerError.exchange(0);
+    }
+    ZR_LOG_DEBUG("CCorvaneController::GetError() : %d", error);
+    return error;
+}
+
+ZR_BOOL CCorvaneController::qERR(int* error) {
+    if (m_iMacroRecording) {
+        m_iLocalError = ZR_IN_MACRO_MODE;
+        return false;
+    }
+    const int e = GetError();
+    if (error) *error = e;
+    return true;
+}

@@ -1,0 +1,175 @@
+#pragma once
+// One controller: a daisy chain of up to 16 Corvane boards behind one RS-232 interface, one motor
+// axis per board. The operations of the TAL commands are spread over files by family
+// (CCorvaneController_<Family>.cpp); they all reach the boards through the native channel below:
+// select a board, send a command line, query with an answer check, read the status bytes.
+//
+// Locks, all re-entrant. Where two are needed, m_csRefFlag is taken before the channel lock.
+//   m_csChannel       one native query transaction (all its attempts) at a time
+//   m_csRefStart      serialises the starting of reference procedures
+//   m_csAnswerList    the answer list of the command-string interface
+//   m_csRefFlag       m_IsReferencing, and status reads that must not interleave with a
+//                     running reference procedure
+//   m_csAsyncBuffer   the value counter of the asynchronous joystick-table read
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ZR_Corvane_TAL.h"
+#include "motion/controller/CCorvaneAxesArray.h"
+#include "motion/controller/CCorvaneAxis.h"
+#include "motion/controller/CCorvaneAxisData.h"
+#include "motion/controller/CCorvaneDevice.h"
+#include "motion/controller/CorvaneStatus.h"
+#include "motion/stages/StageParameterSet.h"
+#include "winport/CriticalSection.h"
+#include "winport/Event.h"
+
+inline constexpr int kCorvaneAnswerSize = 100;  // a query reads at most 99 characters
+inline constexpr int kCorvaneCommandSize = 64;
+inline constexpr int kMaxIOChannels = 64;
+inline constexpr unsigned kCorvaneScanTimeoutMs = 500;
+inline constexpr unsigned kCorvaneTimeoutMs = 5000;
+inline constexpr int kMaxMacroCommands = 16;
+
+class CCorvaneController {
+  public:
+    // Opens COM<port> at the baud rate (8 data bits, no parity, one stop bit, no handshake),
+    // then initialises the controller. A failure stays in the local error (GetError).
+    CCorvaneController(int port, int baud);
+    virtual ~CCorvaneController();
+    CCorvaneController(const CCorvaneController&) = delete;
+    CCorvaneController& operator=(const CCorvaneController&) = delete;
+
+    // Takes and clears the local error, else the controller error; with neither set, polls the
+    // status of the initialised axes that have a stage first.
+    virtual int GetError();
+    ZR_BOOL qERR(int* error);
+
+    // ---- native channel ----------------------------------------------------------------------
+    // One command line to the selected board; while a macro is recorded the line goes to the
+    // macro instead. waitForChannel: wait for a running query transaction to end first (FALSE
+    // only for callers that hold the channel lock). 0 or the interface error.
+    int SendCommand(const char* text, ZR_BOOL waitForChannel = 1);
+    // Query with answer check: sends query (or the single byte, when non-zero), expects an
+    // answer starting with first with ':' at colonPosition, three attempts. The answer lies in
+    // the controller's answer buffer until the next query; nullptr on failure (local error set).
+    char* ReadCorvane(const char* query, char singleByte, char first, int colonPosition);
+    // Status bytes of the selected board (unreported bytes 0), checked for errors. FALSE only
+    // when no valid status could be read.
+    ZR_BOOL ReadCorvaneStatus(uint8_t status[kMaxStatusBytes]);
+    void CheckStatusForError(const uint8_t status[kMaxStatusBytes]);
+    ZR_BOOL IsTrajectoryComplete(const uint8_t status[kMaxStatusBytes]);
+    // FALSE with ZR_CONTROLLER_BUSY while a reference procedure runs and checkBusy is 1.
+    ZR_BOOL CheckController(int checkBusy);
+    // TAL units to counts, rounded half away from zero; ToCounts also applies ZR_PARA_MOT_FACTOR.
+    int ToCounts(int axis, double value) const;
+    int ToCountsNoFactor(int axis, double value) const;
+    // "SA%d" with value clamped to 200..9999999, in the controller's acceleration buffer.
+    const char* MakeAccelerationCommand(int value);
+
+    // ---- axes, detection ---------------------------------------------------------------------
+    void Init();
+    ZR_BOOL CheckCorvaneBoard(int index);
+    ZR_BOOL FindFeaturesByVersion(CCorvaneAxis* board);
+    ZR_BOOL FindR210FeaturesByVersion(CCorvaneAxis* board, const char* checksum);
+    ZR_BOOL FindR220FeaturesByVersion(CCorvaneAxis* board, const char* checksum);
+    ZR_BOOL FindFeaturesByTestingCommands(CCorvaneAxis* board);
+    // Gives axis the parameter set (its stage); a set for the other motor type is refused (16).
+    ZR_BOOL ApplyStageParameters(int axis, const StageParameterSet& set);
+    ZR_BOOL INI(const char* axes);
+    ZR_BOOL SAI(const char* oldAxes, const char* newAxes);
+    ZR_BOOL qSAI(char* buffer, int size);
+    ZR_BOOL qSAI_ALL(char* buffer, int size);
+    // Resolves an axis string into axis indices. indices must hold one int per character of
+    // axes (16 for an empty or null string). Options are compared with 1, allAxesWhenEmpty with 0.
+    ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count, int checkStage,
+                         int needReferenced, int needInitialised, int allAxesWhenEmpty,
+                         int honourReferenceMode);
+
+    // ---- reference helpers -------------------------------------------------------------------
+    // Moves the selected axis out of an active limit switch at a tenth of its velocity. A start
+    // event, when given, is signalled once the move is under way and *startEventSet set.
+    ZR_BOOL MoveOutOfLimitCondition(int axis, winport::Event* startEvent, bool* startEventSet);
+
+    // ---- macro recording ---------------------------------------------------------------------
+    // Where SendCommand puts its lines while a macro is being recorded: appended to the macro
+    // line unless the macro would exceed 16 commands (ZR_CNTR_MACRO_MEMORY_FULL). Returns the
+    // controller error.
+    int RecordMacroLine(const char* line);
+
+    // ---- state for callers -------------------------------------------------------------------
+    int InterfaceID() const { return m_iInterfaceID; }
+    int LocalError() const { return m_iLocalError; }
+    int ControllerError() const { return m_iControllerError; }
+    bool IsInitialised() const { return m_bInitialised; }
+
+  protected:
+    void SetLocalError(int error) { m_iLocalError = error; }
+    void ResetControllerState();
+    void ClearScanTables();
+    void EnterPresentBoard(int index);
+    StageParameterSet DefaultParameterSet(int index) const;
+    ZR_BOOL InitialiseAxis(int axis);
+    ZR_BOOL ProbeAnswered(const char* query, char first, int colonPosition);
+    int QueryValue(const char* query, char first, int colonPosition, int* value);
+    bool ValidAxis(int axis) const { return axis >= 0 && axis < kMaxCorvaneBoards; }
+
+    CCorvaneDevice m_Device;
+    int m_iInterfaceID = -1;
+    CCorvaneAxesArray m_Axes;
+
+    char m_szAnswer[kCorvaneAnswerSize] = {};
+    char m_szRefEdgeCommand[kCorvaneCommandSize] = {};
+    char m_szAccelerationCommand[kCorvaneCommandSize] = {};
+
+    std::atomic<int> m_iLocalError{0};
+    std::atomic<int> m_iControllerError{0};
+    int errorCheck = 0;
+    bool m_bInitialised = false;  // initialisation reached its end
+
+    // reference procedures
+    std::atomic<int> m_IsReferencing{0};
+    int m_iCurrentReferenceAxis = -1;
+    int m_iRefResult[kMaxCorvaneBoards] = {};
+    std::unique_ptr<winport::Event> m_heventWaitForReferenceThreadStart;
+    std::unique_ptr<winport::Event> m_heventTerminateReferencemove[kMaxCorvaneBoards];
+
+    // macro recording
+    int m_iMacroRecording = 0;
+    int m_iMacroAxis = -1;
+    std::string m_strMacroLine;
+    int m_iMacroCommandCount = 0;
+
+    bool m_bAsyncReadActive = false;  // asynchronous joystick-table read
+
+    winport::CriticalSection m_csChannel;
+    winport::CriticalSection m_csRefStart;
+    winport::CriticalSection m_csAnswerList;
+    winport::CriticalSection m_csRefFlag;
+    winport::CriticalSection m_csAsyncBuffer;
+
+    // per axis
+    CCorvaneAxisData m_AxisData[kMaxCorvaneBoards];
+    StageParameterSet m_ParameterSet[kMaxCorvaneBoards];
+
+    // tables built by the board scan
+    char m_szIOChannelNames[kMaxIOChannels + 1] = {};
+    int m_iIOChannelBoard[kMaxIOChannels] = {};
+    int m_iIOChannelLine[kMaxIOChannels] = {};
+    int m_iNrIOChannels = 0;
+    int m_iAnalogChannel[kMaxIOChannels] = {};
+    int m_iAnalogBoard[kMaxIOChannels] = {};
+    int m_iAnalogLine[kMaxIOChannels] = {};
+    int m_iNrAnalogChannels = 0;
+    int m_iJoystickBoard[kMaxCorvaneBoards] = {};
+    int m_iNrJoysticks = 0;
+    int m_iTriggerBoard[kMaxCorvaneBoards] = {};
+    int m_iNrTriggerOutputs = 0;
+    int m_iNrPresentBoards = 0;
+
+    // stage database base paths (the catalogue appends the name endings)
+    std::string m_strZrStagesBasePath;
+    std::string m_strUserStagesBasePath;
+};
