@@ -1,0 +1,111 @@
+// A status read (ReadCorvaneStatus: the single byte "%" out, "S:.." CR LF ETX back, parsed and
+// checked for errors) through a connected controller, against a bare termios write/poll/read
+// ping-pong with the same bytes. Each side talks to its own simulated chain of one R-220 board on
+// a pseudo-terminal, measured alternately in the same run. Counters: status_us, bare_us and
+// ratio (status / bare; the goal is at most 1.3).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "motion/base/ZRLogger.h"
+#include "motion/controller/CCorvaneController.h"
+#include "motion/controller/CorvaneLibrarySettings.h"
+#include "simulators/corvane/CorvaneSim.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+constexpr int kCom = 98;
+
+std::unique_ptr<corvane_sim::CorvaneSim> StartChain() {
+    corvane_sim::SimConfig config;
+    config.ParseText("[board 0]\ntype = R-220\n", "bench");
+    config.Finish();
+    auto sim = std::make_unique<corvane_sim::CorvaneSim>(config);
+    sim->Start();
+    return sim;
+}
+
+// The baseline: select the board once, then "%" and read up to CR LF ETX with termios alone.
+class BareLine {
+  public:
+    explicit BareLine(const std::string& path) {
+        fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios t{};
+        tcgetattr(fd_, &t);
+        cfmakeraw(&t);
+        cfsetspeed(&t, B57600);
+        tcsetattr(fd_, TCSANOW, &t);
+        const char select[2] = {0x01, '0'};
+        ok_ = fd_ >= 0 && write(fd_, select, 2) == 2;
+    }
+    ~BareLine() {
+        if (fd_ >= 0) close(fd_);
+    }
+    bool Query(std::string& in) {
+        if (!ok_ || write(fd_, "%", 1) != 1) return false;
+        in.clear();
+        char buf[128];
+        while (in.size() < 3 || in.compare(in.size() - 3, 3, "\r\n\x03") != 0) {
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 5000) <= 0) return false;
+            ssize_t n = read(fd_, buf, sizeof buf);
+            if (n > 0) in.append(buf, static_cast<size_t>(n));
+        }
+        return in.compare(0, 2, "S:") == 0;
+    }
+
+  private:
+    int fd_ = -1;
+    bool ok_ = false;
+};
+
+void status_round_trip(benchmark::State& state) {
+    ZRLogger::SetLoggerName("ZR_Corvane_TAL_DLL");
+    ZRLogger::FetchLibraryLogger();
+    auto controllerChain = StartChain();
+    auto bareChain = StartChain();
+    setenv(("WINPORT_COM" + std::to_string(kCom)).c_str(), controllerChain->SlavePath().c_str(), 1);
+    m_iMaxNumberOfAxesForControllerSearch = 1;
+    CCorvaneController controller(kCom, 57600);
+    if (controller.InterfaceID() < 0 || controller.LocalError() != 0) {
+        state.SkipWithError("the controller did not connect to the simulated board");
+        return;
+    }
+    BareLine bare(bareChain->SlavePath());
+
+    double status_ns = 0, bare_ns = 0;
+    uint8_t status[kMaxStatusBytes];
+    std::string answer;
+    for (auto _ : state) {
+        auto t0 = clock_type::now();
+        ZR_BOOL read = controller.ReadCorvaneStatus(status);
+        auto t1 = clock_type::now();
+        bool ok = bare.Query(answer);
+        auto t2 = clock_type::now();
+        if (!read || !ok) {
+            state.SkipWithError("round trip failed");
+            break;
+        }
+        status_ns += std::chrono::duration<double, std::nano>(t1 - t0).count();
+        bare_ns += std::chrono::duration<double, std::nano>(t2 - t1).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["status_us"] = status_ns / n / 1000.0;
+    state.counters["bare_us"] = bare_ns / n / 1000.0;
+    state.counters["ratio"] = bare_ns > 0 ? status_ns / bare_ns : 0.0;
+    unsetenv(("WINPORT_COM" + std::to_string(kCom)).c_str());
+}
+
+BENCHMARK(status_round_trip)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
