@@ -10,25 +10,30 @@
 namespace lmv {
 namespace {
 
-constexpr size_t kBlock = 8;        // pixels per unrolled step: two 64-bit loads, one 64-bit store
+constexpr size_t kBlock = 8;        // pixels per unrolled step: two 64-bit loads of the source
 constexpr size_t kSplitAlign = 64;  // split point of contiguous images, one cache line of output
 
-inline uint64_t lookup4(uint64_t words, const uint8_t* t, int shift, int step) {
-    uint64_t out = 0;
-    for (int k = 0; k < 4; ++k, shift += step)
-        out |= uint64_t{t[(words >> (16 * k)) & 0xFFFF]} << shift;
-    return out;
+inline uint32_t word(uint64_t words, int k) {
+    return static_cast<uint32_t>(words >> (16 * k)) & 0xFFFF;
 }
 
-// dst[i] = t[src[i]] for i < n.
+// dst[i] = t[src[i]] for i < n. Byte stores keep the table loads independent of each other;
+// assembling a 64-bit output word measured slower.
 void convert_forward(const uint16_t* src, uint8_t* dst, size_t n, const uint8_t* t) {
     size_t i = 0;
     for (; i + kBlock <= n; i += kBlock) {
         uint64_t lo, hi;
         std::memcpy(&lo, src + i, 8);
         std::memcpy(&hi, src + i + 4, 8);
-        const uint64_t out = lookup4(lo, t, 0, 8) | lookup4(hi, t, 32, 8);
-        std::memcpy(dst + i, &out, 8);
+        uint8_t* d = dst + i;
+        d[0] = t[word(lo, 0)];
+        d[1] = t[word(lo, 1)];
+        d[2] = t[word(lo, 2)];
+        d[3] = t[word(lo, 3)];
+        d[4] = t[word(hi, 0)];
+        d[5] = t[word(hi, 1)];
+        d[6] = t[word(hi, 2)];
+        d[7] = t[word(hi, 3)];
     }
     for (; i < n; ++i) dst[i] = t[src[i]];
 }
@@ -40,8 +45,15 @@ void convert_reverse(const uint16_t* src, uint8_t* dst, size_t n, const uint8_t*
         uint64_t lo, hi;
         std::memcpy(&lo, src + i, 8);
         std::memcpy(&hi, src + i + 4, 8);
-        const uint64_t out = lookup4(lo, t, 56, -8) | lookup4(hi, t, 24, -8);
-        std::memcpy(dst + n - i - kBlock, &out, 8);
+        uint8_t* d = dst + (n - i - kBlock);
+        d[7] = t[word(lo, 0)];
+        d[6] = t[word(lo, 1)];
+        d[5] = t[word(lo, 2)];
+        d[4] = t[word(lo, 3)];
+        d[3] = t[word(hi, 0)];
+        d[2] = t[word(hi, 1)];
+        d[1] = t[word(hi, 2)];
+        d[0] = t[word(hi, 3)];
     }
     for (; i < n; ++i) dst[n - 1 - i] = t[src[i]];
 }
@@ -97,10 +109,10 @@ const mode_entry* find_mode(int mode) {
 }
 
 // Large images go to two threads, each with its half; when no thread can be started, one does all.
-void run_parts(const mode_entry& m, const convert_job& j) {
+void run_parts(const mode_entry& m, const convert_job& j, int max_threads) {
     const size_t pixels = j.width * j.height;
     const size_t units = m.by_rows ? j.height : pixels;
-    if (pixels >= kConvertSplitPixels && units >= 2) {
+    if (max_threads > 1 && pixels >= kConvertSplitPixels && units >= 2) {
         size_t mid = units / 2;
         if (!m.by_rows) mid -= mid % kSplitAlign;
         try {
@@ -131,10 +143,10 @@ int check_arguments(int mode, int width, int height, const void* src, const void
 }  // namespace
 
 int convert_12to8(int mode, int width, int height, const uint16_t* src, uint8_t* dst,
-                  const uint8_t* table) {
+                  const uint8_t* table, int max_threads) {
     if (int rc = check_arguments(mode, width, height, src, dst); rc != kOk) return rc;
     const convert_job job{src, dst, static_cast<size_t>(width), static_cast<size_t>(height), table};
-    if (job.width * job.height > 0) run_parts(*find_mode(mode), job);
+    if (job.width * job.height > 0) run_parts(*find_mode(mode), job, max_threads);
     return kOk;
 }
 
