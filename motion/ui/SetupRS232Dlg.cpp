@@ -1,0 +1,76 @@
+#include "motion/ui/SetupRS232Dlg.h"
+
+#include <wx/translation.h>
+#include <wx/window.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "motion/base/ZRLog.h"
+#include "motion/comm/DeviceFunctions.h"
+#include "motion/comm/HexFaceTools.h"
+#include "motion/comm/InterfaceCollection.h"
+#include "motion/comm/RS232.h"
+#include "motion/ui/DialogContainer.h"
+#include "motion/ui/GuiToolkit.h"
+
+namespace {
+
+constexpr const char* kDialogTitle = "Connect";
+
+bool RS232Usable() {
+    if (!(IFgetEnabledInterfaceTypes() & IF_TYPE_RS232)) {
+        IFsetRS232Available(false);
+        return false;
+    }
+    if (!IFisRS232Available() && C_RS232::EnumerateCOMPorts(nullptr, 0) > 0)
+        IFsetRS232Available(true);
+    return IFisRS232Available();
+}
+
+// The title in the language of the application's catalogue, when it loaded one.
+wxString TranslatedTitle() {
+    if (wxTranslations* translations = wxTranslations::Get()) {
+        if (const wxString* text = translations->GetTranslatedString(kDialogTitle)) return *text;
+    }
+    return kDialogTitle;
+}
+
+// Shows the dialog in the toolkit's thread; true when the user confirmed.
+bool ShowSetupDialog(HexFaceSettings& settings, bool extended) {
+    bool confirmed = false;
+    bool shown = CGuiToolkit::Instance().Run([&] {
+        wxString title = TranslatedTitle();
+        CDialogContainer dialog(wxGetActiveWindow(), CInterfaceDlg::TYPE_RS232, extended, settings,
+                                title);
+        confirmed = dialog.Confirmed();
+    });
+    return shown && confirmed;
+}
+
+std::shared_ptr<C_RS232> OpenChosenPort(HexFaceSettings& settings, const char* key) {
+    std::shared_ptr<C_RS232> port = C_RS232::CreateNewCRS232(settings.rs232, IFgetClearRSMode());
+    if (!port) return nullptr;
+    port->SetLongWait(static_cast<uint32_t>(settings.general.timeOut));
+    std::snprintf(settings.general.interfaceName, sizeof settings.general.interfaceName, "RS232");
+    CHexFaceTools::WriteSettings(settings, key);
+    return port;
+}
+
+}  // namespace
+
+int setupRS232Dlg(const char* key, bool extended) {
+    const char* name = key ? key : "";
+    ZR_LOG_DEBUG("LIBRARY: setupRS232Dlg(\"%s\")", name);
+    std::shared_ptr<C_RS232> port;
+    if (RS232Usable()) {
+        HexFaceSettings settings;
+        InitHexFaceSettings(settings);
+        CHexFaceTools::ReadSettings(settings, name);
+        if (ShowSetupDialog(settings, extended)) port = OpenChosenPort(settings, name);
+        C_RS232::ResetPortCache();
+    }
+    int id = CInterfaceCollection::Instance().AddInterface(port);
+    ZR_LOG_DEBUG("LIBRARY: setupRS232Dlg()  returned: %d", id);
+    return id;
+}
