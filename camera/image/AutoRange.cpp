@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -79,6 +80,14 @@ void wait_camera_idle(int board) {
     }
 }
 
+// The builder keeps the constants of its last build for CCD types without their own.
+int build_table(board_record& rec, std::vector<uint16_t>& table) {
+    static std::mutex mutex;
+    static coc_previous previous;
+    std::lock_guard<std::mutex> lock(mutex);
+    return coc_build(rec, previous, table);
+}
+
 // The table of the record, loaded while the sync_event is held; the camera is left stopped with
 // its area of interest written.
 int load_table(int board, board_record& rec) {
@@ -86,9 +95,8 @@ int load_table(int board, board_record& rec) {
     if (int rc = driver::WriteRegister(board, 0, kStopCommand); rc != kOk) return rc;
     wait_camera_idle(board);
     if (int rc = coc_empty_board_buffer(board); rc != kOk) return rc;
-    static coc_previous previous;  // the builder's memory for CCD types without constants
     std::vector<uint16_t> table;
-    if (int rc = coc_build(rec, previous, table); rc != kOk) return rc;
+    if (int rc = build_table(rec, table); rc != kOk) return rc;
     if (int rc = driver::LoadCoc(board, table.data(), static_cast<uint32_t>(table.size()));
         rc != kOk)
         return rc;
