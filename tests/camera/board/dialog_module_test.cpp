@@ -215,3 +215,34 @@ TEST_F(DialogModuleTest, RefusedCameraMissingModuleAndFailingInit) {
 }
 
 }  // namespace
+
+TEST_F(DialogModuleTest, TwoBoardsShareTheModuleUntilTheLastIsReleased) {
+    Sim("BOARDS", "2");
+    Sim("ELE_TEMP_1", "33");
+    ASSERT_EQ(SET_INIT(2), 0);
+    ASSERT_EQ(SET_BOARD(1), 0);
+    ASSERT_EQ(SET_INIT(2), 0);
+    EXPECT_EQ(lmv::Record(1)->ele_temp, 33);
+    EXPECT_EQ(lmv::Record(0)->ele_temp, 25);
+    int value = 0;
+    EXPECT_EQ(GET_CAMERA_STAT(0, 3, &value), 0);
+    EXPECT_EQ(value, 25);
+    EXPECT_EQ(GET_CAMERA_STAT(-1, 3, &value), 0);
+    EXPECT_EQ(value, 33);
+
+    ASSERT_EQ(SET_BOARD(0x100), 0);  // board 0 again, without touching the hardware
+    ASSERT_EQ(SET_INIT(0), 0);
+    EXPECT_EQ(lmv::BoardState(1), lmv::kBoardReady);
+    // The module stays loaded for board 1 and keeps what it was told.
+    auto module = lmv::DialogModule(1);
+    ASSERT_NE(module, nullptr);
+    auto calls = reinterpret_cast<int (*)(char*, int)>(module->Symbol("TEST_CALLS"));
+    char text[4096] = {};
+    calls(text, sizeof text);
+    EXPECT_EQ(std::string(text),
+              "INIT_DIALOG_CAM board=0 init=2\n"
+              "INIT_DIALOG_CAM board=1 init=2\n"
+              "END_DIALOG_CAM 0\n");
+    ASSERT_EQ(SET_BOARD(1 | 0x100), 0);
+    EXPECT_EQ(LOCK_DIALOG_CAM(0), 7);
+}
