@@ -167,8 +167,8 @@ class auto_range_run {
         const uint32_t t0 = winport::TickCount();
         while (rc == kOk && s.state == 0) {
             rc = take_single(board_, procs_, w, h, picture.data());
-            link_.report(board_, "AutoExposure running", s.exposure);
             if (rc != kOk) break;
+            link_.report(board_, "AutoExposure running", s.exposure);
             const int n = level_above_share(picture.data(), picture.size(), target);
             if (!exposure_search_step(s, n)) break;
             rec_.timevalues[1] = s.exposure;

@@ -18,7 +18,8 @@ inline uint32_t word(uint64_t words, int k) {
 }
 
 // dst[i] = t[src[i]] for i < n. Byte stores keep the table loads independent of each other;
-// assembling a 64-bit output word measured slower.
+// assembling a 64-bit output word, vector gathers and an arithmetic path for linear tables all
+// measured no better than one table load per pixel.
 void convert_forward(const uint16_t* src, uint8_t* dst, size_t n, const uint8_t* t) {
     size_t i = 0;
     for (; i + kBlock <= n; i += kBlock) {
