@@ -34,6 +34,11 @@ ZR_BOOL CCorvaneController::FindFeaturesByVersion(CCorvaneAxis* board) {
         if (m_Device.Query("VE", version, sizeof version) != 0) return false;
         if (m_Device.Query("CS", checksum, sizeof checksum) != 0) return false;
     }
+    // Without terminator stripping the line still ends in CR LF ETX, which is framing, not text.
+    for (size_t n = std::strlen(checksum);
+         n > 0 && (checksum[n - 1] == '\r' || checksum[n - 1] == '\n' || checksum[n - 1] == '\x03');
+         --n)
+        checksum[n - 1] = '\0';
     if (std::strstr(version, "R-210")) return FindR210FeaturesByVersion(board, checksum);
     if (std::strstr(version, "R-220")) return FindR220FeaturesByVersion(board, checksum);
     return false;

@@ -246,4 +246,18 @@ TEST_F(DetectionTest, FailedStatusReadOfAnAnsweringBoardStays) {
               (std::vector<std::string>{"xx", "EF", "EF", "TB", "VE", "CS", "%", "%", "%"}));
 }
 
+TEST_F(DetectionTest, VersionTextsWithTheirTerminatorStillMatch) {
+    // A connection that keeps the receive terminator on its lines (the setup-dialog path) must
+    // still know the firmware by its checksum text, without probing.
+    Connect("[board 0]\ntype = R-210\nchecksum = C:0106\n", 1);
+    ASSERT_EQ(controller->LocalError(), 0);
+    ASSERT_EQ(IFsetStripTerminator(controller->InterfaceID(), false), 1);
+    CCorvaneAxis& b = controller->Board(0);
+    b.m_cSJAnswer = 0;
+    sim->ClearTranscript();
+    EXPECT_TRUE(controller->FindFeaturesByVersion(&b));
+    EXPECT_EQ(b.m_cSJAnswer, 'J');
+    EXPECT_EQ(Lines(0), (std::vector<std::string>{"VE", "CS"}));
+}
+
 }  // namespace
