@@ -242,3 +242,21 @@ TEST_F(SetupDialogTest, WorksFromAnyThreadAndKeepsTheProcessLocale) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SetupDialogTest, ADisplayThatComesLaterIsUsed) {
+    if (CGuiToolkit::Instance().IsStarted()) GTEST_SKIP() << "needs a program without a toolkit";
+    AddPort(1, "/dev/zr-test-com1");
+    const std::string display = getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    Drive([](CDialogContainer& dialog) { Press(dialog, wxID_CANCEL); });
+    EXPECT_EQ(setupRS232Dlg(kKey, false), -1);
+    EXPECT_EQ(hookRuns_, 0);
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(setupRS232Dlg(kKey, false), -1);
+    EXPECT_EQ(hookRuns_, 1);
+    EXPECT_TRUE(CGuiToolkit::Instance().IsStarted());
+}
+
+}  // namespace
