@@ -207,6 +207,63 @@ LMV_API int LOAD_USER_COC(unsigned short* table);
  * command register; the first failure is returned. */
 LMV_API int LOAD_USER_AOI(int x, int y);
 
+/* Acquisition. Run modes of RUN_COC (low nibble): 0 continuous, 4 single picture (with trigger
+ * flags 1 or 2 the externally triggered forms), 5, 6, 8, 9, 10, 11, 14, 15 the camera's run
+ * commands; bit 0x100 writes the low byte to the camera command register as it is, without
+ * waiting for other operations. -1 board not initialised, -2 the board stays busy with another
+ * operation, -3 a run mode without command, -20 camera busy, -28 recorder owns the board. */
+LMV_API int RUN_COC(int mode);
+/* Stop modes: 0 stop and empty the board buffer, 1 stop, 2 finish the picture in exposure and
+ * empty, 3 finish the picture, 4 and 5 as 0 and 1 without the CCD's settling pause; above 5 only
+ * the trigger's arm command is written. -3 for a negative mode. */
+LMV_API int STOP_COC(int mode);
+/* Camera status word (register 6, extended camera byte in bits 16-23) and the temperatures in
+ * degrees C. A camera that does not answer reports status 0x795E and 0 degrees. -22 for a
+ * temperature out of range (values as read); while the recorder owns the board, or when the
+ * board stays busy, the last good values. -23 for a null pointer. */
+LMV_API int GET_STATUS(int* status, int* ele_temp, int* ccd_temp);
+/* Board-buffer state. Bit 0 a read or recorder transfer is in progress (the rest is then the last
+ * composed status), bit 1 no picture in the board buffer, bits 2, 3, 4 camera status bits 1, 4,
+ * 0; bits 5-23 are kept as passed in *status; bits 24-31 the board's status byte. */
+LMV_API int GET_IMAGE_STATUS(int* status);
+/* Image reads from the board buffer, width x height pixels. mode 0 as is, 1 flipped vertically,
+ * 8 each row mirrored, 9 rotated by 180 degrees, 4 no transfer (12-bit: zeros; 8-bit: a test
+ * picture), 32 (12-bit only) the direct read; other modes -3. Returns 100 when no picture arrives
+ * within the image time, -3 for an empty size, -23 for a null buffer, -24 while another read runs,
+ * -28 while the recorder owns the board, -2 time-out, -12 incomplete transfer. After a single
+ * picture start the read stops the camera. READ_IMAGE_8BIT converts through the board's output
+ * table (LOAD_OUTPUT_LUT). READ_IMAGE_12BIT_EXT reads into image slot picnr of a sequence buffer
+ * (offset width x height x picnr pixels) and knows modes 0, 1, 4, 32. */
+LMV_API int READ_IMAGE_12BIT(int mode, int width, int height, unsigned short* buffer);
+LMV_API int READ_IMAGE_12BIT_EXT(int mode, int width, int height, int picnr,
+                                 unsigned short* buffer);
+LMV_API int READ_IMAGE_8BIT(int mode, int width, int height, unsigned char* buffer);
+/* Sends the clear command to a board (0 to 19): -1 not initialised, -3 no such board. */
+LMV_API int CLEAR_BOARD_BUFFER(int board);
+
+/* Event handles: event_fd is an eventfd descriptor the application created (eventfd(0, 0) in C,
+ * os.eventfd(0) in Python); the library resets it by draining it and signals it by writing 1.
+ * Wait on it with poll/select or a blocking read. Anything else is refused with -3.
+ *
+ * DMA_IMAGE_START: board in the low byte (0 to 19), transfer sub-mode in the second byte. Checks
+ * that a picture waits (sub-modes 5 and 7: the board waits for it), announces the transfer and
+ * returns 0 at once; the event is signalled when all width x height 16-bit pixels are in buffer,
+ * which must stay valid until then. A transfer that fails or runs past the driver time limit
+ * signals nothing. 100 no picture, -9 driver not open, -28 a transfer of the board is still
+ * running, -23 null buffer. */
+LMV_API int DMA_IMAGE_START(int board_and_mode, int width, int height, void* buffer,
+                            int event_fd);
+/* Registers event_fd with the board: it is signalled when a picture lands in the board buffer
+ * (at once when one waits). END_WAIT_IMAGE unregisters it. -9 driver not open, -2 time-out. */
+LMV_API int BEGIN_WAIT_IMAGE(int board, int event_fd);
+LMV_API int END_WAIT_IMAGE(int board);
+/* Device buffer of 131072 bytes: the next free buffer is allocated and mapped; its number, the
+ * second and first status words and the mapped address are stored. -5 when a step fails (a
+ * buffer half made is freed again), -9 driver not open, -23 null pointer. FREE_PHYS unmaps and
+ * frees it. */
+LMV_API int FREE_PHYS(int board, int buffer);
+LMV_API int ALLOC_PHYS(int board, int* buffer, int* status1, int* status0, void** address);
+
 #ifdef __cplusplus
 }
 #endif
