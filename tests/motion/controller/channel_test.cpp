@@ -1,5 +1,6 @@
 // The native channel over a pseudo-terminal: selection, command lines, queries with their retries,
 // status bytes and the errors they carry.
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -267,6 +268,23 @@ TEST_F(ChannelTest, GetErrorTakesLocalThenControllerThenPolls) {
     EXPECT_FALSE(controller->qERR(&e));
     EXPECT_EQ(controller->GetError(), ZR_IN_MACRO_MODE);
     controller->m_iMacroRecording = 0;
+}
+
+TEST_F(ChannelTest, CommandLineWaitsForAQueryInProgress) {
+    controller->m_Axes.Select(0);
+    sim->SetAnswerDelay(0, 300ms);
+    std::thread query([this] { EXPECT_NE(controller->ReadCorvane("TP", 0, 'P', 1), nullptr); });
+    ASSERT_TRUE(sim->WaitForLine(0, "TP", 5s));
+    EXPECT_EQ(0, controller->SendCommand("MN"));  // must not fall between "TP" and its answer
+    query.join();
+    ASSERT_TRUE(sim->WaitForLine(0, "MN", 5s));
+    const auto sent = sim->Sent(0);
+    ASSERT_EQ(sent.size(), 1u);
+    const auto received = sim->Received(0);
+    const auto mn = std::find_if(received.begin(), received.end(),
+                                 [](const corvane_sim::ReceivedByte& b) { return b.byte == 'M'; });
+    ASSERT_NE(mn, received.end());
+    EXPECT_GE(mn->time, sent[0].time);
 }
 
 }  // namespace

@@ -209,4 +209,53 @@ TEST_F(IniTest, RecordingAMacroKeepsTheLinesOffTheWire) {
     controller->m_iMacroRecording = 0;
 }
 
+TEST_F(IniTest, LeavingTheSwitchFailsWhenTheBoardDoesNotMove) {
+    // the motor is still off: the board refuses the move and its target stays
+    sim->PlaceCarriage(0, 9500);
+    Apply(0, StageSpec());
+    controller->m_Axes.Select(0);
+    EXPECT_FALSE(controller->MoveOutOfLimitCondition(0, nullptr, nullptr));
+    EXPECT_EQ(controller->LocalError(), COM_ERROR);
+    auto lines = Lines(0);
+    EXPECT_TRUE(ContainsInOrder(lines, {"%", "LF", "SM32000", "SV1000", "TT", "MR-100000", "TT"}))
+        << JoinLines(lines);
+    EXPECT_EQ(lines.back(), "TT");
+}
+
+TEST_F(IniTest, LeavingTheSwitchStopsOnAMotionError) {
+    sim->PlaceCarriage(0, 9500);
+    StageSpec s;
+    s.velocity = 1000;  // a tenth of it, 100000 counts per second, soon exceeds the error limit
+    Apply(0, s);
+    controller->m_Axes.Select(0);
+    controller->SendCommand("MN");
+    sim->SetStalled(0, true);
+    winport::Event started(true, false);
+    bool startedFlag = false;
+    EXPECT_FALSE(controller->MoveOutOfLimitCondition(0, &started, &startedFlag));
+    EXPECT_EQ(controller->LocalError(), ZR_MOTION_ERROR);
+    EXPECT_TRUE(started.IsSet());  // the move had begun
+    EXPECT_TRUE(startedFlag);
+    EXPECT_TRUE(sim->Snapshot(0).motionError);
+}
+
+TEST_F(IniTest, NoSwitchActiveLeavesTheAxisAlone) {
+    Apply(0, StageSpec());
+    controller->m_Axes.Select(0);
+    winport::Event started(true, false);
+    bool startedFlag = false;
+    EXPECT_TRUE(controller->MoveOutOfLimitCondition(0, &started, &startedFlag));
+    EXPECT_FALSE(started.IsSet());
+    EXPECT_FALSE(startedFlag);
+    EXPECT_EQ(Lines(0), (std::vector<std::string>{"%"}));
+    // both switches at once (a wiring fault) count as none
+    controller->Board(0).m_ucLimitPolarity = 0x0C;
+    EXPECT_TRUE(controller->MoveOutOfLimitCondition(0, nullptr, nullptr));
+    // a controller error found by the status read ends it at once
+    controller->Board(0).m_ucLimitPolarity = 0;
+    sim->SetErrorCode(0, 4);
+    EXPECT_FALSE(controller->MoveOutOfLimitCondition(0, nullptr, nullptr));
+    EXPECT_EQ(controller->ControllerError(), ZR_CNTR_PARAMETER_OUT_OF_RANGE);
+}
+
 }  // namespace
