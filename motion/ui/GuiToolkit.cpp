@@ -6,6 +6,7 @@
 #include <wx/log.h>
 
 #include <clocale>
+#include <exception>
 #include <string>
 
 #include "motion/base/ZRLog.h"
@@ -88,6 +89,17 @@ void StopToolkit() {
     wxEntryCleanup();
 }
 
+// Nothing may escape into the toolkit's event loop or across the library's interface.
+void RunGuarded(const std::function<void()>& task) {
+    try {
+        task();
+    } catch (const std::exception& e) {
+        ZR_LOG_ERROR("CGuiToolkit::Run() EXCEPTION: %s", e.what());
+    } catch (...) {
+        ZR_LOG_ERROR("CGuiToolkit::Run() EXCEPTION");
+    }
+}
+
 }  // namespace
 
 CGuiToolkit& CGuiToolkit::Instance() {
@@ -121,7 +133,7 @@ bool CGuiToolkit::Run(const std::function<void()>& task) {
         bool done;
     } job{&task, false};
     std::function<void()> wrapped = [this, &job] {
-        (*job.fn)();
+        RunGuarded(*job.fn);
         std::lock_guard<std::mutex> lock(m_lock);
         job.done = true;
         m_changed.notify_all();
@@ -140,7 +152,7 @@ bool CGuiToolkit::RunInApplication(const std::function<void()>& task) {
             "call from its GUI thread");
         return false;
     }
-    task();
+    RunGuarded(task);
     return true;
 }
 

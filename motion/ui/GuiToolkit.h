@@ -18,9 +18,10 @@ class CGuiToolkit {
   public:
     static CGuiToolkit& Instance();
 
-    // Runs task in the toolkit's thread and waits for it. False, with an ERROR log line, when
-    // there is no display, the toolkit cannot start, or the application's toolkit is not called
-    // from its GUI thread; task has not run then.
+    // Runs task in the toolkit's thread and waits for it; an exception it throws is logged and
+    // ends it. False, with an ERROR log line, when there is no display, the toolkit cannot
+    // start, or the application's toolkit is not called from its GUI thread; task has not run
+    // then.
     bool Run(const std::function<void()>& task);
 
     // Whether the library started the toolkit (and runs dialogs in its own thread).

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <clocale>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -257,6 +258,20 @@ TEST_F(SetupDialogTest, ADisplayThatComesLaterIsUsed) {
     EXPECT_EQ(setupRS232Dlg(kKey, false), -1);
     EXPECT_EQ(hookRuns_, 1);
     EXPECT_TRUE(CGuiToolkit::Instance().IsStarted());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SetupDialogTest, AnExceptionInTheDialogsThreadIsContained) {
+    bool after = false;
+    std::vector<std::string> log = CaptureLog([&] {
+        EXPECT_TRUE(CGuiToolkit::Instance().Run([] { throw std::runtime_error("broken"); }));
+        EXPECT_TRUE(CGuiToolkit::Instance().Run([&] { after = true; }));
+    });
+    EXPECT_TRUE(after);
+    EXPECT_TRUE(HasLine(log, "ERROR CGuiToolkit::Run() EXCEPTION: broken"));
 }
 
 }  // namespace
