@@ -6,6 +6,7 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/image/ImageLibrary.h"
 
 namespace lmv {
 namespace {
@@ -20,6 +21,7 @@ class CameraLibraryLifetime {
         ReleaseDriverBackend();
         if (InitialiseBoardTables() != kOk)
             std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
+        image_library_load();
     }
 
     ~CameraLibraryLifetime() {
@@ -33,6 +35,7 @@ class CameraLibraryLifetime {
         if (auto freeRecorder = Hooks().freeRecorder) freeRecorder();
         ReleaseBoardTables();
         CloseMessageLog();
+        image_library_unload();
         driver::CloseAll();
         ReleaseDriverBackend();
     }

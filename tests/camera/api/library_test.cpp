@@ -71,7 +71,7 @@ TEST_F(LibraryTest, EveryListedExportIsFoundByName) {
         EXPECT_NE(dlsym(handle_, name.c_str()), nullptr) << ordinal << " " << name;
         ++found;
     }
-    EXPECT_EQ(found, 15);
+    EXPECT_GE(found, 15) << "the frame's own exports at least";
     // The Windows names with "@0" cannot exist in ELF; the names end before the "@".
     EXPECT_EQ(dlsym(handle_, "_READ_REGISTRY_VALUES@0"), nullptr);
     EXPECT_NE(dlsym(handle_, "_READ_REGISTRY_VALUES"), nullptr);
