@@ -49,8 +49,8 @@ void KeepLibraryLoaded() {
         ZR_LOG_DEBUG("CGuiToolkit: \"%s\" is not a loaded module", info.dli_fname);
 }
 
-// The toolkit would otherwise switch the whole process to the user's locale, and every number
-// the library formats would follow it.
+// Starting GTK may switch the whole process to the user's locale (the toolkit version decides),
+// and every number the library formats would follow it.
 class CLocaleGuard {
   public:
     CLocaleGuard() {

@@ -231,15 +231,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SetupDialogTest, WorksFromAnyThreadAndKeepsTheProcessLocale) {
     AddPort(1, "/dev/zr-test-com1");
-    const std::string numeric = std::setlocale(LC_NUMERIC, nullptr);
+    // A user locale the toolkit would take over for the whole process when it starts.
+    const bool starts = !CGuiToolkit::Instance().IsStarted();
+    const std::string locale = std::setlocale(LC_ALL, nullptr);
+    setenv("LC_ALL", "C.UTF-8", 1);
     Drive([](CDialogContainer& dialog) { Press(dialog, wxID_CANCEL); });
     EXPECT_EQ(setupRS232Dlg(kKey, false), -1);
+    unsetenv("LC_ALL");
     int other = 0;
     std::thread([&] { other = setupRS232Dlg(kKey, false); }).join();
     EXPECT_EQ(other, -1);
     EXPECT_EQ(hookRuns_, 2);
     EXPECT_TRUE(CGuiToolkit::Instance().IsStarted());
-    EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), numeric);
+    EXPECT_EQ(std::setlocale(LC_ALL, nullptr), locale);
+    if (starts) {
+        EXPECT_EQ(locale, "C");
+    }
 }
 
 }  // namespace
