@@ -1,0 +1,19 @@
+#pragma once
+// Command line of lmvcam-grab.
+#include <optional>
+#include <string>
+
+struct GrabOptions {
+    int board = 0;
+    int exposure_ms = 10;
+    // Region in blocks of 32 pixels, 1-based, inclusive; 0 for the whole sensor.
+    int xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    int hbin = 1, vbin = 1;
+    int count = 1;
+    std::string output = "lmvcam-grab.png";
+    bool quiet = false;
+};
+
+// The options, or nullopt after the reason was written to standard error.
+std::optional<GrabOptions> ParseGrabOptions(int argc, char** argv);
+void PrintGrabUsage();
