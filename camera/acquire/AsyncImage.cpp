@@ -51,12 +51,13 @@ int queue_read(int board, void* buffer, uint32_t bytes, int event_fd) {
     try {
         s.worker = std::thread([board, buffer, bytes, event_fd, &s] {
             const int rc = driver::ReadAnnounced(board, buffer, bytes);
+            // The board is free before the caller hears of it, so it can start the next one.
+            driver::SetDmaInProgress(board, false);
+            s.running = false;
             if (rc == kOk)
                 winport::SignalEventFd(event_fd);
             else
                 LogMessage(kLogErrors, "DMA_IMAGE_START: transfer failed %d\r\n", rc);
-            driver::SetDmaInProgress(board, false);
-            s.running = false;
         });
     } catch (const std::system_error&) {
         driver::SetDmaInProgress(board, false);

@@ -33,6 +33,16 @@ constexpr uint16_t kNibbleBase = 672;
 
 std::atomic<bool> tablePlayer{false};
 
+struct Sensor {
+    int ccdTyp;  // the colour variant is ccdTyp + 1
+    uint32_t width;
+    uint32_t height;
+};
+constexpr Sensor kSensors[] = {
+    {1, 640, 480},    {3, 1280, 1024},  {5, 1312, 1032},  {9, 1280, 1024},  {10, 1280, 1024},
+    {11, 1280, 1024}, {17, 1376, 1040}, {19, 1376, 1040}, {21, 1376, 1040},
+};
+
 struct LineWord {
     uint16_t word;
     uint8_t rows;
@@ -82,8 +92,23 @@ struct Section {
     double delayUs = 0;
 };
 
-// The exposure ends with 207; header programs without one start their transfer with 204 and
-// carry the exposure (ms) as four nibbles.
+// Programs without an exposure end start the exposure with the start words and read out after
+// the waits that follow them.
+std::optional<Section> ExposureFromStart(const uint16_t* w, size_t end, double T) {
+    std::optional<size_t> start;
+    for (size_t i = 0; i < end && !(LineWordOf(w[i]) && LineWordOf(w[i])->reads); ++i)
+        if (IsStartWord(w[i])) start = i;
+    if (!start) return std::nullopt;
+    size_t j = *start + 1;
+    while (j < end && WaitSlots(w[j]) > 0) ++j;
+    Section s;
+    s.exposureUs = WaitSlots(w, *start + 1, j) * T;
+    s.readoutFrom = j;
+    return s;
+}
+
+// The exposure ends with 207; programs without one start it with the start words, or, as the
+// header programs, start their transfer with 204 and carry the exposure (ms) as four nibbles.
 std::optional<Section> FindExposure(const uint16_t* w, size_t end, double T) {
     Section s;
     size_t e = end;
@@ -105,6 +130,7 @@ std::optional<Section> FindExposure(const uint16_t* w, size_t end, double T) {
         s.readoutFrom = e + 1;
         return s;
     }
+    if (const std::optional<Section> started = ExposureFromStart(w, end, T)) return started;
     for (size_t i = 0; i + 7 < end; ++i) {
         if (w[i] != kExposureLow || w[i + 4] != kExposureHigh) continue;
         const uint32_t nibbles[4] = {w[i + 1], w[i + 2], w[i + 5], w[i + 6]};
@@ -194,6 +220,18 @@ uint32_t CocAoiOffset(int ccdTyp) {
     if ((ccdTyp >= 3 && ccdTyp <= 4) || (ccdTyp >= 9 && ccdTyp <= 12)) return 160;
     if (ccdTyp >= 17 && ccdTyp <= 22) return 96;
     return 128;
+}
+
+CocCamera CocCameraFor(int ccdTyp) {
+    CocCamera c;
+    c.ccdTyp = ccdTyp;
+    for (const auto& s : kSensors)
+        if (s.ccdTyp == ccdTyp || s.ccdTyp + 1 == ccdTyp) {
+            c.ccdWidth = s.width;
+            c.ccdHeight = s.height;
+            break;
+        }
+    return c;
 }
 
 PlayedPicture PlayCoc(const uint16_t* words, size_t count, const CocCamera& camera) {

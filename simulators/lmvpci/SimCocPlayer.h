@@ -10,7 +10,8 @@
 // shifting 0-3 more rows. 449 and 455 wait 1024 line times, 193 and 199 one. 576-591 start an
 // exposure (bits 1-2: horizontal binning 1, 2, 4, 8). 209 marks the boundary between delay and
 // exposure, 207 ends the exposure. A readout word with 16 added (208-222) acts as the word
-// itself. Words of classes 8 and up (trigger, arm and mark words) take no time.
+// itself. Words of classes 8 and up (trigger, arm and mark words) take no time. A program without
+// 207 exposes from its last start word through the waits after it.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -43,6 +44,10 @@ struct PlayedPicture {
 };
 
 PlayedPicture PlayCoc(const uint16_t* words, size_t count, const CocCamera& camera);
+
+// The camera of a CCD type with its sensor size (colour variants share their sensor); unknown
+// types get the 640 x 480 sensor.
+CocCamera CocCameraFor(int ccdTyp);
 
 // Line time of a CCD type in microseconds, as its camera clocks it.
 double CocLineTimeUs(int ccdTyp);

@@ -133,6 +133,18 @@ TEST(Player, PowerDownExposureCountsItsWholeLength) {
     EXPECT_EQ(p.hbin, 1u);
 }
 
+TEST(Player, OptionProgramExposesThroughItsWaitsAndReadsTenLines) {
+    lmv::board_record rec = Record({1, 640, 480});
+    rec.status_extra = 0x10000;
+    const std::vector<uint16_t> table = Build(rec);
+    ASSERT_EQ(table.size(), 3u + 629u + 10u + 2u);
+    const PlayedPicture p = Play(table, CameraFor(rec));
+    ASSERT_TRUE(p.picture);
+    EXPECT_EQ(p.height, 10u);
+    EXPECT_NEAR(p.exposureUs, 629 * 63.52, 1.0);
+    EXPECT_LT(p.CycleUs(), 100000.0) << "the reload clears its picture within 100 ms";
+}
+
 TEST(Player, DelayIsTheTimeBetweenTheBoundaryMarks) {
     lmv::board_record rec = Record({1, 640, 480});
     rec.timevalues[0] = 20;
@@ -195,6 +207,21 @@ TEST(Player, EveryCutOrGarbledTableIsSafe) {
             EXPECT_GT(p.height, 0u);
             EXPECT_TRUE(std::isfinite(p.CycleUs()));
         }
+    }
+}
+
+TEST(Player, SensorOfEachCcdType) {
+    const struct {
+        int ccd;
+        uint32_t width, height;
+    } cases[] = {{1, 640, 480},    {2, 640, 480},    {4, 1280, 1024},  {6, 1312, 1032},
+                 {12, 1280, 1024}, {18, 1376, 1040}, {22, 1376, 1040}, {7, 640, 480}};
+    for (const auto& c : cases) {
+        const CocCamera camera = lmvpci::CocCameraFor(c.ccd);
+        EXPECT_EQ(camera.ccdTyp, c.ccd);
+        EXPECT_EQ(camera.ccdWidth, c.width) << c.ccd;
+        EXPECT_EQ(camera.ccdHeight, c.height) << c.ccd;
+        EXPECT_FALSE(camera.aoiStart.has_value());
     }
 }
 
