@@ -25,6 +25,12 @@ class CCorvaneAxesArray {
     int Select(const CCorvaneAxis* board, bool force = false);
     // Sends the select bytes of the current board again (after a failed read).
     int ReSelect();
+    // Someone else selected a board on the line (raw text): no board counts as selected, so the
+    // next Select sends its bytes.
+    void ForgetSelection() {
+        m_iCurrentIndex = kNoBoardSelected;
+        m_pCurrent = nullptr;
+    }
 
     CCorvaneAxis* GetCurrent() const { return m_pCurrent; }
     int GetCurrentIndex() const { return m_iCurrentIndex; }

@@ -16,13 +16,17 @@ CCorvaneController::CCorvaneController(int port, int baud) {
     settings.stopBits = 0;
     std::strncpy(settings.handshake, "NONE", sizeof settings.handshake - 1);
     SetClearRSMode(0);
-    m_iInterfaceID = connect_rs232(settings);
-    m_Device.SetInterfaceID(m_iInterfaceID);
-    if (m_iInterfaceID < 0) {
+    AttachInterface(connect_rs232(settings), true);
+}
+
+void CCorvaneController::AttachInterface(int interfaceID, bool stripTerminator) {
+    m_iInterfaceID = interfaceID;
+    m_Device.SetInterfaceID(interfaceID);
+    if (interfaceID < 0) {
         m_iLocalError = IFgetLastConnectError();
         return;
     }
-    m_Device.SetStripTerminator(true);
+    if (stripTerminator) m_Device.SetStripTerminator(true);
     Init();
 }
 

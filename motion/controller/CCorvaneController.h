@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "ZR_Corvane_TAL.h"
 #include "motion/controller/CCorvaneAxesArray.h"
@@ -99,6 +101,24 @@ class CCorvaneController {
     // controller error.
     int RecordMacroLine(const char* line);
 
+    // ---- identification and raw text (CCorvaneController_Identification.cpp, _NonTAL.cpp) ----
+    // Text queries copy their text with its NUL into buffer (size bytes); a text that does not
+    // fit, or a null buffer, leaves the buffer untouched with COM_BUFFER_OVERFLOW.
+    ZR_BOOL qIDN(char* buffer, int size);
+    ZR_BOOL qVER(char* buffer, int size);
+    ZR_BOOL qHLP(char* buffer, int size);
+    ZR_BOOL qTVI(char* buffer, int size);
+    ZR_BOOL SendNonTALString(const char* text);
+    ZR_BOOL ReceiveNonTALString(char* buffer, int size);
+    // Stores the flag and returns the previous one.
+    int SetErrorCheck(int flag) { return std::exchange(errorCheck, flag); }
+    bool MacroRecordingActive() const { return m_iMacroRecording != 0; }
+
+    // ---- closing (CCorvaneController_RefStop.cpp) ----------------------------------------------
+    // Ends a running reference procedure and waits for its thread, so that nothing uses the
+    // controller once it is deleted. The controller table calls it before deleting.
+    void StopReferenceThread();
+
     // ---- state for callers -------------------------------------------------------------------
     int InterfaceID() const { return m_iInterfaceID; }
     int LocalError() const { return m_iLocalError; }
@@ -106,6 +126,10 @@ class CCorvaneController {
     bool IsInitialised() const { return m_bInitialised; }
 
   protected:
+    // Takes over a newly opened interface (a negative ID: the connect error becomes the local
+    // error) and initialises the controller; stripTerminator: received lines arrive without
+    // their terminator.
+    void AttachInterface(int interfaceID, bool stripTerminator);
     void SetLocalError(int error) { m_iLocalError = error; }
     void ResetControllerState();
     void ClearScanTables();
@@ -135,6 +159,7 @@ class CCorvaneController {
     int m_iRefResult[kMaxCorvaneBoards] = {};
     std::unique_ptr<winport::Event> m_heventWaitForReferenceThreadStart;
     std::unique_ptr<winport::Event> m_heventTerminateReferencemove[kMaxCorvaneBoards];
+    std::thread m_ReferenceThread;  // the running reference procedure, joined before deletion
 
     // macro recording
     int m_iMacroRecording = 0;

@@ -98,9 +98,10 @@ struct StageSpec {
 };
 
 class ControllerFixture : public ::testing::Test {
-  protected:
+  public:
     static constexpr int kCom = 7;
 
+  protected:
     // The controller writes lines (the select bytes, "xx", "EF") and then clears the interface;
     // the lines must reach the boards all the same, as they do where a write returns only once
     // the bytes are on their way. A transport whose clear purges the output queue loses them on a

@@ -260,4 +260,39 @@ TEST_F(DetectionTest, VersionTextsWithTheirTerminatorStillMatch) {
     EXPECT_EQ(Lines(0), (std::vector<std::string>{"VE", "CS"}));
 }
 
+// Connecting needs no working board scan: these run whatever the transport does.
+TEST(ControllerConnect, PortThatDoesNotExist) {
+    ::setenv("WINPORT_COM201", "/nonexistent/tty", 1);
+    CCorvaneController c(201, 57600);
+    EXPECT_EQ(c.InterfaceID(), -1);
+    EXPECT_NE(c.LocalError(), 0);
+    EXPECT_EQ(c.LocalError(), IFgetLastConnectError());
+    EXPECT_FALSE(c.IsInitialised());
+    ::unsetenv("WINPORT_COM201");
+}
+
+TEST(ControllerConnect, ClosingTheControllerClosesItsInterface) {
+    corvane_sim::SimConfig config;
+    config.Finish();  // one board at 0, beyond a scan of no address
+    corvane_sim::CorvaneSim sim(config);
+    // the port number the other tests use: the transport keeps a list of the ports it found
+    const int com = ControllerFixture::kCom;
+    ::setenv(("WINPORT_COM" + std::to_string(com)).c_str(), sim.Start().c_str(), 1);
+    m_iMaxNumberOfAxesForControllerSearch = 0;
+    int id = -1;
+    {
+        CCorvaneController c(com, 57600);
+        id = c.InterfaceID();
+        ASSERT_GE(id, 0) << IFgetLastConnectError();
+        EXPECT_EQ(c.LocalError(), NOT_CONNECTED_ERROR);
+        EXPECT_TRUE(c.IsInitialised());
+        int ms = 0;
+        EXPECT_EQ(IFgetTimeout(id, &ms), 0);
+        EXPECT_EQ(ms, 5000);  // the scan over, the long time-out is in force
+    }
+    int ms = 0;
+    EXPECT_EQ(IFgetTimeout(id, &ms), NOT_CONNECTED_ERROR);
+    m_iMaxNumberOfAxesForControllerSearch = 16;
+}
+
 }  // namespace
