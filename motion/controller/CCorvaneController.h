@@ -55,8 +55,8 @@ class CCorvaneController {
     // only for callers that hold the channel lock). 0 or the interface error.
     int SendCommand(const char* text, ZR_BOOL waitForChannel = 1);
     // Query with answer check: sends query (or the single byte, when non-zero), expects an
-    // answer starting with first with ':' at colonPosition, three attempts. The answer lies in
-    // the controller's answer buffer until the next query; nullptr on failure (local error set).
+    // answer starting with first with ':' at colonPosition, three attempts. The answer stays
+    // valid until the calling thread's next query; nullptr on failure (local error set).
     char* ReadCorvane(const char* query, char singleByte, char first, int colonPosition);
     // Status bytes of the selected board (unreported bytes 0), checked for errors. FALSE only
     // when no valid status could be read.

@@ -81,7 +81,12 @@ char* CCorvaneController::ReadCorvane(const char* query, char singleByte, char f
         m_iLocalError = COM_ERROR;
         return nullptr;
     }
-    return answer;
+    // A reference thread queries the same controller: once the channel is released its next
+    // answer may overwrite the controller's buffer, so each thread gets the answer in its own.
+    thread_local char threadAnswer[kCorvaneAnswerSize];
+    std::strncpy(threadAnswer, answer, sizeof threadAnswer - 1);
+    threadAnswer[sizeof threadAnswer - 1] = '\0';
+    return threadAnswer;
 }
 
 ZR_BOOL CCorvaneController::ReadCorvaneStatus(uint8_t status[kMaxStatusBytes]) {

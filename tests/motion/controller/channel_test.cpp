@@ -287,4 +287,24 @@ TEST_F(ChannelTest, CommandLineWaitsForAQueryInProgress) {
     EXPECT_GE(mn->time, sent[0].time);
 }
 
+TEST_F(ChannelTest, AnswersOfTwoThreadsStayApart) {
+    // a reference thread and a caller query the same controller at the same time
+    controller->m_Axes.Select(0);
+    auto ask = [this](const char* query, char first, int* wrong) {
+        for (int i = 0; i < 200; ++i) {
+            const char* answer = controller->ReadCorvane(query, 0, first, 1);
+            if (!answer) continue;
+            std::this_thread::yield();
+            if (answer[0] != first) ++*wrong;
+        }
+    };
+    int wrongP = 0, wrongT = 0;
+    std::thread a(ask, "TP", 'P', &wrongP);
+    std::thread b(ask, "TT", 'T', &wrongT);
+    a.join();
+    b.join();
+    EXPECT_EQ(wrongP, 0);
+    EXPECT_EQ(wrongT, 0);
+}
+
 }  // namespace
