@@ -81,6 +81,49 @@ typedef int32_t ZR_BOOL;
 extern "C" {
 #endif
 
+/* How the functions below work.
+ *
+ * Controller ID: Corvane_ConnectRS232 returns it (0 for the first controller, then 1, 2, ...); it
+ * stays valid until Corvane_CloseConnection or the unloading of the library, and a closed ID is
+ * never given again. A function that takes an ID and finds no controller under it returns FALSE
+ * (or 0) and stores no error anywhere.
+ *
+ * Errors: a function that fails returns FALSE and leaves an error number in the controller, where
+ * Corvane_GetError (or Corvane_qERR) reads and clears it. "Leaves" below names the numbers a
+ * function itself leaves; any function that talks to the boards can also leave the error of the
+ * serial line (COM_TIMEOUT, SEND_ERROR, NOT_CONNECTED_ERROR, ...).
+ *
+ * Text results: buffer is the caller's, size its length in bytes. It must hold the text and its
+ * terminating NUL; a text that does not fit (or a null buffer, or size 0 or less) leaves
+ * COM_BUFFER_OVERFLOW and the buffer untouched.
+ *
+ * Macro mode: while a macro is being recorded, the queries refuse with ZR_IN_MACRO_MODE.
+ *
+ * Threads: any thread may call; the calls on one controller are serialised inside the library.
+ * Connecting and closing one ID must not overlap with other calls on that same ID. */
+
+/* Opens COM<port> (on Linux the device named by the environment variable WINPORT_COM<port>, else
+ * the registry's serial port map, else the machine's ports in order) at baudRate with 8 data bits,
+ * no parity, one stop bit and no handshake, and scans the daisy chain for boards (addresses 0 up
+ * to the number set with Corvane_SetMaxNrOfControllers, 16 unless set). Returns the new ID, or -1
+ * when the port does not open, no board answers, or a board reports an error; the reason is only
+ * in the log, and a failed attempt uses up no ID. */
+ZR_CORVANE_API int Corvane_ConnectRS232(int port, int baudRate);
+
+/* TRUE while ID names a connected controller. Does not talk to the boards. */
+ZR_CORVANE_API ZR_BOOL Corvane_IsConnected(int ID);
+
+/* Ends the connection: a running reference move is told to stop and waited for, the serial port
+ * is closed and the ID becomes invalid for good. Nothing for an invalid ID. */
+ZR_CORVANE_API void Corvane_CloseConnection(int ID);
+
+/* Returns and clears the controller's error: first the library-side error, else the error the
+ * boards reported. With neither pending, it first reads the status of every axis that has a stage
+ * and was initialised with Corvane_INI (a board error found then is returned). 0: no error;
+ * ZR_IN_MACRO_MODE while a macro is being recorded and nothing else is pending; -9 ("There is no
+ * interface or DLL handle with the given ID") for an invalid ID. */
+ZR_CORVANE_API int Corvane_GetError(int ID);
+
 /* Writes the text of an error number, with its terminating NUL, into buffer (size bytes). FALSE,
  * with the buffer untouched, when the text and its NUL do not fit or size is 0 or less. A number
  * without a text gives "Unknown Error - number " and the number. Needs no connection; safe on
@@ -88,6 +131,81 @@ extern "C" {
  * https://zr-corvane.invalid/stages unless the library was built with another
  * ZR_STAGE_FILES_ADDRESS. */
 ZR_CORVANE_API ZR_BOOL Corvane_TranslateError(int errorNumber, char* buffer, int size);
+
+/* Stores the error-check flag and returns the previous one (1 after connecting); -9 for an
+ * invalid ID. The command-string interface clears it while
+ * it runs a command string; no function changes its behaviour by it. */
+ZR_CORVANE_API int Corvane_SetErrorCheck(int ID, ZR_BOOL flag);
+
+/* Identification: "Telvar Motion,Corvane TAL Network,,2.2.0.38" and a line feed (45 characters,
+ * so size must be 46 or more). Asks no board. Leaves COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qIDN(int ID, char* buffer, int size);
+
+/* Stores in *error what Corvane_GetError would return (and clears it). Leaves ZR_IN_MACRO_MODE
+ * (and stores nothing in *error) while a macro is being recorded. error may be null. */
+ZR_CORVANE_API ZR_BOOL Corvane_qERR(int ID, int* error);
+
+/* Initialises the named axes (all axes with a stage for a null or empty string): sends the
+ * stage's control parameters, velocity and acceleration to each board and moves an axis off an
+ * active limit switch. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CNTR_INVALID_STAGE_NAME (an axis
+ * without stage), ZR_CNTR_NO_STAGE_CONNECTED (empty string, no axis has a stage),
+ * ZR_CONTROLLER_BUSY (a reference move runs). */
+ZR_CORVANE_API ZR_BOOL Corvane_INI(int ID, const char* axes);
+
+/* Sets the library-wide choice of how board features are found for controllers connected
+ * afterwards: TRUE (the default) from the boards' version and checksum texts, by trying commands
+ * only where those are unknown; FALSE by trying commands always. Returns the previous choice.
+ * Needs no connection. */
+ZR_CORVANE_API int Corvane_CheckFeaturesByControllerVersion(ZR_BOOL flag);
+
+/* The 64 characters that may name an axis, in this order: A to Z, 1 to 9, 0, then "@?>=<;:",
+ * "`_^]\[" and "/.-,+*)('&%$#\"!" (size must be 65 or more). Leaves COM_BUFFER_OVERFLOW,
+ * ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qTVI(int ID, char* buffer, int size);
+
+/* Renames axes: the n-th character of newAxes becomes the identifier of the n-th axis of oldAxes
+ * (case does not matter; identifiers are kept in upper case). Nothing is changed when anything
+ * is wrong. Leaves ZR_CNTR_PARAMETER_SYNTAX_ERROR (empty oldAxes), ZR_UNKNOWN_AXIS_IDENTIFIER,
+ * ZR_CNTR_INVALID_STAGE_NAME (an axis without stage), ZR_CNTR_INVALID_AXIS_IDENTIFIER (a character
+ * not listed by Corvane_qTVI, one already in use, or newAxes too short), ZR_AXIS_ALREADY_EXISTS
+ * (a new identifier given twice), ZR_CONTROLLER_BUSY, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_SAI(int ID, const char* oldAxes, const char* newAxes);
+
+/* Identifiers of the axes that have a stage, in board order. Leaves COM_BUFFER_OVERFLOW,
+ * ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qSAI(int ID, char* buffer, int size);
+
+/* Sends native board text as it stands. A null or empty text sends nothing (TRUE). A text that
+ * starts with a control character (such as the select byte 0x01 and an address character) is sent
+ * byte by byte without a line end; any other text as one line ending in CR. After a text that
+ * contains the select byte, the library selects its board again before its own next command.
+ * Leaves the serial line's error. */
+ZR_CORVANE_API ZR_BOOL Corvane_SendNonTALString(int ID, const char* text);
+
+/* Takes the next line the boards sent, without its line end (CR LF ETX), into buffer. Leaves
+ * COM_TIMEOUT when no line arrives within the time-out (5 s), COM_BUFFER_OVERFLOW when the line
+ * does not fit (the line is then consumed; a null buffer or size 0 or less consumes nothing), or
+ * the serial line's error. */
+ZR_CORVANE_API ZR_BOOL Corvane_ReceiveNonTALString(int ID, char* buffer, int size);
+
+/* The help text: 73 lines of the TAL commands, each but the last ending in " \n"; 3225
+ * characters, so size must be 3226 or more. Leaves COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qHLP(int ID, char* buffer, int size);
+
+/* Identifiers of all boards found on the chain, with or without stage, in board order. Leaves
+ * COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qSAI_ALL(int ID, char* buffer, int size);
+
+/* Version texts: "ZR_Corvane_TAL_DLL: 2.2.0.38", then for every board " \n", its axis
+ * identifier, ":" and the board's own version text, and a final "\n". Asks every board. Leaves
+ * COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE, or the serial line's error of the board that did not
+ * answer. */
+ZR_CORVANE_API ZR_BOOL Corvane_qVER(int ID, char* buffer, int size);
+
+/* Number of daisy-chain addresses (from 0) that later connects scan for boards: number clamped to
+ * 1..16 (the default is 16). Returns the number now in force. Needs no connection; a small number
+ * makes connecting faster when the boards' addresses are known. */
+ZR_CORVANE_API int Corvane_SetMaxNrOfControllers(int number);
 
 #ifdef __cplusplus
 }
