@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "acquire_fixture.h"
@@ -320,6 +322,34 @@ INSTANTIATE_TEST_SUITE_P(
         TransferFault{"LMVSIM_HANG", "read", lmv::kTimeout, "GETPIC12 ReadFile Timeout"},
         TransferFault{"LMVSIM_HANG", "0x222054", lmv::kTimeout, "GETPIC12 SET_READPIC failed\r\n"}),
     [](const ::testing::TestParamInfo<TransferFault>& i) { return std::to_string(i.index); });
+
+TEST_F(AcquireTest, ReadsFromTwoThreadsAreSerialisedOrRefused) {
+    Reopen({{"LMVSIM_IMAGE_MS", "1"}});
+    LoadSmallTable();
+    ASSERT_EQ(RUN_COC(0), lmv::kOk);
+    std::atomic<int> read{0}, other{0};
+    auto reader = [&] {
+        std::vector<uint16_t> p(kPixels);
+        for (int i = 0; i < 30; ++i) {
+            const int rc = READ_IMAGE_12BIT(0, kSize, kSize, p.data());
+            if (rc == lmv::kOk)
+                ++read;
+            else if (rc != lmv::kReadInProgress && rc != lmv::kNoPicture)
+                ++other;
+            int status = 0;
+            if (GET_IMAGE_STATUS(&status) != lmv::kOk) ++other;
+        }
+    };
+    std::thread a(reader), b(reader);
+    a.join();
+    b.join();
+    EXPECT_EQ(other.load(), 0);
+    EXPECT_GT(read.load(), 0);
+    EXPECT_EQ(lmv::Library().readBusy.load(), 0);
+    EXPECT_TRUE(Rec().sync_event->Wait(0)) << "the board is free again";
+    Rec().sync_event->Set();
+    EXPECT_EQ(STOP_COC(0), lmv::kOk);
+}
 
 TEST_F(AcquireTest, HundredPicturesWithoutALostOrRepeatedFrame) {
     Reopen({{"LMVSIM_IMAGE_MS", "2"}});
