@@ -130,6 +130,12 @@ SerialStatus SerialPort::Purge() {
     return SerialStatus::Ok;
 }
 
+SerialStatus SerialPort::PurgeInput() {
+    if (fd_ < 0) return Fail(EBADF);
+    if (tcflush(fd_, TCIFLUSH) != 0) return Fail(errno);
+    return SerialStatus::Ok;
+}
+
 SerialStatus SerialPort::BytesWaiting(size_t& count, bool* framingError) {
     count = 0;
     if (framingError) *framingError = false;

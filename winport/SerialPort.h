@@ -63,6 +63,9 @@ class SerialPort {
     SerialStatus SetRts(bool on);
     // Discards what is queued in both directions.
     SerialStatus Purge();
+    // Discards received bytes not yet read. Bytes already written stay queued: a write returns once
+    // its bytes are queued, not sent, so dropping them would lose lines the caller counts as sent.
+    SerialStatus PurgeInput();
 
     // Bytes waiting to be read; framingError (when given) tells whether the driver counted a
     // framing error since the last call (serial hardware only).

@@ -189,7 +189,8 @@ uint32_t C_RS232::SetLongWait(uint32_t ms) {
 
 bool C_RS232::ClearBuffers() {
     PortOperation op(*this);
-    winport::SerialStatus status = m_Port.Purge();
+    // Only the input: lines written before the clear must still reach the boards.
+    winport::SerialStatus status = m_Port.PurgeInput();
     if (status != winport::SerialStatus::Ok) {
         if (status == winport::SerialStatus::Vanished) m_bVanished = true;
         Report_Error("Error clearing of RS232 buffers", m_Port.LastErrno());

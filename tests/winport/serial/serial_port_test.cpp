@@ -89,6 +89,24 @@ TEST_F(SerialPortTest, PseudoTerminalHasNoModemLines) {
     EXPECT_EQ(port_.Purge(), SerialStatus::Ok);
 }
 
+TEST_F(SerialPortTest, PurgeInputDropsReceivedBytesButKeepsWrittenOnes) {
+    peer_.Write("stale\r\n\x03");
+    ASSERT_EQ(port_.WaitReadable(5000), SerialStatus::Ok);
+    size_t written = 0;
+    ASSERT_EQ(port_.Write("\x01"
+                          "0xx\r",
+                          5, 1000, written),
+              SerialStatus::Ok);
+    ASSERT_EQ(port_.PurgeInput(), SerialStatus::Ok);
+
+    size_t waiting = 99;
+    EXPECT_EQ(port_.BytesWaiting(waiting), SerialStatus::Ok);
+    EXPECT_EQ(waiting, 0u);
+    EXPECT_EQ(peer_.ReadBytes(5), std::string("\x01"
+                                              "0xx\r"))
+        << "a line written before the clear is still delivered";
+}
+
 struct LineCase {
     int baud;
     int dataBits;
