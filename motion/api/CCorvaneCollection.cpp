@@ -4,7 +4,13 @@
 #include "motion/controller/CCorvaneController.h"
 
 CCorvaneCollection::~CCorvaneCollection() {
-    CloseAll();
+    // Normally empty by now (the library's unload closed everything); quietly, since the log may
+    // already have written its last line.
+    for (auto& controller : m_Controllers) {
+        if (!controller) continue;
+        controller->StopReferenceThread();
+        controller.reset();
+    }
 }
 
 int CCorvaneCollection::Connect(int port, int baud) {
@@ -32,6 +38,7 @@ void CCorvaneCollection::Close(int id) {
     // Deleted outside the lock: closing may wait for a reference procedure to end.
     std::unique_ptr<CCorvaneController> controller = Take(id);
     if (!controller) return;
+    ZR_LOG_DEBUG("CZRControllerCollection::Close(%d)", id);
     controller->StopReferenceThread();
     controller.reset();
 }
@@ -83,6 +90,6 @@ std::unique_ptr<CCorvaneController> CCorvaneCollection::Take(int id) {
 }
 
 CCorvaneCollection& CorvaneCollection() {
-    static CCorvaneCollection* collection = new CCorvaneCollection;
-    return *collection;
+    static CCorvaneCollection collection;
+    return collection;
 }

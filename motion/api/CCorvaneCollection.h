@@ -48,6 +48,6 @@ class CCorvaneCollection {
     std::vector<std::unique_ptr<CCorvaneController>> m_Controllers;
 };
 
-// The library's one table, made on first use and never destroyed (the library's unload empties
-// it, and nothing must find it gone in a late static destructor).
+// The library's one table, made on first use. The library's load makes it, so it outlives the
+// unload, which empties it.
 CCorvaneCollection& CorvaneCollection();

@@ -20,6 +20,7 @@
 #include "ZR_Corvane_TAL.h"
 #include "simulators/corvane/CorvaneSim.h"
 #include "simulators/corvane/SimConfig.h"
+#include "tests/motion/api/TransportWatch.h"
 
 using namespace std::chrono_literals;
 
@@ -86,28 +87,29 @@ struct SilentPort {
 };
 
 // The scan writes the selection, "xx", "EF", "EF", clears the interface and asks "TB"; the lines
-// before the clear must reach the boards. A transport whose clear discards output that the other
-// end has not read yet loses them whenever the boards are slower than the library, and no scan
-// can be relied on.
-inline bool TransportKeepsLinesBeforeClear() {
+// before the clear must reach the boards. A transport whose clear purges the output queue drops
+// them on a pseudo-terminal whenever the boards are slower than the library, so no scan can be
+// relied on. Watched during a connect to a port where nobody answers.
+inline bool TransportClearPurgesOutput() {
     constexpr int kCom = 239;
     SilentPort port(kCom);
-    if (port.path.empty()) return true;  // the tests themselves report the missing terminal
+    if (port.path.empty()) return false;  // the tests themselves report the missing terminal
+    const int before = OutputPurges();
     Corvane_SetMaxNrOfControllers(1);
     const int id = Corvane_ConnectRS232(kCom, kBaud);
     Corvane_SetMaxNrOfControllers(16);
     if (id >= 0) Corvane_CloseConnection(id);
-    return Drain(port.master, 500ms).find("xx\rEF\rEF\r") != std::string::npos;
+    return OutputPurges() != before;
 }
 
 class ApiFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        static const bool keeps = TransportKeepsLinesBeforeClear();
-        if (!keeps)
-            GTEST_SKIP() << "the RS-232 transport's clear (IFclearComm) discards lines written "
-                            "before it that the other end has not read yet; the board scan "
-                            "cannot work over it";
+        static const bool purges = TransportClearPurgesOutput();
+        if (purges)
+            GTEST_SKIP() << "the RS-232 transport's clear (IFclearComm) purges the output queue "
+                            "(tcflush TCIOFLUSH), which drops lines written just before it on a "
+                            "pseudo-terminal; the board scan cannot work reliably over it";
     }
     void TearDown() override {
         for (int id : m_ids) Corvane_CloseConnection(id);
