@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <thread>
 
@@ -21,6 +22,15 @@ constexpr uint32_t kMaxDeviceBuffers = 16;
 constexpr uint32_t kPageBytes = 4096;
 constexpr uint32_t kIdentLength = 8;
 constexpr auto kLongestReadWait = std::chrono::milliseconds(100);
+// A camera whose table gives no picture runs on without end.
+constexpr auto kNoPictureTime = std::chrono::hours(24);
+// Played pictures: a level that grows with the exposure towards kTopLevel, plus a pattern of
+// 7 levels per sensor column, 5 per sensor row and 13 per picture, modulo kPatternLevels.
+constexpr double kTopLevel = 3072;
+constexpr double kHalfLevelExposureUs = 50000;
+constexpr uint32_t kPatternLevels = 1024;
+constexpr uint32_t kAoiStartCommand = 12;
+constexpr uint32_t kAoiEndCommand = 13;
 
 // CCD types as the camera reports them: identification byte and status bits 14-15 and 9-11;
 // the colour variant (type + 1) sets status bit 8.
@@ -104,6 +114,32 @@ SimBoard::~SimBoard() {
 void SimBoard::Attached() {
     std::lock_guard<std::mutex> lock(mutex_);
     config_ = ConfigForBoard(number_);
+    NoteTablePlayer();
+    Replay();
+}
+
+void SimBoard::Replay() {
+    if (coc_.empty()) {
+        played_ = PlayedPicture{};
+        return;
+    }
+    CocCamera camera = CocCameraFor(config_.ccdTyp);
+    camera.aoiStart = aoiStart_;
+    camera.aoiEnd = aoiEnd_;
+    played_ = PlayCoc(coc_.data(), coc_.size(), camera);
+}
+
+Clock::duration SimBoard::PictureTime() const {
+    // A board without a table delivers its test pattern; LMVSIM_IMAGE_MS=0 makes every picture
+    // land at once.
+    if (coc_.empty() || config_.imageMs == 0) return std::chrono::milliseconds(config_.imageMs);
+    if (!played_.picture) return kNoPictureTime;
+    return std::chrono::microseconds(static_cast<int64_t>(std::ceil(played_.CycleUs())));
+}
+
+uint32_t SimBoard::ExposureLevel() const {
+    const double e = played_.exposureUs > 0 ? played_.exposureUs : 0;
+    return static_cast<uint32_t>(kTopLevel * e / (e + kHalfLevelExposureUs));
 }
 
 void SimBoard::Released() {
@@ -186,7 +222,7 @@ void SimBoard::Advance() {
 void SimBoard::PictureTaken() {
     picture_ = false;
     memoryPattern_ = false;
-    due_ = Clock::now() + std::chrono::milliseconds(config_.imageMs);
+    due_ = Clock::now() + PictureTime();
 }
 
 void SimBoard::ClearBuffer() {
@@ -197,14 +233,14 @@ void SimBoard::CameraCommand(uint32_t value) {
     switch (value & 0xF) {
         case 0:  // stop: the picture in exposure is finished
             if (camera_ != Camera::Idle) {
-                due_ = Clock::now();
+                if (coc_.empty() || played_.picture) due_ = Clock::now();
                 Advance();
                 camera_ = Camera::Idle;
             }
             break;
         case 4:
             camera_ = Camera::Single;
-            due_ = Clock::now() + std::chrono::milliseconds(config_.imageMs);
+            due_ = Clock::now() + PictureTime();
             break;
         case 5:
         case 6:
@@ -213,9 +249,17 @@ void SimBoard::CameraCommand(uint32_t value) {
         case 14:
         case 15:
             camera_ = Camera::Continuous;
-            due_ = Clock::now() + std::chrono::milliseconds(config_.imageMs);
+            due_ = Clock::now() + PictureTime();
             break;
-        default:  // arm commands and area-of-interest words change no run state
+        case kAoiStartCommand:
+            aoiStart_ = value;
+            Replay();
+            break;
+        case kAoiEndCommand:
+            aoiEnd_ = value;
+            Replay();
+            break;
+        default:  // arm commands change no run state
             break;
     }
 }
@@ -239,6 +283,10 @@ Reply SimBoard::BoardCommand(const Request& r) {
         case io::kCmdReset:
             camera_ = Camera::Idle;
             announced_ = -1;
+            coc_.clear();
+            aoiStart_.reset();
+            aoiEnd_.reset();
+            Replay();
             ClearBuffer();
             break;
         case io::kCmdMemoryTest:
@@ -323,6 +371,7 @@ Reply SimBoard::LoadCoc(const Request& r) {
     if (r.inSize < 2 || r.inSize % 2) return Reply{LMV_SEAM_INVALID_PARAMETER, 0};
     coc_.resize(r.inSize / 2);
     std::memcpy(coc_.data(), r.in, r.inSize);
+    Replay();
     return Reply{};
 }
 
@@ -477,7 +526,14 @@ uint16_t SimBoard::PixelValue(uint32_t index) const {
         return config_.memoryFault && *config_.memoryFault == index ? static_cast<uint16_t>(~word)
                                                                     : word;
     }
-    return static_cast<uint16_t>((index * 7u + frame_ * 13u) & 0xFFF);
+    if (coc_.empty()) return static_cast<uint16_t>((index * 7u + frame_ * 13u) & 0xFFF);
+    const uint32_t width = played_.width ? played_.width : 1;
+    const uint32_t x = index % width, y = index / width;
+    if (y >= played_.height) return 0;  // beyond the picture the board holds nothing
+    const uint32_t column = played_.xmin + x * played_.hbin;
+    const uint32_t row = played_.firstRow + y * played_.vbin;
+    const uint32_t pattern = (column * 7u + row * 5u + frame_ * 13u) % kPatternLevels;
+    return static_cast<uint16_t>(ExposureLevel() + pattern);
 }
 
 void SimBoard::FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const {

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
+#include "simulators/lmvpci/SimCocPlayer.h"
 #include "simulators/lmvpci/SimConfig.h"
 
 namespace lmvpci {
@@ -83,6 +85,12 @@ class SimBoard {
     uint32_t TemperatureRegister() const;
     // The extended camera byte the extra sensor answers, or -1 without the sensor.
     int ExtraSensorByte() const;
+    // Plays the loaded table again: after a load, an area-of-interest word or a new setting.
+    void Replay();
+    // Time from a start, or from the last picture, to the next picture.
+    std::chrono::steady_clock::duration PictureTime() const;
+    // Level of a picture taken with the played exposure.
+    uint32_t ExposureLevel() const;
     uint16_t PixelValue(uint32_t index) const;
     void FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const;
     static Reply Put(const Request& r, const void* data, uint32_t size);
@@ -101,7 +109,10 @@ class SimBoard {
     bool memoryPattern_ = false;
     uint32_t frame_ = 0;
     std::map<uint32_t, uint32_t> registers_;
-    std::vector<uint16_t> coc_;
+    std::vector<uint16_t> coc_;  // empty: no table loaded since power-up or reset
+    std::optional<uint32_t> aoiStart_;
+    std::optional<uint32_t> aoiEnd_;
+    PlayedPicture played_;
     std::vector<uint8_t> lut_;
     uint32_t fpgaBytes_ = 0;
     // The read announced by the read-picture request: transfer mode, or -1 for none.
