@@ -8,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+#include "ZR_Corvane_TAL.h"
 #include "motion/api/CCorvaneCollection.h"
 #include "motion/controller/CCorvaneController.h"
 
@@ -23,6 +24,8 @@ constexpr int kMissingCom = 241;
 class ReferencingController : public CCorvaneController {
   public:
     ReferencingController() : CCorvaneController(kMissingCom, 9600) {}
+
+    void SetMacroRecording(bool on) { m_iMacroRecording = on ? 1 : 0; }
 
     void StartReference(std::atomic<bool>* ended) {
         m_heventTerminateReferencemove[0] = std::make_unique<winport::Event>(true, false);
@@ -109,6 +112,41 @@ TEST_F(CollectionTest, LookUpsWhileAnotherThreadConnects) {
     user.join();
     EXPECT_EQ(missing, 0);
     EXPECT_EQ(table.GetNrOfConnected(), 201);
+}
+
+// While a macro is being recorded the identification queries and qERR refuse, and GetError
+// gives the refusal. (Recording is started by the macro commands; here it is set directly.)
+TEST_F(CollectionTest, QueriesRefuseWhileAMacroIsRecorded) {
+    auto owned = std::make_unique<ReferencingController>();
+    ReferencingController* controller = owned.get();
+    const int id = CorvaneCollection().Add(std::move(owned));
+    EXPECT_NE(Corvane_GetError(id), 0);  // the port that did not open
+    EXPECT_EQ(Corvane_GetError(id), 0);
+    controller->SetMacroRecording(true);
+
+    char buffer[4000] = "untouched";
+    const struct {
+        ZR_BOOL (*query)(int, char*, int);
+        const char* name;
+    } queries[] = {{Corvane_qIDN, "qIDN"},
+                   {Corvane_qVER, "qVER"},
+                   {Corvane_qHLP, "qHLP"},
+                   {Corvane_qTVI, "qTVI"}};
+    for (const auto& q : queries) {
+        EXPECT_FALSE(q.query(id, buffer, sizeof buffer)) << q.name;
+        EXPECT_STREQ(buffer, "untouched") << q.name;
+        EXPECT_EQ(Corvane_GetError(id), ZR_IN_MACRO_MODE) << q.name;
+    }
+    int error = 12345;
+    EXPECT_FALSE(Corvane_qERR(id, &error));
+    EXPECT_EQ(error, 12345);
+    EXPECT_EQ(Corvane_GetError(id), ZR_IN_MACRO_MODE);
+    EXPECT_EQ(Corvane_GetError(id), ZR_IN_MACRO_MODE);  // nothing else pending: still refused
+
+    controller->SetMacroRecording(false);
+    EXPECT_EQ(Corvane_GetError(id), 0);
+    Corvane_CloseConnection(id);
+    EXPECT_FALSE(Corvane_IsConnected(id));
 }
 
 }  // namespace
