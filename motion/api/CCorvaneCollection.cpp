@@ -21,7 +21,7 @@ int CCorvaneCollection::Admit(std::unique_ptr<CCorvaneController> controller) {
     if (!controller) return -1;
     const int error = controller->GetError();
     if (error != 0) {
-        ZR_LOG_ERROR("CCorvaneCollection::Admit() controller not added, error %d", error);
+        ZR_LOG_ERROR("CZRControllerCollection::Admit() controller not added, error %d", error);
         return -1;
     }
     return Add(std::move(controller));

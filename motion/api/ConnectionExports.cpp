@@ -1,5 +1,7 @@
 // Exports that make, test and end connections: Corvane_ConnectRS232, Corvane_IsConnected,
 // Corvane_CloseConnection.
+#include <exception>
+
 #include "ZR_Corvane_TAL.h"
 #include "motion/api/CCorvaneCollection.h"
 #include "motion/base/ZRLog.h"
@@ -10,8 +12,10 @@ int Corvane_ConnectRS232(int port, int baudRate) {
     int id = -1;
     try {
         id = CorvaneCollection().Connect(port, baudRate);
+    } catch (const std::exception& e) {
+        ZR_LOG_ERROR("Corvane_ConnectRS232(%d, %d) failed: %s", port, baudRate, e.what());
     } catch (...) {
-        ZR_LOG_ERROR("Corvane_ConnectRS232(%d, %d) failed: no memory", port, baudRate);
+        ZR_LOG_ERROR("Corvane_ConnectRS232(%d, %d) failed", port, baudRate);
     }
     ZR_LOG_INFO("Corvane_ConnectRS232(%d, %d): returning ID = %d", port, baudRate, id);
     return id;
