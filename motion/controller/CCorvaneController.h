@@ -13,6 +13,7 @@
 //   m_csAsyncBuffer   the value counter of the asynchronous joystick-table read
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <thread>
@@ -119,6 +120,29 @@ class CCorvaneController {
     // controller once it is deleted. The controller table calls it before deleting.
     void StopReferenceThread();
 
+    // ---- reference procedures (CCorvaneController_Ref*.cpp) -----------------------------------
+    // REF, MPL, MNL start the procedure for the axes on the reference thread and return once the
+    // first axis is under way (at most about 3 s); the rest is learnt through IsReferencing and,
+    // once the thread has ended, GetRefResult, IsReferenceOK and GetError.
+    ZR_BOOL REF(const char* axes);
+    ZR_BOOL MPL(const char* axes);
+    ZR_BOOL MNL(const char* axes);
+    // The boards' own edge search ("FE2"); every edge ID must be 3. The parameters are not used.
+    ZR_BOOL FED(const char* axes, const int* edgeIDs, const int* edgeParameters);
+    ZR_BOOL IsReferencing(const char* axes, ZR_BOOL* isReferencing);
+    ZR_BOOL GetRefResult(const char* axes, int* results);
+    ZR_BOOL IsReferenceOK(const char* axes, ZR_BOOL* referenced);
+    ZR_BOOL qREF(const char* axes, ZR_BOOL* hasReference);
+    // For HLT: once a reference thread has been started, signals the terminate event of the
+    // reference-list position that holds axis and waits 10 ms. False when the axis is not listed.
+    bool TerminateReferenceMove(int axis);
+    // For STP: the same for every occupied list position, one 10 ms wait. False when none.
+    bool TerminateReferenceMoves();
+    // For the command-string interface: the next REF, MPL or MNL adds an answer line per axis.
+    void RequestReferenceAnswers() { m_iRefAnswerRequest = 1; }
+    // The native line a recorded REF stores in the macro; empty for an axis not initialised.
+    std::string MakeRefMacroLine(int axis) const;
+
     // ---- state for callers -------------------------------------------------------------------
     int InterfaceID() const { return m_iInterfaceID; }
     int LocalError() const { return m_iLocalError; }
@@ -197,4 +221,43 @@ class CCorvaneController {
     // stage database base paths (the catalogue appends the name endings)
     std::string m_strZrStagesBasePath;
     std::string m_strUserStagesBasePath;
+
+    // ---- reference thread (CCorvaneController_Ref*.cpp) --------------------------------------
+    static constexpr int kRefListSize = kMaxCorvaneBoards + 1;
+    ZR_BOOL StartReferenceMode(const char* name, const char* axes, int mode);
+    ZR_BOOL StartReferenceThread(const char* axes);
+    static void ReferenceThread(CCorvaneController* controller);
+    void RunReferenceList(int threadNumber);
+    ZR_BOOL MakeREF(int axis, int position);
+    ZR_BOOL MakeMPNL(int axis, int position);
+    ZR_BOOL MoveToLeftSideOfReference(int axis, int position, bool* startEventSet,
+                                      uint8_t leftSideSignal);
+    ZR_BOOL WaitForFE(int axis, int position);
+    bool Terminated(int position) const;
+    void SetRefResult(int axis, int result);
+    int RefResult(int axis) const;
+    void AddReferenceAnswer(int axis);
+    void AddTALAnswer(const char* text);
+
+    // The axes of the reference procedure in order, then -1. Position k watches the terminate
+    // event k. Written by the starting caller and read by the thread, HLT and STP.
+    struct ReferenceList {
+        std::atomic<int> entry[kRefListSize];
+        ReferenceList() { Clear(); }
+        void Clear() {
+            for (auto& e : entry) e = -1;
+        }
+        int operator[](int k) const { return entry[k]; }
+    };
+    int m_iReferenceMode = 0;  // 0 REF, 1 MPL, 2 MNL
+    ReferenceList m_iReferenceList;
+    std::atomic<int> m_iRefAnswerRequest{0};             // answer lines for the command string
+    std::atomic<bool> m_bReferenceThreadStarted{false};  // a reference thread was ever started
+    std::deque<std::string> m_TALAnswerList;             // guarded by m_csAnswerList
+    // Declared last, so destroyed first: a reference thread still running when the controller
+    // is deleted is ended and waited for while everything it uses still exists.
+    struct ReferenceThreadGuard {
+        CCorvaneController* owner;
+        ~ReferenceThreadGuard() { owner->StopReferenceThread(); }
+    } m_ReferenceThreadGuard{this};
 };
