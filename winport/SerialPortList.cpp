@@ -122,8 +122,10 @@ std::vector<SerialPortInfo> ListSerialPorts() {
     std::vector<SerialPortInfo> ports;
     std::set<int> numbers;
     std::set<std::string> devices;
-    auto add = [&](int number, const std::string& device, const std::string& description) {
-        if (numbers.count(number) || devices.count(device)) return;
+    // An environment entry is the user's explicit word: two numbers may name one device there.
+    auto add = [&](int number, const std::string& device, const std::string& description,
+                   bool explicitEntry = false) {
+        if (numbers.count(number) || (!explicitEntry && devices.count(device))) return;
         numbers.insert(number);
         devices.insert(device);
         ports.push_back({number, "COM" + std::to_string(number), device, description});
@@ -136,7 +138,7 @@ std::vector<SerialPortInfo> ListSerialPorts() {
             continue;
         std::optional<int> n = ComNumber(entry.substr(strlen(kEnvPrefix) - 3, eq - 8));
         std::string device = entry.substr(eq + 1);
-        if (n && !device.empty()) add(*n, device, "");
+        if (n && !device.empty()) add(*n, device, "", true);
     }
 
     if (auto key = RegistryKey::Open(Hive::LocalMachine, kSerialCommKey)) {

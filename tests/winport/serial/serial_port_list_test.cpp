@@ -38,6 +38,8 @@ class SerialPortListTest : public ::testing::Test {
         unsetenv("WINPORT_REGISTRY_DIR");
         unsetenv("WINPORT_COM1");
         unsetenv("WINPORT_COM7");
+        unsetenv("WINPORT_COM3");
+        unsetenv("WINPORT_COM4");
         for (const std::string& e : saved_) putenv(strdup(e.c_str()));
         fs::remove_all(root_);
     }
@@ -110,6 +112,14 @@ TEST_F(SerialPortListTest, MachinePortNamedByEnvironmentIsNotListedTwice) {
     auto ports = winport::ListSerialPorts();
     ASSERT_EQ(ports.size(), 1u);
     EXPECT_EQ(ports[0].number, 7);
+}
+
+TEST_F(SerialPortListTest, TwoEnvironmentNumbersMayNameOneDevice) {
+    // Pseudo-terminal paths are reused, so a stale variable may name the device of a new one.
+    setenv("WINPORT_COM3", "/dev/pts/42", 1);
+    setenv("WINPORT_COM4", "/dev/pts/42", 1);
+    EXPECT_EQ(winport::SerialDevicePath(3), "/dev/pts/42");
+    EXPECT_EQ(winport::SerialDevicePath(4), "/dev/pts/42");
 }
 
 TEST_F(SerialPortListTest, NodeWithoutDeviceFileIsSkipped) {
