@@ -152,6 +152,66 @@ ZR_CORVANE_API ZR_BOOL Corvane_qERR(int ID, int* error);
  * ZR_CONTROLLER_BUSY (a reference move runs). */
 ZR_CORVANE_API ZR_BOOL Corvane_INI(int ID, const char* axes);
 
+/* Reference moves. An axis must be referenced before it can be moved to absolute positions. A
+ * reference move runs in a thread of the library, one per controller at a time, and works through
+ * its axes one after the other; the call that starts it returns once the first axis is under way
+ * (TRUE), or after 3 s without that (FALSE, no error number; the procedure is then told to stop
+ * and ends on its own). While it runs, the other commands of the controller refuse with
+ * ZR_CONTROLLER_BUSY, except Corvane_HLT and Corvane_STP (which interrupt it),
+ * Corvane_IsReferencing, Corvane_qREF, Corvane_GetStatus, Corvane_qSRG, the export forms of
+ * Corvane_DFF, Corvane_qDFF and Corvane_qLIM, and the raw native text. A failing axis does not end
+ * the move: its result is 0 and the reason is left for Corvane_GetError (ZR_MOTION_ERROR,
+ * ZR_CNTR_ON_LIMIT_SWITCH when a limit switch is reached during the edge search,
+ * ZR_CNTR_COMMUNICATION_ERROR when the board does not take the new home,
+ * ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO when the motor is off, or a serial line's error).
+ * Closing the connection stops a running reference move and waits for its thread. */
+
+/* Finds the reference switch of each axis (all axes with a stage for a null or empty string):
+ * an axis standing in a limit switch first moves out of it at a tenth of its velocity, then the
+ * axis moves to the side of the switch where the reference signal is low (high with
+ * ZR_PARA_MOT_REF_INVERT), the board searches the switch's edge at the reference velocity, and the
+ * edge becomes the home: there the axis's position is ZR_PARA_MOT_WERT_BEI_REF. Afterwards the
+ * board has the axis's velocity again. An axis without reference switch is skipped (result 0,
+ * referenced state unchanged). While a macro is being recorded, records the board's own reference
+ * run for the macro's axis instead (axes must be that axis's identifier and it must have a
+ * reference switch, else ZR_CNTR_MACRO_RECORD_ERROR). Leaves ZR_UNKNOWN_AXIS_IDENTIFIER,
+ * ZR_CNTR_INVALID_STAGE_NAME, ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO (axis not initialised),
+ * ZR_CNTR_NO_STAGE_CONNECTED (no axis has a stage), ZR_INVALID_ARGUMENT (more than 16 axes),
+ * ZR_CONTROLLER_BUSY; a refused start leaves a running reference move as it is. */
+ZR_CORVANE_API ZR_BOOL Corvane_REF(int ID, const char* axes);
+
+/* Like Corvane_REF, but each axis runs into its positive limit switch (MPL) or its negative one
+ * (MNL), backs out of it at a tenth of its velocity, and the point where it stops becomes the
+ * home: there its position is ZR_PARA_MOT_MAX_TRAVEL (MPL) or ZR_PARA_MOT_MIN_TRAVEL (MNL). A
+ * rotary axis or one without limit switches is skipped (result 0). Leaves the errors of
+ * Corvane_REF, and ZR_IN_MACRO_MODE while a macro is being recorded. */
+ZR_CORVANE_API ZR_BOOL Corvane_MNL(int ID, const char* axes);
+ZR_CORVANE_API ZR_BOOL Corvane_MPL(int ID, const char* axes);
+
+/* Whether each axis has a reference switch (ZR_PARA_MOT_HAT_REF). Also while a reference move
+ * runs. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CNTR_INVALID_STAGE_NAME, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qREF(int ID, const char* axes, ZR_BOOL* hasReference);
+
+/* TRUE for an axis whose reference procedure is running now, FALSE for the others (also for
+ * axes of the move still waiting for their turn). With a null or empty axis string, one value in
+ * isReferencing[0]: whether a reference move of the controller runs at all. */
+ZR_CORVANE_API ZR_BOOL Corvane_IsReferencing(int ID, const char* axes, ZR_BOOL* isReferencing);
+
+/* Result of each axis's last reference procedure: 1 succeeded, 0 failed, interrupted or
+ * skipped. Refuses with ZR_CONTROLLER_BUSY until the reference move has ended. */
+ZR_CORVANE_API ZR_BOOL Corvane_GetRefResult(int ID, const char* axes, int* results);
+
+/* Whether each axis is referenced. Refuses with ZR_CONTROLLER_BUSY while a reference move runs. */
+ZR_CORVANE_API ZR_BOOL Corvane_IsReferenceOK(int ID, const char* axes, ZR_BOOL* referenced);
+
+/* Starts the boards' own search of the reference edge for each axis, in the direction the
+ * reference signal gives, and returns at once (nothing is waited for, no position is changed).
+ * Every edge ID must be 3 (the reference signal), else the controller error becomes
+ * ZR_INVALID_ARGUMENT and nothing is sent; the edge parameters are not used. Leaves the axis
+ * errors of Corvane_REF, ZR_CONTROLLER_BUSY, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_FED(int ID, const char* axes, const int* edgeIDs,
+                                   const int* edgeParameters);
+
 /* Sets the library-wide choice of how board features are found for controllers connected
  * afterwards: TRUE (the default) from the boards' version and checksum texts, by trying commands
  * only where those are unknown; FALSE by trying commands always. Returns the previous choice.

@@ -1,0 +1,199 @@
+// The reference thread: started with a handshake, it works through the reference list, one
+// procedure per axis, and keeps the per-axis results.
+#include <atomic>
+#include <cstdio>
+#include <system_error>
+#include <thread>
+
+#include "motion/base/ZRLog.h"
+#include "motion/controller/CCorvaneController.h"
+#include "winport/Clock.h"
+#include "winport/Thread.h"
+
+namespace {
+constexpr uint32_t kStartHandshakeMs = 3000;
+constexpr uint32_t kAfterAnswerLineMs = 10;
+constexpr int kModeREF = 0;
+
+std::atomic<int> g_iReferenceThreadCounter{0};
+
+// The highest priority the process may set, best effort.
+const char* RaisePriority() {
+    using winport::ThreadPriority;
+    struct Step {
+        ThreadPriority priority;
+        const char* name;
+    };
+    static constexpr Step kSteps[] = {{ThreadPriority::TimeCritical, "time-critical"},
+                                      {ThreadPriority::Highest, "highest"},
+                                      {ThreadPriority::AboveNormal, "above normal"}};
+    for (const Step& s : kSteps)
+        if (winport::SetCurrentThreadPriority(s.priority)) return s.name;
+    return "normal";
+}
+}  // namespace
+
+bool CCorvaneController::Terminated(int position) const {
+    const auto& event = m_heventTerminateReferencemove[position];
+    return event && event->IsSet();
+}
+
+// Results are written by the thread and read by callers without a lock.
+void CCorvaneController::SetRefResult(int axis, int result) {
+    std::atomic_ref<int>(m_iRefResult[axis]).store(result);
+}
+
+int CCorvaneController::RefResult(int axis) const {
+    return std::atomic_ref<const int>(m_iRefResult[axis]).load();
+}
+
+void CCorvaneController::AddTALAnswer(const char* text) {
+    winport::ScopedLock answers(m_csAnswerList);
+    m_TALAnswerList.emplace_back(text);
+}
+
+void CCorvaneController::AddReferenceAnswer(int axis) {
+    AddTALAnswer(RefResult(axis) == 0 ? "0\n" : "1\n");
+    winport::SleepMs(kAfterAnswerLineMs);
+}
+
+ZR_BOOL CCorvaneController::StartReferenceThread(const char* axes) {
+    const char* shown = axes ? axes : "";
+    m_heventWaitForReferenceThreadStart->Reset();
+    for (int k = 0; k < kMaxCorvaneBoards; ++k) {
+        ZR_LOG_DEBUG(
+            "CCorvaneController::StartReferenceThread(\"%s\") "
+            "ResetEvent(m_heventTerminateReferencemove[%d])",
+            shown, k);
+        m_heventTerminateReferencemove[k]->Reset();
+    }
+    m_IsReferencing = 1;
+    ZR_LOG_DEBUG("CCorvaneController::StartReferenceThread() m_IsReferencing = %d",
+                 m_IsReferencing.load());
+
+    // The previous thread has cleared m_IsReferencing as its last act; it ends at once.
+    if (m_ReferenceThread.joinable()) m_ReferenceThread.join();
+    try {
+        m_ReferenceThread = std::thread(&CCorvaneController::ReferenceThread, this);
+    } catch (const std::system_error&) {
+        ZR_LOG_ERROR("CCorvaneController::StartReferenceThread(\"%s\") CreateThread() failed!\n",
+                     shown);
+        m_IsReferencing = 0;
+        return false;
+    }
+    m_bReferenceThreadStarted = true;
+
+    ZR_LOG_DEBUG("CCorvaneController::StartReferenceThread(\"%s\") waiting for start event ... \n",
+                 shown);
+    if (m_heventWaitForReferenceThreadStart->Wait(kStartHandshakeMs)) {
+        ZR_LOG_DEBUG("CCorvaneController::StartReferenceThread(\"%s\") got start event\n", shown);
+        return true;
+    }
+    ZR_LOG_ERROR("CCorvaneController::StartReferenceThread(\"%s\") did not get start event !!!\n",
+                 shown);
+    for (int k = 0; k < kMaxCorvaneBoards; ++k)
+        if (m_iReferenceList[k] != -1) m_heventTerminateReferencemove[k]->Set();
+    return false;
+}
+
+void CCorvaneController::ReferenceThread(CCorvaneController* controller) {
+    const int number = ++g_iReferenceThreadCounter;
+    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d)", number);
+    const char* priority = RaisePriority();
+    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) runs at %s priority", number, priority);
+    controller->RunReferenceList(number);
+}
+
+void CCorvaneController::RunReferenceList(int number) {
+    auto& current = m_iCurrentReferenceAxis;
+    int lastAxis = -1;
+    bool lastAnswered = true;
+    for (int k = 0; k < kMaxCorvaneBoards; ++k) {
+        const int a = m_iReferenceList[k];
+        if (a == -1) continue;
+        CCorvaneAxisData& data = m_AxisData[a];
+        const StageParameterSet& p = m_ParameterSet[a];
+        lastAxis = a;
+        lastAnswered = false;
+
+        m_Axes.Select(a);
+        int keptVelocity = 0;
+        const bool velocityKept = QueryValue("TY", 'Y', 1, &keptVelocity) == 0;
+
+        if (Terminated(k)) {
+            ZR_LOG_DEBUG(
+                "CCorvaneController::ReferenceThread(%d) got m_heventTerminateReferencemove[%d]",
+                number, k);
+            SetRefResult(a, 0);
+            data.m_bReferenced = false;
+        } else {
+            std::atomic_ref<int>(current).store(a);
+            SetRefResult(a, 1);
+            if (m_iReferenceMode == kModeREF) {
+                if (p.Get(StageFields::kMotHatRef) == 1) {
+                    if (MakeREF(a, k)) {
+                        ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): MakeREF(%d) OK\n",
+                                     number, a);
+                    } else {
+                        ZR_LOG_ERROR(
+                            "CCorvaneController::ReferenceThread(%d): MakeREF(%d) FAILED\n", number,
+                            a);
+                        SetRefResult(a, 0);
+                        data.m_bReferenced = false;
+                    }
+                } else {
+                    SetRefResult(a, 0);  // no reference switch: skipped
+                }
+            } else if (p.Get(StageFields::kMotRadial) != 0 ||
+                       p.Get(StageFields::kMotNoLimitSwitch) != 0) {
+                ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): Axis%d: RADIAL\n", number,
+                             a);
+                SetRefResult(a, 0);
+            } else {
+                ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): calling MakeMPNL(%d)",
+                             number, a);
+                if (MakeMPNL(a, k)) {
+                    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): MakeMPNL(%d) OK\n",
+                                 number, a);
+                } else {
+                    ZR_LOG_ERROR("CCorvaneController::ReferenceThread(%d): MakeMPNL(%d) FAILED\n",
+                                 number, a);
+                    SetRefResult(a, 0);
+                    data.m_bReferenced = false;
+                }
+            }
+            m_heventWaitForReferenceThreadStart->Set();
+        }
+
+        if (m_iRefAnswerRequest != 0 && k + 1 < kMaxCorvaneBoards &&
+            m_iReferenceList[k + 1] != -1) {
+            AddReferenceAnswer(a);
+            lastAnswered = true;
+        }
+        if (Terminated(k)) {
+            // interrupted: the procedure may have left its own velocity on the board
+            char line[kCorvaneCommandSize];
+            const int velocity =
+                velocityKept ? keptVelocity : ToCounts(a, p.Get(StageFields::kMotCurrentVel73));
+            std::snprintf(line, sizeof line, "SV%d", velocity);
+            m_Axes.Select(a);
+            SendCommand(line);
+        }
+        ZR_LOG_DEBUG(
+            "CCorvaneController::ReferenceThread(%d) "
+            "ResetEvent(pCntroller->m_heventTerminateReferencemove[%d])",
+            number, k);
+        m_heventTerminateReferencemove[k]->Reset();
+    }
+    std::atomic_ref<int>(current).store(-1);
+
+    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) entering m_csRefFlag\n", number);
+    winport::ScopedLock refFlag(m_csRefFlag);
+    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) got m_csRefFlag\n", number);
+    m_IsReferencing = 0;
+    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) m_IsReferencing = %d", number,
+                 m_IsReferencing.load());
+    if (m_iRefAnswerRequest != 0 && lastAxis != -1 && !lastAnswered) AddReferenceAnswer(lastAxis);
+    m_iRefAnswerRequest = 0;
+    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) EXIT, leaving m_csRefFlag\n", number);
+}
