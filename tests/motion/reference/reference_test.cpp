@@ -263,3 +263,32 @@ TEST_F(ReferenceTest, AnswerLinesForTheCommandString) {
 
 }  // namespace
 }  // namespace reftest
+
+namespace reftest {
+namespace {
+
+// The same search on a stepper board (R-210: three status bytes, its own bits).
+TEST_F(ReferenceTest, OnAStepperBoard) {
+    RefStage stage;
+    stage.spec.stepper = true;
+    stage.spec.cpuZ = 100;  // 1600 counts per unit on an R-210
+    stage.refVelocity = 5;
+    stage.valueAtReference = -2;
+    Connect(
+        "[board 0]\ntype = R-210\ntravel = -10000..10000\nneg-limit = -9000\npos-limit = 9000\n"
+        "reference = 0\nposition = 3000\nvelocity = 40000\nacceleration = 800000\n",
+        {stage});
+    ASSERT_TRUE(Corvane_REF(id, "A")) << Corvane_GetError(id);
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_TRUE(ContainsInOrder(Lines(0), {"SV8000", "FE1", "FE0", "DH,GH", "SV32000"}))
+        << Shown(0);
+    int result = -1;
+    ASSERT_TRUE(Corvane_GetRefResult(id, "A", &result));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(controller->m_AxisData[0].iCorvaneHomePosition, 3200);
+    EXPECT_NEAR(sim->Snapshot(0).physical, 0, 2);
+    EXPECT_EQ(sim->Snapshot(0).position, 0);
+}
+
+}  // namespace
+}  // namespace reftest
