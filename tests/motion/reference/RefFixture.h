@@ -133,6 +133,11 @@ class RefFixture : public ::testing::Test {
     bool WaitForEnd() {
         return WaitUntil([this] { return !Referencing(); });
     }
+    // The board has received these lines in this order (others may lie between). A line the
+    // library wrote just before the thread ended may still be on its way: waits for it.
+    bool Sent(int address, const std::vector<std::string>& lines) {
+        return WaitUntil([&] { return ContainsInOrder(Lines(address), lines); }, 10s);
+    }
     std::vector<std::string> Lines(int address) const { return sim->ReceivedLines(address); }
     std::string Shown(int address) const { return JoinLines(Lines(address)); }
 
