@@ -262,55 +262,140 @@ ZR_CORVANE_API ZR_BOOL Corvane_qSAI_ALL(int ID, char* buffer, int size);
  * answer. */
 ZR_CORVANE_API ZR_BOOL Corvane_qVER(int ID, char* buffer, int size);
 
-/* Stage assignment. A stage is a named parameter set from the stage catalogue, which merges, in
- * this priority: the maker's database zrstages2.dat (read-only), the user's database
- * corvaneuserstages2.dat (created when missing; an old corvaneuserstages.dat is converted into it
- * once, and left as it is) and single-stage files (read-only stage files with a valid checksum
- * holding one stage). The files lie in the folder of the host program, or in the folder named by
- * the value "Path" of HKLM "Software\ZR\TALTranslator" when it is set; single-stage files are the
- * other ".dat" files of that folder. The files are read again at every call. */
+/* Motion. Positions, distances and velocities are in the stage's unit (mm, degrees, ...) scaled
+ * by the axis factor (Corvane_DFF, 1 unless set): a position x stands for x times the factor
+ * stage units. The values arrays run parallel to axes, one value per character. A command that
+ * sets something needs a non-empty axes (else ZR_CNTR_PARAMETER_SYNTAX_ERROR); a query given a
+ * null or empty axes answers for every axis that has a stage, in board order, so its array must
+ * then hold 16 values. Every axis named must have a stage (ZR_CNTR_INVALID_STAGE_NAME) and, except
+ * for Corvane_qLIM, Corvane_qSRG and Corvane_GetStatus, be initialised with Corvane_INI
+ * (ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO); a character that names no axis leaves
+ * ZR_UNKNOWN_AXIS_IDENTIFIER. While a reference move runs, all of them except Corvane_HLT,
+ * Corvane_STP, Corvane_DFF, Corvane_qDFF, Corvane_qLIM, Corvane_qSRG and Corvane_GetStatus leave
+ * ZR_CONTROLLER_BUSY. A null values array leaves ZR_INVALID_ARGUMENT.
+ *
+ * Macro recording: Corvane_MVR, Corvane_DFH, Corvane_GOH, Corvane_VEL, Corvane_SVO, Corvane_BRA
+ * and Corvane_HLT are recorded into the macro instead of being carried out, for the macro's axis
+ * only (any other axes: ZR_CNTR_MACRO_RECORD_ERROR); the library's own records (targets,
+ * velocity, servo and brake state) stay as they are, since nothing has moved. Corvane_STP records
+ * one stop. Corvane_qSRG and Corvane_GetStatus work as usual; all other motion functions leave
+ * ZR_IN_MACRO_MODE.
+ *
+ * Positions and the direction sign. Each axis keeps a home position (Corvane_DFH) and an offset
+ * between the board's counter and the position (set by Corvane_POS and by the reference moves).
+ * For a stage with the normal direction (parameter ZR_PARA_MOT_INVERT 1) positions are always
+ * consistent: Corvane_MOV to x and then Corvane_qPOS and Corvane_qMOV give x, Corvane_POS x
+ * makes the current place read x. For a stage with reversed direction (ZR_PARA_MOT_INVERT -1) the
+ * board is sent the negated target, and the library keeps its established arithmetic, which is
+ * consistent only while the offset is 0 (after Corvane_INI and until Corvane_POS or a reference
+ * move sets it): with an offset of c counts, Corvane_qPOS after Corvane_MOV to x reads
+ * x + 2c / (counts per unit x factor), and Corvane_POS x itself makes the place read -x (with
+ * home 0). On such stages rely on Corvane_MOV, Corvane_MVR and Corvane_qPOS after Corvane_INI,
+ * and use Corvane_qPOS readings, not the values given to Corvane_POS, once an offset is set. */
 
-/* Gives each axis of axes the stage named at the same position in names (names separated by
- * blanks, case does not matter). "NOSTAGE" takes the stage away. Nothing is sent to the boards:
- * Corvane_INI brings the stage's parameters to them. Axes handled before a failure keep their new
- * stage. Leaves ZR_CNTR_PARAMETER_SYNTAX_ERROR (empty axes, or not one name per axis),
- * ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CNTR_INVALID_STAGE_NAME (unknown name, or a stage for the other
- * motor type), ZR_STAGE_DATABASE_NOT_FOUND (no maker database, and the name is found nowhere),
- * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, ZR_CONTROLLER_BUSY, ZR_IN_MACRO_MODE. */
-ZR_CORVANE_API ZR_BOOL Corvane_CST(int ID, const char* axes, const char* names);
+/* Moves the axes to absolute positions. Every axis is checked before any is moved: servo on
+ * (asked from the board), not under joystick control, referenced, and the position within the
+ * travel range (Corvane_qTMN..Corvane_qTMX). Leaves ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO (not
+ * referenced or servo off), ZR_CNTR_AXIS_UNDER_JOYSTICK_CONTROL, ZR_CNTR_POSITION_OUT_OF_LIMITS. */
+ZR_CORVANE_API ZR_BOOL Corvane_MOV(int ID, const char* axes, const double* positions);
 
-/* The stage of each axis of axes (all boards found for a null or empty string), one line
- * "<axis>=<stage>" each ("NOSTAGE" for an axis without stage), lines separated by " \n", the last
- * ending in "\n". Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
-ZR_CORVANE_API ZR_BOOL Corvane_qCST(int ID, const char* axes, char* buffer, int size);
+/* The target of each axis, as the board reports it. */
+ZR_CORVANE_API ZR_BOOL Corvane_qMOV(int ID, const char* axes, double* positions);
 
-/* The names of all stages the catalogue offers for Corvane boards, in byte order, each followed
- * by " \n", then "NOSTAGE" and "\n". A null buffer only checks that the catalogue can be read.
- * Leaves ZR_STAGE_DATABASE_NOT_FOUND (no stage at all and no maker database),
- * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
-ZR_CORVANE_API ZR_BOOL Corvane_qVST(int ID, char* buffer, int size);
+/* Moves the axes by distances from their last target. An axis that is referenced, or whose
+ * reference mode (Corvane_RON) is on and which has a reference or limit switches, is range-checked
+ * and its target follows the move; an axis with reference mode off that was never referenced
+ * moves without a range check and keeps its target. Axes with reference mode on must be
+ * referenced. The servo state the library last knew is used. Leaves
+ * ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO, ZR_CNTR_AXIS_UNDER_JOYSTICK_CONTROL,
+ * ZR_CNTR_POSITION_OUT_OF_LIMITS (nothing moves then). */
+ZR_CORVANE_API ZR_BOOL Corvane_MVR(int ID, const char* axes, const double* distances);
 
-/* Saves the current parameter set of each axis of axes (the axes with a stage for a null or empty
- * string) in the user's database under its stage name; on a stepper board (R-210) the counts per
- * unit are stored for full steps (divided by 16). Nothing is added when a name is already there
- * (ZR_STAGE_NAME_NOT_UNIQUE); otherwise the sets are added in order and the first failure ends
- * the call. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_STAGE_NAME_NOT_UNIQUE,
- * ZR_CNTR_INVALID_STAGE_NAME (an empty name or one with other characters than A-Z, 0-9 and
- * ".@_-+&"), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE (the user database cannot be opened or created,
- * or is damaged: it is then left untouched), ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
-ZR_CORVANE_API ZR_BOOL Corvane_AddStage(int ID, const char* axes);
+/* The current position of each axis. */
+ZR_CORVANE_API ZR_BOOL Corvane_qPOS(int ID, const char* axes, double* positions);
 
-/* Removes the stage of that name (case does not matter) from the user's database; the maker's
- * database and single-stage files are never changed. Leaves ZR_STAGE_DOES_NOT_EXIST,
- * ZR_CNTR_INVALID_STAGE_NAME (longer than 31 characters), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE,
- * ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
-ZR_CORVANE_API ZR_BOOL Corvane_RemoveStage(int ID, const char* name);
+/* Declares the current place of each axis to be the given position and marks the axis
+ * referenced; nothing moves and the board's counter is not changed. Refused for an axis whose
+ * reference mode is on while it has a reference or limit switches (switch it off with
+ * Corvane_RON first). Leaves ZR_CNTR_COMMAND_NOT_ALLOWED_FOR_STAGE,
+ * ZR_CNTR_POSITION_OUT_OF_LIMITS (a position that is no finite number, or whose counts would have
+ * the other sign than the position). */
+ZR_CORVANE_API ZR_BOOL Corvane_POS(int ID, const char* axes, const double* positions);
 
-/* No stage edit dialogs exist in this library: both return NULL and leave
- * COM_FUNCTION_NOT_SUPPORTED (read with Corvane_GetError). Stage files are edited with the
- * stagetool program. */
-ZR_CORVANE_API void* Corvane_OpenUserStagesEditDialog(int ID);
-ZR_CORVANE_API void* Corvane_OpenZrStagesEditDialog(int ID);
+/* Moving state: for a null or empty axes moving[0] is TRUE when any axis with a stage moves;
+ * otherwise one value per axis. An R-220 axis whose board reports a motion error counts as not
+ * moving, and the call returns FALSE with ZR_MOTION_ERROR. */
+ZR_CORVANE_API ZR_BOOL Corvane_IsMoving(int ID, const char* axes, ZR_BOOL* moving);
+
+/* TRUE for each axis whose board has finished its trajectory. */
+ZR_CORVANE_API ZR_BOOL Corvane_qONT(int ID, const char* axes, ZR_BOOL* onTarget);
+
+/* TRUE for each axis whose stage has limit switches. Axes need a stage only. */
+ZR_CORVANE_API ZR_BOOL Corvane_qLIM(int ID, const char* axes, ZR_BOOL* hasLimitSwitches);
+
+/* The travel range of each axis as positions, measured from the home position. */
+ZR_CORVANE_API ZR_BOOL Corvane_qTMN(int ID, const char* axes, double* minimum);
+ZR_CORVANE_API ZR_BOOL Corvane_qTMX(int ID, const char* axes, double* maximum);
+
+/* Reference mode (TRUE/FALSE per axis): with it on, the axis must be referenced before
+ * relative moves and Corvane_POS is refused. All axes are checked first. Leaves
+ * ZR_CNTR_COMMAND_NOT_ALLOWED_FOR_STAGE (TRUE for a stage without reference and limit switches;
+ * nothing changes then). */
+ZR_CORVANE_API ZR_BOOL Corvane_RON(int ID, const char* axes, const ZR_BOOL* states);
+ZR_CORVANE_API ZR_BOOL Corvane_qRON(int ID, const char* axes, ZR_BOOL* states);
+
+/* Makes the current place of each axis its home position (read back in positions by
+ * Corvane_qDFH); positions and travel limits are then reported from it. Nothing moves. */
+ZR_CORVANE_API ZR_BOOL Corvane_DFH(int ID, const char* axes);
+ZR_CORVANE_API ZR_BOOL Corvane_qDFH(int ID, const char* axes, double* homes);
+
+/* Moves the axes to their home position (servo on and referenced needed). Leaves
+ * ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO, ZR_CNTR_POSITION_OUT_OF_LIMITS (nothing moves then). */
+ZR_CORVANE_API ZR_BOOL Corvane_GOH(int ID, const char* axes);
+
+/* The factor of each axis (greater than 0): positions, distances and velocities are counted in
+ * stage units divided by it. Travel limits and home keep their stored values. Axes handled before
+ * a refused factor keep their new one. Leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE. */
+ZR_CORVANE_API ZR_BOOL Corvane_DFF(int ID, const char* axes, const double* factors);
+ZR_CORVANE_API ZR_BOOL Corvane_qDFF(int ID, const char* axes, double* factors);
+
+/* Brakes (TRUE engages: motor off; FALSE releases: the motor returns to its state before). Axes
+ * without a brake are skipped. Corvane_qBRA gives the identifiers of the axes with a brake; when
+ * they do not fit into size bytes with their NUL it returns FALSE and leaves no error. */
+ZR_CORVANE_API ZR_BOOL Corvane_BRA(int ID, const char* axes, const ZR_BOOL* states);
+ZR_CORVANE_API ZR_BOOL Corvane_qBRA(int ID, char* buffer, int size);
+
+/* Stops the axes smoothly, ending a reference move of theirs first. Returns TRUE and leaves
+ * ZR_CNTR_STOPPED_BY_COMMAND, which the next Corvane_GetError returns. FALSE when a board
+ * reports an error. */
+ZR_CORVANE_API ZR_BOOL Corvane_HLT(int ID, const char* axes);
+
+/* Stops every board at once, ending a running reference move first. Leaves
+ * ZR_CNTR_STOPPED_BY_COMMAND; every board is told to stop even when one cannot be reached (the
+ * call then returns FALSE with that board's serial line error). */
+ZR_CORVANE_API ZR_BOOL Corvane_STP(int ID);
+
+/* Servo (motor control loop) on (TRUE) or off (FALSE). Switching on forgets the target; a
+ * stepper axis switched off is no longer referenced. Axes before a failure keep their change.
+ * Leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE (a state other than 0 and 1). */
+ZR_CORVANE_API ZR_BOOL Corvane_SVO(int ID, const char* axes, const ZR_BOOL* states);
+ZR_CORVANE_API ZR_BOOL Corvane_qSVO(int ID, const char* axes, ZR_BOOL* states);
+
+/* Velocity of each axis, from 0 up to the stage's maximum divided by the factor. Axes before a
+ * refused velocity keep their new one. Leaves ZR_CNTR_VELOCITY_OUT_OF_LIMITS. */
+ZR_CORVANE_API ZR_BOOL Corvane_VEL(int ID, const char* axes, const double* velocities);
+ZR_CORVANE_API ZR_BOOL Corvane_qVEL(int ID, const char* axes, double* velocities);
+
+/* Status registers. Register 3: the board's switch input byte as a signed 8-bit value. Another
+ * register leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE; the other axes are still answered and the
+ * call returns FALSE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qSRG(int ID, const char* axes, const int* registers, int* values);
+
+/* One status item per axis: 1 negative limit switch active, 2 positive limit switch active, 3
+ * reference signal, 4 moving, 5 the upper four input lines of an R-210 board (0 to 15), 6 servo
+ * on. An unknown item, or 5 on an R-220 board, leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE and its
+ * value untouched; the other axes are still answered and the call returns FALSE. */
+ZR_CORVANE_API ZR_BOOL Corvane_GetStatus(int ID, const char* axes, const int* items, int* values);
 
 /* Number of daisy-chain addresses (from 0) that later connects scan for boards: number clamped to
  * 1..16 (the default is 16). Returns the number now in force. Needs no connection; a small number

@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "ZR_Corvane_TAL.h"
 #include "motion/controller/CCorvaneAxesArray.h"
@@ -25,7 +26,7 @@
 #include "motion/controller/CCorvaneAxisData.h"
 #include "motion/controller/CCorvaneDevice.h"
 #include "motion/controller/CorvaneStatus.h"
-#include "motion/stages/CZRStageInfoTAL.h"
+#include "motion/controller/CorvaneUnits.h"
 #include "motion/stages/StageParameterSet.h"
 #include "winport/CriticalSection.h"
 #include "winport/Event.h"
@@ -92,23 +93,6 @@ class CCorvaneController {
                          int needReferenced, int needInitialised, int allAxesWhenEmpty,
                          int honourReferenceMode);
 
-    // ---- stages (CCorvaneController_Stages.cpp) ------------------------------------------------
-    // The catalogue's stages a Corvane board can drive (types 0, 2 and 6), without "NOSTAGE".
-    // FALSE only for a user database of an old revision; other catalogue errors stay in
-    // m_StageInfo for the caller.
-    ZR_BOOL GetAvailableStages(StageMap& stages);
-    // Gives each axis the stage of the same position in names (separated by blanks); "NOSTAGE"
-    // takes the stage away. Nothing is sent to the boards: INI does that.
-    ZR_BOOL CST(const char* axes, const char* names);
-    ZR_BOOL qCST(const char* axes, char* buffer, int size);
-    ZR_BOOL qVST(char* buffer, int size);
-    // Saves the axes' parameter sets as user stages under their stage names.
-    ZR_BOOL AddStage(const char* axes);
-    ZR_BOOL RemoveStage(const char* name);
-    // There are no edit dialogs: COM_FUNCTION_NOT_SUPPORTED in the controller error, nullptr.
-    void* OpenUserStagesEditDialog();
-    void* OpenZrStagesEditDialog();
-
     // ---- reference helpers -------------------------------------------------------------------
     // Moves the selected axis out of an active limit switch at a tenth of its velocity. A start
     // event, when given, is signalled once the move is under way and *startEventSet set.
@@ -166,6 +150,66 @@ class CCorvaneController {
     int LocalError() const { return m_iLocalError; }
     int ControllerError() const { return m_iControllerError; }
     bool IsInitialised() const { return m_bInitialised; }
+
+    // ---- motion (CCorvaneController_Motion*.cpp) ---------------------------------------------
+    // Positions, distances and velocities in TAL units (CorvaneUnits.h). Value arrays run
+    // parallel to the axis string; a query given a null or empty string answers for every axis
+    // that has a stage, in index order. A null value array fails with ZR_INVALID_ARGUMENT.
+    ZR_BOOL MOV(const char* axes, const double* positions);
+    ZR_BOOL qMOV(const char* axes, double* positions);
+    ZR_BOOL MVR(const char* axes, const double* distances);
+    ZR_BOOL qPOS(const char* axes, double* positions);
+    ZR_BOOL POS(const char* axes, const double* positions);
+    ZR_BOOL GOH(const char* axes);
+    ZR_BOOL DFH(const char* axes);
+    ZR_BOOL qDFH(const char* axes, double* homes);
+    // checkBusy 0: also while a reference procedure runs (the export forms).
+    ZR_BOOL DFF(const char* axes, const double* factors, int checkBusy = 1);
+    ZR_BOOL qDFF(const char* axes, double* factors, int checkBusy = 1);
+    ZR_BOOL VEL(const char* axes, const double* velocities);
+    ZR_BOOL qVEL(const char* axes, double* velocities);
+    ZR_BOOL SVO(const char* axes, const ZR_BOOL* states);
+    ZR_BOOL qSVO(const char* axes, ZR_BOOL* states);
+    ZR_BOOL RON(const char* axes, const ZR_BOOL* states);
+    ZR_BOOL qRON(const char* axes, ZR_BOOL* states);
+    ZR_BOOL HLT(const char* axes);
+    ZR_BOOL STP();
+    // combined 1 (the export): a null or empty string gives one answer for all axes in moving[0].
+    ZR_BOOL IsMoving(const char* axes, ZR_BOOL* moving, int combined = 1);
+    ZR_BOOL qONT(const char* axes, ZR_BOOL* onTarget);
+    ZR_BOOL qLIM(const char* axes, ZR_BOOL* hasLimitSwitches, int checkBusy = 1);
+    ZR_BOOL qTMN(const char* axes, double* minimum);
+    ZR_BOOL qTMX(const char* axes, double* maximum);
+    ZR_BOOL BRA(const char* axes, const ZR_BOOL* states);
+    ZR_BOOL qBRA(char* buffer, int size);
+    ZR_BOOL qSRG(const char* axes, const int* registers, int* values);
+    ZR_BOOL GetStatus(const char* axes, const int* items, int* values);
+    // The board's target of the axis, as position; it becomes the library's valid target.
+    ZR_BOOL ReadTarget(int axis, double* position);
+
+  protected:
+    // What a motion command does while a macro is being recorded.
+    enum class MacroRule { Refuse, Record, Free };
+    // The common frame of a motion command: macro rule, empty-axis rule (setters), busy check and
+    // the axis requirements handed to GetAxesIndex.
+    struct MotionFrame {
+        MacroRule macro;
+        bool setter;
+        bool checkBusy;
+        int checkStage;
+        int needReferenced;
+        int needInitialised;
+        int honourReferenceMode;
+    };
+    // Runs the frame and resolves axes into list. FALSE with the local error set.
+    ZR_BOOL OpenMotionCommand(const char* axes, const MotionFrame& frame, std::vector<int>& list);
+    CorvaneAxisUnits UnitsOf(int axis) const;
+    // Selects the axis's board and reads its status.
+    ZR_BOOL ReadAxisStatus(int axis, uint8_t status[kMaxStatusBytes]);
+    // Reads the servo state of each axis from its board into the servo state field.
+    ZR_BOOL ReadServoStates(const std::vector<int>& list);
+    ZR_BOOL SelectAndSend(int axis, const char* line);
+    bool JoystickInControl(int axis) const;
 
   protected:
     // Takes over a newly opened interface (a negative ID: the connect error becomes the local
@@ -239,11 +283,6 @@ class CCorvaneController {
     // stage database base paths (the catalogue appends the name endings)
     std::string m_strZrStagesBasePath;
     std::string m_strUserStagesBasePath;
-
-    // ---- stage catalogue (CCorvaneController_Stages.cpp) -------------------------------------
-    void PrepareStageCatalogue();
-    ZR_BOOL StageTextResult(const std::string& text, char* buffer, int size);
-    CZRStageInfoTAL m_StageInfo;
 
     // ---- reference thread (CCorvaneController_Ref*.cpp) --------------------------------------
     static constexpr int kRefListSize = kMaxCorvaneBoards + 1;

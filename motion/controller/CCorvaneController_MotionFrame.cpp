@@ -1,0 +1,76 @@
+// The frame every motion command runs through before it talks to a board, and the per-axis
+// helpers the motion commands share.
+#include <cstring>
+
+#include "motion/controller/CCorvaneController.h"
+
+ZR_BOOL CCorvaneController::OpenMotionCommand(const char* axes, const MotionFrame& frame,
+                                              std::vector<int>& list) {
+    const bool empty = !axes || axes[0] == '\0';
+    const size_t capacity = empty ? kMaxCorvaneBoards : std::strlen(axes);
+    list.assign(capacity, -1);
+    int n = 0;
+
+    if (m_iMacroRecording) {
+        if (frame.macro == MacroRule::Refuse) {
+            m_iLocalError = ZR_IN_MACRO_MODE;
+            return false;
+        }
+        if (frame.macro == MacroRule::Record) {
+            // the macro lives on one board: only its axis can be recorded
+            if (!GetAxesIndex(axes, list.data(), &n, 1, 0, 0, 0, 0)) return false;
+            if (n != 1 || list[0] != m_iMacroAxis) {
+                m_iLocalError = ZR_CNTR_MACRO_RECORD_ERROR;
+                return false;
+            }
+        }
+    }
+    if (frame.setter && empty) {
+        m_iLocalError = ZR_CNTR_PARAMETER_SYNTAX_ERROR;
+        return false;
+    }
+    if (frame.checkBusy && !CheckController(1)) return false;
+    if (!GetAxesIndex(axes, list.data(), &n, frame.checkStage, frame.needReferenced,
+                      frame.needInitialised, 0, frame.honourReferenceMode))
+        return false;
+    list.resize(static_cast<size_t>(n));
+    return true;
+}
+
+CorvaneAxisUnits CCorvaneController::UnitsOf(int axis) const {
+    const CCorvaneAxisData& a = m_AxisData[axis];
+    const StageParameterSet& p = m_ParameterSet[axis];
+    CorvaneAxisUnits u;
+    u.cpu = a.m_dCountsPerUnit;
+    u.factor = p.Get(StageFields::kMotFactor);
+    u.sign = p.Get(StageFields::kMotInvert);
+    u.home = a.iAktHomePosition;
+    u.offset = a.iCorvaneHomePosition;
+    u.minTravel = p.Get(StageFields::kMotMinTravel);
+    u.maxTravel = p.Get(StageFields::kMotMaxTravel);
+    return u;
+}
+
+ZR_BOOL CCorvaneController::ReadAxisStatus(int axis, uint8_t status[kMaxStatusBytes]) {
+    m_Axes.Select(axis);
+    return ReadCorvaneStatus(status);
+}
+
+ZR_BOOL CCorvaneController::ReadServoStates(const std::vector<int>& list) {
+    for (int axis : list) {
+        uint8_t status[kMaxStatusBytes];
+        if (!ReadAxisStatus(axis, status)) return false;
+        m_AxisData[axis].m_iServoState = m_Axes.Get(axis)->ServoOff(status) ? 0 : 1;
+    }
+    return true;
+}
+
+ZR_BOOL CCorvaneController::SelectAndSend(int axis, const char* line) {
+    m_Axes.Select(axis);
+    return SendCommand(line) == 0;
+}
+
+bool CCorvaneController::JoystickInControl(int axis) const {
+    const CCorvaneAxis* board = m_Axes.Get(axis);
+    return board && board->m_bHasJoystickPort && board->m_bJoystickActive;
+}
