@@ -73,6 +73,8 @@ ZR_BOOL CCorvaneController::StartReferenceThread(const char* axes) {
 
     // The previous thread has cleared m_IsReferencing as its last act; it ends at once.
     if (m_ReferenceThread.joinable()) m_ReferenceThread.join();
+    // from here on HLT and STP reach the procedure, even one that is just being created
+    m_bReferenceThreadStarted = true;
     try {
         m_ReferenceThread = std::thread(&CCorvaneController::ReferenceThread, this);
     } catch (const std::system_error&) {
@@ -81,7 +83,6 @@ ZR_BOOL CCorvaneController::StartReferenceThread(const char* axes) {
         m_IsReferencing = 0;
         return false;
     }
-    m_bReferenceThreadStarted = true;
 
     ZR_LOG_DEBUG("CCorvaneController::StartReferenceThread(\"%s\") waiting for start event ... \n",
                  shown);

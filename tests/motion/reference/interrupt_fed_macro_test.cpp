@@ -38,15 +38,27 @@ class InterruptTest : public RefFixture {
     }
 };
 
-TEST_F(InterruptTest, StopAllDuringTheSecondAxis) {
+TEST_F(InterruptTest, StpDuringTheSecondAxis) {
     StartSecondAxis();
-    EXPECT_TRUE(controller->TerminateReferenceMoves());
+    EXPECT_TRUE(Corvane_STP(id));
     ExpectSecondAxisInterrupted();
+    EXPECT_TRUE(Sent(1, {"FE1", "AB"})) << Shown(1);
+    EXPECT_EQ(Corvane_GetError(id), ZR_CNTR_STOPPED_BY_COMMAND);
 }
 
-TEST_F(InterruptTest, HaltOfTheSecondAxis) {
+TEST_F(InterruptTest, HltOfTheSecondAxis) {
+    StartSecondAxis();
+    EXPECT_TRUE(Corvane_HLT(id, "B"));
+    ExpectSecondAxisInterrupted();
+    EXPECT_EQ(Corvane_GetError(id), ZR_CNTR_STOPPED_BY_COMMAND);
+}
+
+// What HLT and STP call: only the list positions of the procedure are signalled.
+TEST_F(InterruptTest, TheStopSeamSignalsListedAxesOnly) {
     StartSecondAxis();
     EXPECT_FALSE(controller->TerminateReferenceMove(5)) << "not in the list";
+    EXPECT_FALSE(controller->TerminateReferenceMove(-1));
+    EXPECT_TRUE(Referencing());
     EXPECT_TRUE(controller->TerminateReferenceMove(1));
     ExpectSecondAxisInterrupted();
 }

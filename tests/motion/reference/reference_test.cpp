@@ -45,6 +45,9 @@ TEST_F(ReferenceTest, FromTheRightSideGoesLeftThenSearchesTheEdge) {
     const double position =
         (1 * board.position - a.iCorvaneHomePosition - a.iAktHomePosition) / a.m_dCountsPerUnit;
     EXPECT_DOUBLE_EQ(position, 12.5);
+    double reported = 0;
+    ASSERT_TRUE(Corvane_qPOS(id, "A", &reported)) << Corvane_GetError(id);
+    EXPECT_DOUBLE_EQ(reported, 12.5);
 }
 
 TEST_F(ReferenceTest, FromTheLeftSideSearchesTheEdgeAtOnce) {
