@@ -428,6 +428,29 @@ TEST_F(MotionTest, StatusItemsAndRegisters) {
     EXPECT_EQ(inputs[1], -7);
 }
 
+TEST_F(MotionTest, SwitchesReferenceSignalAndMotionError) {
+    Ready(0);
+    sim->PlaceCarriage(0, 96000);  // beyond the positive limit switch, above the reference
+    const int items[3] = {1, 2, 3};
+    int values[3] = {-1, -1, -1};
+    ASSERT_TRUE(Corvane_GetStatus(id, "AAA", items, values));
+    EXPECT_EQ(values[0], 0);
+    EXPECT_EQ(values[1], 1);
+    EXPECT_EQ(values[2], 1);
+    // a stage whose reference signal is wired the other way round
+    StageParameterSet inverted = Stage().Make(false);
+    inverted.Set(StageFields::kMotRefInvert, 1);
+    ASSERT_TRUE(C().ApplyStageParameters(0, inverted));
+    ASSERT_TRUE(Corvane_GetStatus(id, "A", items + 2, values + 2));
+    EXPECT_EQ(values[2], 0);
+
+    sim->InjectMotionError(0);
+    ZR_BOOL moving = 1;
+    EXPECT_FALSE(Corvane_IsMoving(id, "A", &moving));
+    EXPECT_EQ(moving, 0);
+    EXPECT_EQ(Corvane_GetError(id), ZR_MOTION_ERROR);
+}
+
 // ---- refusals -------------------------------------------------------------------------------
 
 TEST_F(MotionTest, AxisRefusals) {
