@@ -397,6 +397,56 @@ ZR_CORVANE_API ZR_BOOL Corvane_qSRG(int ID, const char* axes, const int* registe
  * value untouched; the other axes are still answered and the call returns FALSE. */
 ZR_CORVANE_API ZR_BOOL Corvane_GetStatus(int ID, const char* axes, const int* items, int* values);
 
+/* Stage assignment. A stage is a named parameter set from the stage catalogue, which merges, in
+ * this priority: the maker's database zrstages2.dat (read-only), the user's database
+ * corvaneuserstages2.dat (created when missing; an old corvaneuserstages.dat is converted into it
+ * once, and left as it is) and single-stage files (read-only stage files with a valid checksum
+ * holding one stage). The files lie in the folder of the host program, or in the folder named by
+ * the value "Path" of HKLM "Software\ZR\TALTranslator" when it is set; single-stage files are the
+ * other ".dat" files of that folder. The files are read again at every call. */
+
+/* Gives each axis of axes the stage named at the same position in names (names separated by
+ * blanks, case does not matter). "NOSTAGE" takes the stage away. Nothing is sent to the boards:
+ * Corvane_INI brings the stage's parameters to them. Axes handled before a failure keep their new
+ * stage. Leaves ZR_CNTR_PARAMETER_SYNTAX_ERROR (empty axes, or not one name per axis),
+ * ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CNTR_INVALID_STAGE_NAME (unknown name, or a stage for the other
+ * motor type), ZR_STAGE_DATABASE_NOT_FOUND (no maker database, and the name is found nowhere),
+ * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, ZR_CONTROLLER_BUSY, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_CST(int ID, const char* axes, const char* names);
+
+/* The stage of each axis of axes (all boards found for a null or empty string), one line
+ * "<axis>=<stage>" each ("NOSTAGE" for an axis without stage), lines separated by " \n", the last
+ * ending in "\n". Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qCST(int ID, const char* axes, char* buffer, int size);
+
+/* The names of all stages the catalogue offers for Corvane boards, in byte order, each followed
+ * by " \n", then "NOSTAGE" and "\n". A null buffer only checks that the catalogue can be read.
+ * Leaves ZR_STAGE_DATABASE_NOT_FOUND (no stage at all and no maker database),
+ * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qVST(int ID, char* buffer, int size);
+
+/* Saves the current parameter set of each axis of axes (the axes with a stage for a null or empty
+ * string) in the user's database under its stage name; on a stepper board (R-210) the counts per
+ * unit are stored for full steps (divided by 16). Nothing is added when a name is already there
+ * (ZR_STAGE_NAME_NOT_UNIQUE); otherwise the sets are added in order and the first failure ends
+ * the call. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_STAGE_NAME_NOT_UNIQUE,
+ * ZR_CNTR_INVALID_STAGE_NAME (an empty name or one with other characters than A-Z, 0-9 and
+ * ".@_-+&"), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE (the user database cannot be opened or created,
+ * or is damaged: it is then left untouched), ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
+ZR_CORVANE_API ZR_BOOL Corvane_AddStage(int ID, const char* axes);
+
+/* Removes the stage of that name (case does not matter) from the user's database; the maker's
+ * database and single-stage files are never changed. Leaves ZR_STAGE_DOES_NOT_EXIST,
+ * ZR_CNTR_INVALID_STAGE_NAME (longer than 31 characters), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE,
+ * ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
+ZR_CORVANE_API ZR_BOOL Corvane_RemoveStage(int ID, const char* name);
+
+/* No stage edit dialogs exist in this library: both return NULL and leave
+ * COM_FUNCTION_NOT_SUPPORTED (read with Corvane_GetError). Stage files are edited with the
+ * stagetool program. */
+ZR_CORVANE_API void* Corvane_OpenUserStagesEditDialog(int ID);
+ZR_CORVANE_API void* Corvane_OpenZrStagesEditDialog(int ID);
+
 /* Number of daisy-chain addresses (from 0) that later connects scan for boards: number clamped to
  * 1..16 (the default is 16). Returns the number now in force. Needs no connection; a small number
  * makes connecting faster when the boards' addresses are known. */

@@ -27,6 +27,7 @@
 #include "motion/controller/CCorvaneDevice.h"
 #include "motion/controller/CorvaneStatus.h"
 #include "motion/controller/CorvaneUnits.h"
+#include "motion/stages/CZRStageInfoTAL.h"
 #include "motion/stages/StageParameterSet.h"
 #include "winport/CriticalSection.h"
 #include "winport/Event.h"
@@ -92,6 +93,23 @@ class CCorvaneController {
     ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count, int checkStage,
                          int needReferenced, int needInitialised, int allAxesWhenEmpty,
                          int honourReferenceMode);
+
+    // ---- stages (CCorvaneController_Stages.cpp) ------------------------------------------------
+    // The catalogue's stages a Corvane board can drive (types 0, 2 and 6), without "NOSTAGE".
+    // FALSE only for a user database of an old revision; other catalogue errors stay in
+    // m_StageInfo for the caller.
+    ZR_BOOL GetAvailableStages(StageMap& stages);
+    // Gives each axis the stage of the same position in names (separated by blanks); "NOSTAGE"
+    // takes the stage away. Nothing is sent to the boards: INI does that.
+    ZR_BOOL CST(const char* axes, const char* names);
+    ZR_BOOL qCST(const char* axes, char* buffer, int size);
+    ZR_BOOL qVST(char* buffer, int size);
+    // Saves the axes' parameter sets as user stages under their stage names.
+    ZR_BOOL AddStage(const char* axes);
+    ZR_BOOL RemoveStage(const char* name);
+    // There are no edit dialogs: COM_FUNCTION_NOT_SUPPORTED in the controller error, nullptr.
+    void* OpenUserStagesEditDialog();
+    void* OpenZrStagesEditDialog();
 
     // ---- reference helpers -------------------------------------------------------------------
     // Moves the selected axis out of an active limit switch at a tenth of its velocity. A start
@@ -283,6 +301,11 @@ class CCorvaneController {
     // stage database base paths (the catalogue appends the name endings)
     std::string m_strZrStagesBasePath;
     std::string m_strUserStagesBasePath;
+
+    // ---- stage catalogue (CCorvaneController_Stages.cpp) -------------------------------------
+    void PrepareStageCatalogue();
+    ZR_BOOL StageTextResult(const std::string& text, char* buffer, int size);
+    CZRStageInfoTAL m_StageInfo;
 
     // ---- reference thread (CCorvaneController_Ref*.cpp) --------------------------------------
     static constexpr int kRefListSize = kMaxCorvaneBoards + 1;
