@@ -111,10 +111,8 @@ std::vector<StageParameterSet> StagesOf(const std::string& path) {
     return sets;
 }
 
-// The base fixture's probe for a transport that purges its output counts every TCIOFLUSH, also
-// those of opening and closing a port, and would skip every test; the clear it is meant to catch
-// discards only received bytes.
 void StageCatalogueTest::SetUp() {
+    ApiFixture::SetUp();
     for (const auto& entry : std::filesystem::directory_iterator(StageFolderEnvironment::Folder()))
         std::filesystem::remove_all(entry.path());
 }
