@@ -1,6 +1,8 @@
 // Stage assignment and user stages through the exported functions: CST, qCST, AddStage,
 // RemoveStage and the edit-dialog exports.
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "tests/motion/stagecat/StageCatalogueFixture.h"
 
@@ -179,6 +181,62 @@ TEST_F(StageCatalogueTest, EditDialogsDoNotExist) {
     EXPECT_EQ(Corvane_OpenZrStagesEditDialog(id + 100), nullptr);
     EXPECT_FALSE(Corvane_CST(id + 100, "A", "X"));
     EXPECT_FALSE(Corvane_qVST(id + 100, nullptr, 0));
+}
+
+}  // namespace
+}  // namespace stagecat_test
+
+namespace stagecat_test {
+namespace {
+
+std::string SourceText(const std::string& relative) {
+    const Bytes bytes = ReadFile(std::string(ZR_SOURCE_DIR) + "/" + relative);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The shipped stages on the simulated chain made for them: assigned, initialised, referenced and
+// moved; no stage is assigned while the reference procedure runs.
+TEST_F(StageCatalogueTest, ShippedStagesOnTheirSimulatedChain) {
+    std::filesystem::copy_file(std::string(ZR_BUILD_DIR) + "/stages/zrstages2.dat",
+                               StageFolderEnvironment::File("zrstages2.dat"));
+    StartChain(kCom, SourceText("data/stages/corvane-sim-stages.conf"));
+    const int id = Connect(kCom, 2);
+    ASSERT_GE(id, 0);
+    ASSERT_TRUE(Corvane_CST(id, "AB", "LT-50-DC LT-100-STEP")) << Corvane_GetError(id);
+    ASSERT_TRUE(Corvane_INI(id, "AB")) << Corvane_GetError(id);
+    ASSERT_TRUE(Corvane_REF(id, "AB")) << Corvane_GetError(id);
+
+    EXPECT_FALSE(Corvane_CST(id, "A", "LT-25-DC-NR"));
+    EXPECT_EQ(Corvane_GetError(id), ZR_CONTROLLER_BUSY);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    ZR_BOOL referencing[2] = {1, 1};
+    while ((referencing[0] || referencing[1]) && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(Corvane_IsReferencing(id, "AB", referencing));
+        std::this_thread::sleep_for(50ms);
+    }
+    ZR_BOOL referenced[2] = {0, 0};
+    ASSERT_TRUE(Corvane_IsReferenceOK(id, "AB", referenced));
+    ASSERT_TRUE(referenced[0] && referenced[1]) << Corvane_GetError(id);
+    EXPECT_EQ(qCST(id, ""), "A=LT-50-DC \nB=LT-100-STEP\n");
+
+    sims.at(kCom)->ClearTranscript();
+    const double targets[2] = {1.0, -1.0};
+    ASSERT_TRUE(Corvane_MOV(id, "AB", targets)) << Corvane_GetError(id);
+    EXPECT_TRUE(Contains(Lines(0), "MA2000"));   // 2000 counts per mm
+    EXPECT_TRUE(Contains(Lines(1), "MA-3200"));  // 200 full steps of 16 counts per mm
+    ZR_BOOL moving[1] = {1};
+    while (moving[0] && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(Corvane_IsMoving(id, "", moving));
+        std::this_thread::sleep_for(50ms);
+    }
+    double positions[2] = {0, 0};
+    ASSERT_TRUE(Corvane_qPOS(id, "AB", positions));
+    EXPECT_NEAR(positions[0], 1.0, 0.01);
+    EXPECT_NEAR(positions[1], -1.0, 0.01);
 }
 
 }  // namespace
