@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "camera/cocparams/coc_exports.h"
+#include "camera/cocparams/coc_values.h"
 #include "camera/cocparams/ready_board.h"
 #include "lmvntcam.h"
 

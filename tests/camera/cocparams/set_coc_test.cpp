@@ -13,7 +13,7 @@
 #include "camera/api/ResultCodes.h"
 #include "camera/coc/CocBuilder.h"
 #include "camera/coc/CocReload.h"
-#include "camera/cocparams/coc_exports.h"
+#include "camera/cocparams/coc_values.h"
 #include "camera/cocparams/ready_board.h"
 
 namespace testing_lmv {

@@ -11,7 +11,7 @@
 #include "camera/coc/CocParamCommit.h"
 #include "camera/coc/CocParamSettings.h"
 #include "camera/coc/TestCoc.h"
-#include "camera/cocparams/coc_exports.h"
+#include "camera/cocparams/coc_values.h"
 #include "camera/cocparams/ready_board.h"
 
 namespace testing_lmv {

@@ -7,7 +7,7 @@
 #include "camera/api/BoardTable.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/cocparams/coc_exports.h"
+#include "camera/cocparams/coc_values.h"
 #include "camera/cocparams/ready_board.h"
 
 namespace testing_lmv {

@@ -1,29 +1,10 @@
 #pragma once
-// The COC-parameter exports as an application declares them (until the public header lists
-// them), and a small value form of the nine parameters for the tests.
+// A small value form of the nine COC parameters, and the exports called with it.
 #include <algorithm>
 #include <ostream>
 #include <string>
 
 #include "lmvntcam.h"
-
-extern "C" {
-LMV_API int TEST_COC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin, int* roiymax,
-                     int* hbin, int* vbin, char* timevalues, int* length);
-LMV_API int TESTCOC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin, int* roiymax,
-                    int* hbin, int* vbin, char* timevalues, int* length);
-LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int roiymin, int roiymax,
-                    int hbin, int vbin, char* timevalues);
-LMV_API int GET_SETTINGS(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin,
-                         int* roiymax, int* hbin, int* vbin, char* timevalues);
-LMV_API int GET_COC_SETTING(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin,
-                            int* roiymax, int* hbin, int* vbin, char* timevalues, int length);
-LMV_API int GET_IMAGE_SIZE(int* width, int* height);
-LMV_API int GET_CCDSIZE(int* size);
-LMV_API int GET_CCD_SIZE(int* size);
-LMV_API int LOAD_USER_COC(unsigned short* table);
-LMV_API int LOAD_USER_AOI(int x, int y);
-}
 
 namespace testing_lmv {
 
