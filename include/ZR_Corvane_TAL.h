@@ -256,6 +256,20 @@ ZR_CORVANE_API ZR_BOOL Corvane_qHLP(int ID, char* buffer, int size);
  * COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
 ZR_CORVANE_API ZR_BOOL Corvane_qSAI_ALL(int ID, char* buffer, int size);
 
+/* Connects like Corvane_ConnectRS232, on the serial port the user picks in the modal "Connect"
+ * dialog (port and baud rate). szKey names where the interface settings are saved, in parts
+ * separated by backslashes or slashes below HKEY_CURRENT_USER\Software; null or "" means the key
+ * "ZR\\ZR_CORVANE_TAL_DLL" (in C notation). Before the dialog opens, 9600 baud and handshake
+ * "NONE" are saved under the key, so the dialog offers 9600 and the saved port; data bits, parity
+ * and stop bits come from the saved settings unchanged. OK opens the chosen port, saves the
+ * choice under the key and scans the daisy chain. Returns the new ID, or -1 when the user
+ * cancels, no serial port exists, there is no display (then at once, with a log line), the port
+ * does not open or no board answers; the reason is only in the log, and a failed attempt uses up
+ * no ID. Any thread may call; in an application that runs wxWidgets itself, only its GUI thread.
+ * On a controller connected this way, Corvane_ReceiveNonTALString keeps the line end (CR LF ETX)
+ * of the lines it takes. */
+ZR_CORVANE_API int Corvane_InterfaceSetupDlg(const char* szKey);
+
 /* Version texts: "ZR_Corvane_TAL_DLL: 2.2.0.38", then for every board " \n", its axis
  * identifier, ":" and the board's own version text, and a final "\n". Asks every board. Leaves
  * COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE, or the serial line's error of the board that did not

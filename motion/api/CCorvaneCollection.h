@@ -24,6 +24,9 @@ class CCorvaneCollection {
     // Creates a controller on COM<port> at baud and scans its chain; the new ID, or -1 when
     // anything went wrong (the controller is then deleted and its interface closed).
     virtual int Connect(int port, int baud);
+    // The same for the port the user chooses in the interface setup dialog, with the settings
+    // saved under key (the default key for null or ""). A cancelled dialog gives -1 as well.
+    virtual int ConnectWithDialog(const char* key);
     virtual void CloseAll();
     // Stops the controller's reference procedure, deletes it (closing its interface) and empties
     // its slot; nothing for an invalid ID.

@@ -44,6 +44,11 @@ class CCorvaneController {
     // Opens COM<port> at the baud rate (8 data bits, no parity, one stop bit, no handshake),
     // then initialises the controller. A failure stays in the local error (GetError).
     CCorvaneController(int port, int baud);
+    // Lets the user choose the port in the interface setup dialog, with the settings saved under
+    // key (the default key for null or ""), then initialises the controller like the constructor
+    // above but keeps the line end on received lines. No port chosen (cancelled, no display, no
+    // serial port) or a port that did not open leaves a non-zero local error.
+    explicit CCorvaneController(const char* key);
     virtual ~CCorvaneController();
     CCorvaneController(const CCorvaneController&) = delete;
     CCorvaneController& operator=(const CCorvaneController&) = delete;
