@@ -177,6 +177,8 @@ void CCorvaneController::RunReferenceList(int number) {
             const int velocity =
                 velocityKept ? keptVelocity : ToCounts(a, p.Get(StageFields::kMotCurrentVel73));
             std::snprintf(line, sizeof line, "SV%d", velocity);
+            // HLT stops the boards under this lock: the line must not go to the board it selected
+            winport::ScopedLock refFlag(m_csRefFlag);
             m_Axes.Select(a);
             SendCommand(line);
         }
