@@ -194,10 +194,6 @@ std::string SourceText(const std::string& relative) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-bool Contains(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 // The shipped stages on the simulated chain made for them: assigned, initialised, referenced and
 // moved; no stage is assigned while the reference procedure runs.
 TEST_F(StageCatalogueTest, ShippedStagesOnTheirSimulatedChain) {
@@ -226,8 +222,9 @@ TEST_F(StageCatalogueTest, ShippedStagesOnTheirSimulatedChain) {
     sims.at(kCom)->ClearTranscript();
     const double targets[2] = {1.0, -1.0};
     ASSERT_TRUE(Corvane_MOV(id, "AB", targets)) << Corvane_GetError(id);
-    EXPECT_TRUE(Contains(Lines(0), "MA2000"));   // 2000 counts per mm
-    EXPECT_TRUE(Contains(Lines(1), "MA-3200"));  // 200 full steps of 16 counts per mm
+    // the lines may still be on their way when MOV returns
+    EXPECT_TRUE(sims.at(kCom)->WaitForLine(0, "MA2000", 10s));   // 2000 counts per mm
+    EXPECT_TRUE(sims.at(kCom)->WaitForLine(1, "MA-3200", 10s));  // 200 full steps, 16 counts each
     ZR_BOOL moving[1] = {1};
     while (moving[0] && std::chrono::steady_clock::now() < deadline) {
         ASSERT_TRUE(Corvane_IsMoving(id, "", moving));
