@@ -25,6 +25,7 @@
 #include "camera/api/DriverRequests.h"
 #include "camera/api/DriverSeam.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/board/BoardLimits.h"
 #include "camera/coc/CocBuilder.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/LmvpciBackend.h"
@@ -61,32 +62,13 @@ class BenchBoard {
     int height = 0;
 
   private:
-    // What a finished set-up leaves for a 640 x 480 camera.
+    // A ready board with the set-up's record defaults (a 640 x 480 camera).
     static bool Open() {
         if (lmv::EnsureRecord(0) != lmv::kOk || lmv::driver::Open(0) != lmv::kOk) return false;
         if (lmv::driver::BoardCommand(0, lmv::ioctl::kCmdReset) != lmv::kOk) return false;
         lmv::board_record& rec = *lmv::Record(0);
-        winport::Event* sync = rec.sync_event;
-        rec = lmv::board_record{};
-        rec.sync_event = sync;
+        lmv::WriteRecordDefaults(rec, 0);
         rec.device = lmv::driver::Handle(0);
-        rec.camera_typ = 2;
-        rec.ccd_typ = 1;
-        rec.camera_id = -1;
-        rec.ccd_width = 640;
-        rec.ccd_height = 480;
-        rec.bits = 12;
-        rec.exp_max = 1000000;
-        rec.exp_min = 100;
-        rec.aoi_offset = 128;
-        rec.pics_per_start = 1;
-        rec.run_mode = 255;
-        rec.image_ms = 20;
-        rec.roixmax = 640;
-        rec.roiymax = 480;
-        rec.hbin = rec.vbin = 1;
-        rec.powerdown_lo = 1500;
-        rec.powerdown_hi = 3071;
         lmv::SetBoardState(0, lmv::kBoardReady);
         return true;
     }

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "camera/board/BoardLimits.h"
 #include "camera/coc/CocBuilder.h"
 #include "simulators/lmvpci/SimCocPlayer.h"
 
@@ -22,27 +23,16 @@ struct Sensor {
     int height;
 };
 
+// The set-up's record defaults for the sensor, with a 10 us exposure.
 lmv::board_record Record(const Sensor& s) {
     lmv::board_record rec{};
-    rec.camera_typ = 2;
+    lmv::WriteRecordDefaults(rec, 0);
     rec.ccd_typ = s.ccd;
     rec.ccd_width = s.width;
     rec.ccd_height = s.height;
-    rec.bits = 12;
-    rec.exp_max = 1000000;
-    rec.exp_min = 100;
-    rec.pics_per_start = 1;
-    rec.run_mode = 255;
     rec.roixmax = s.width;
     rec.roiymax = s.height;
-    rec.hbin = 1;
-    rec.vbin = 1;
-    rec.timevalues[0] = 0;
     rec.timevalues[1] = 10;
-    rec.timevalues[2] = -1;
-    rec.timevalues[3] = -1;
-    rec.powerdown_lo = 1500;
-    rec.powerdown_hi = 3071;
     return rec;
 }
 

@@ -12,20 +12,13 @@
 #include "camera/board/BoardHooks.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/LmvpciBackend.h"
-#include "simulators/lmvpci/SimInstall.h"
 #include "simulators/lmvpci/SimTrace.h"
 #include "winport/Registry.h"
 
 namespace testing_board {
 
 void BoardTest::SetUp() {
-    ::setenv("WINPORT_REGISTRY_DIR", (env_.Dir() + "/registry").c_str(), 1);
-    bits_ = env_.Dir() + "/bits";
-    const auto installed = lmvpci::Install(bits_);
-    ASSERT_TRUE(installed.ok) << installed.error;
-    const char* path = std::getenv("PATH");
-    oldPath_ = path ? path : "";
-    ::setenv("PATH", (bits_ + ":" + oldPath_).c_str(), 1);
+    ASSERT_TRUE(installed_.ok()) << installed_.error();
     hooks_ = lmv::BoardHooks();
     lmv::UseDriverBackend(lmvpci::Backend());
     ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk);
@@ -45,8 +38,6 @@ void BoardTest::TearDown() {
     lmv::driver::CloseAll();
     lmv::ReleaseBoardTables();
     lmv::UseDriverBackend(nullptr);
-    ::setenv("PATH", oldPath_.c_str(), 1);
-    ::unsetenv("WINPORT_REGISTRY_DIR");
     ::unsetenv("LMV_TEST_INIT_RESULT");
 }
 

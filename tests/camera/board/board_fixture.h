@@ -10,6 +10,7 @@
 
 #include "camera/board/BoardHooks.h"
 #include "simulators/lmvpci/SimEnvironment.h"
+#include "simulators/lmvpci/SimInstalled.h"
 
 namespace testing_board {
 
@@ -34,13 +35,12 @@ class BoardTest : public ::testing::Test {
     // Trace lines of one request code ("0x22203c").
     std::vector<std::string> TraceOf(const std::string& code) const;
 
-    const std::string& BitDir() const { return bits_; }
+    const std::string& BitDir() const { return installed_.BitDir(); }
 
     testing_lmvpci::SimEnvironment env_;
 
   private:
-    std::string bits_;
-    std::string oldPath_;
+    testing_lmvpci::SimInstalled installed_{env_.Dir()};
     lmv::board_hooks hooks_{};
 };
 

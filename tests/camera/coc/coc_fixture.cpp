@@ -6,24 +6,14 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "camera/board/BoardLimits.h"
+
 namespace coc_test {
 
 lmv::board_record default_record() {
     lmv::board_record rec{};
-    rec.camera_typ = 2;
-    rec.ccd_typ = 1;
-    rec.ccd_width = 640;
-    rec.ccd_height = 480;
-    rec.roixmax = 640;
-    rec.roiymax = 480;
-    rec.hbin = 1;
-    rec.vbin = 1;
-    rec.timevalues[0] = 0;
+    lmv::WriteRecordDefaults(rec, 0);
     rec.timevalues[1] = 10;
-    rec.timevalues[2] = -1;
-    rec.timevalues[3] = -1;
-    rec.powerdown_lo = 1500;
-    rec.powerdown_hi = 3071;
     return rec;
 }
 

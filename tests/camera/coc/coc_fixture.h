@@ -26,7 +26,7 @@ struct fixture {
     std::string coctime, beltime, exptime, deltime;  // expressions
 };
 
-// A record with the set-up defaults of a long-exposure camera on CCD type 1.
+// The set-up's record defaults (a long-exposure camera on CCD type 1) with a 10 us exposure.
 lmv::board_record default_record();
 
 fixture load_fixture(const std::filesystem::path& file);

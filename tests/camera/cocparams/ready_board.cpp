@@ -8,42 +8,11 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/board/BoardLimits.h"
 #include "simulators/lmvpci/LmvpciBackend.h"
 #include "simulators/lmvpci/SimTrace.h"
 
 namespace testing_lmv {
-
-void WriteDefaultRecord(lmv::board_record& rec, int board) {
-    winport::Event* sync = rec.sync_event;
-    rec = lmv::board_record{};
-    rec.sync_event = sync;
-    rec.device = lmv::driver::Handle(board);
-    rec.board = board;
-    rec.camera_typ = 2;
-    rec.ccd_typ = 1;
-    rec.camera_id = -1;
-    rec.ccd_width = 640;
-    rec.ccd_height = 480;
-    rec.bits = 12;
-    rec.exp_max = 1000000;
-    rec.exp_min = 100;
-    rec.aoi_offset = 128;
-    rec.pics_per_start = 1;
-    rec.run_mode = 255;
-    rec.image_ms = 20;
-    rec.roixmax = 640;
-    rec.roiymax = 480;
-    rec.hbin = 1;
-    rec.vbin = 1;
-    rec.timevalues[0] = 0;
-    rec.timevalues[1] = 10000;
-    rec.timevalues[2] = -1;
-    rec.timevalues[3] = -1;
-    rec.delay_max = 500;
-    rec.toram_wait = 500;
-    rec.powerdown_lo = 1500;
-    rec.powerdown_hi = 3071;
-}
 
 int OpenReadyBoard(int board) {
     if (int rc = lmv::EnsureRecord(board); rc != lmv::kOk) return rc;
@@ -51,7 +20,9 @@ int OpenReadyBoard(int board) {
     // The simulated board keeps its state between opens, as hardware does.
     if (int rc = lmv::driver::BoardCommand(board, lmv::ioctl::kCmdReset); rc != lmv::kOk) return rc;
     lmv::SetBoardState(board, lmv::kBoardOpened);
-    WriteDefaultRecord(*lmv::Record(board), board);
+    lmv::board_record& rec = *lmv::Record(board);
+    lmv::WriteRecordDefaults(rec, board);
+    rec.device = lmv::driver::Handle(board);
     lmv::SetBoardState(board, lmv::kBoardReady);
     return lmv::kOk;
 }

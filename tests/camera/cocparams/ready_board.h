@@ -1,7 +1,9 @@
 #pragma once
-// Test stand-in for the board set-up until SET_INIT exists: opens a board's device on the
-// simulated board (linked in), resets the board, writes the record a fresh set-up leaves and
-// marks the board ready. Internal to the tests, not an export.
+// A ready board whose record holds the set-up's defaults as they stand before the camera is
+// identified (camera type 2, CCD type 1, 640 x 480, exposure 100 to 1000000 us): opens a board's
+// device on the simulated board (linked in), resets the board, writes the library's record
+// defaults and marks the board ready. SET_INIT itself goes on to the camera's limits, which these
+// tests do not expect. Internal to the tests, not an export.
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,10 +14,6 @@
 #include "simulators/lmvpci/SimEnvironment.h"
 
 namespace testing_lmv {
-
-// The record of a board after set-up, before a camera was identified: camera type 2, CCD type 1,
-// 640 x 480, full region, time values 0, 10000, -1, -1.
-void WriteDefaultRecord(lmv::board_record& rec, int board);
 
 // 0, or the first failing step's code.
 int OpenReadyBoard(int board);

@@ -11,6 +11,7 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/board/BoardLimits.h"
 #include "camera/coc/CocBuilder.h"
 #include "camera/coc/CocReload.h"
 #include "camera/cocparams/coc_values.h"
@@ -186,7 +187,7 @@ TEST_F(SetCocTest, FastShutterAndIntensifiedCamerasWaitForTheirBuilders) {
         {5, Coc{5, 0, 1, 20, 1, 15, 1, 1, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}},
     };
     for (const auto& c : cases) {
-        WriteDefaultRecord(Rec(), 0);
+        lmv::WriteRecordDefaults(Rec(), 0);
         Rec().camera_typ = c.camera_typ;
         ASSERT_EQ(TestCoc(c.settings).rc, 0) << c.camera_typ;
         const lmv::board_record before = Rec();

@@ -8,6 +8,7 @@
 #include "camera/api/BoardTable.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/board/BoardLimits.h"
 #include "camera/coc/CocParamCommit.h"
 #include "camera/coc/CocParamSettings.h"
 #include "camera/coc/TestCoc.h"
@@ -115,7 +116,7 @@ TEST_F(CocSettingsTest, StoredSettingsReadBackAsSettingsTheCheckKeeps) {
     };
     for (const RoundTrip& c : cases) {
         lmv::board_record rec{};
-        WriteDefaultRecord(rec, 0);
+        lmv::WriteRecordDefaults(rec, 0);
         if (c.camera) c.camera(rec);
         lmv::coc_check checked;
         ASSERT_EQ(lmv::coc_check_parameters(rec, Params(c.settings), checked), 0) << c.what;
@@ -228,7 +229,7 @@ TEST_F(CocSettingsTest, ImageSizeOfTheStoredSettings) {
          640, 25},
     };
     for (const SizeCase& c : cases) {
-        WriteDefaultRecord(Rec(), 0);
+        lmv::WriteRecordDefaults(Rec(), 0);
         if (c.settings) c.settings(Rec());
         int width = 0, height = 0;
         EXPECT_EQ(GET_IMAGE_SIZE(&width, &height), lmv::kOk) << c.what;

@@ -7,6 +7,7 @@
 #include "camera/api/BoardTable.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/board/BoardLimits.h"
 #include "camera/cocparams/coc_values.h"
 #include "camera/cocparams/ready_board.h"
 
@@ -330,7 +331,7 @@ TEST_F(TestCocTest, AdjustingRules) {
     };
     for (const CheckCase& c : cases) {
         lmv::board_record& rec = Rec();
-        WriteDefaultRecord(rec, 0);
+        lmv::WriteRecordDefaults(rec, 0);
         if (c.camera) c.camera(rec);
         const Tested t = TestCoc(c.in);
         EXPECT_EQ(t.rc, c.rc) << c.what;
