@@ -262,12 +262,6 @@ TEST_F(ReferenceTest, AnswerLinesForTheCommandString) {
     EXPECT_EQ(controller->Answers().size(), 2u);
 }
 
-}  // namespace
-}  // namespace reftest
-
-namespace reftest {
-namespace {
-
 // The same search on a stepper board (R-210: three status bytes, its own bits).
 TEST_F(ReferenceTest, OnAStepperBoard) {
     RefStage stage;
@@ -288,6 +282,29 @@ TEST_F(ReferenceTest, OnAStepperBoard) {
     EXPECT_EQ(controller->m_AxisData[0].iCorvaneHomePosition, 3200);
     EXPECT_NEAR(sim->Snapshot(0).physical, 0, 2);
     EXPECT_EQ(sim->Snapshot(0).position, 0);
+}
+
+// A failing axis does not end the thread: its result is 0, the reason stays for GetError, and the
+// next axis is referenced all the same.
+TEST_F(ReferenceTest, AMotionErrorFailsOnlyItsAxis) {
+    RefStage slow;
+    slow.refVelocity = 2;
+    Connect(ServoBoard(0, 4000) + ServoBoard(1, -2000), {slow, RefStage()});
+    ASSERT_TRUE(Corvane_REF(id, "AB"));
+    ASSERT_TRUE(sim->WaitForLine(0, "FE1", 10s));
+    sim->InjectMotionError(0);
+    ASSERT_TRUE(WaitForEnd());
+    int results[2] = {-1, -1};
+    ZR_BOOL ok[2] = {-1, -1};
+    ASSERT_TRUE(Corvane_GetRefResult(id, "AB", results));
+    ASSERT_TRUE(Corvane_IsReferenceOK(id, "AB", ok));
+    EXPECT_EQ(results[0], 0);
+    EXPECT_EQ(ok[0], 0);
+    EXPECT_EQ(results[1], 1);
+    EXPECT_EQ(ok[1], 1);
+    EXPECT_EQ(Corvane_GetError(id), ZR_MOTION_ERROR);
+    EXPECT_FALSE(ContainsInOrder(Lines(0), {"FE0"})) << Shown(0);
+    EXPECT_TRUE(Sent(1, {"FE0", "DH,GH"})) << Shown(1);
 }
 
 }  // namespace
