@@ -89,6 +89,7 @@ class RefFixture : public ::testing::Test {
     }
     void TearDown() override {
         if (id >= 0) Corvane_CloseConnection(id);
+        owned.reset();
         if (sim) sim->Stop();
         ::unsetenv(("WINPORT_COM" + std::to_string(kCom)).c_str());
         m_iMaxNumberOfAxesForControllerSearch = 16;
@@ -96,7 +97,9 @@ class RefFixture : public ::testing::Test {
 
     // Starts the chain, connects, gives every board the stage and initialises it, and enters
     // the controller in the library's table (id). The transcript starts empty after that.
-    void Connect(const std::string& chain, const std::vector<RefStage>& stages) {
+    // With enterTable false the test keeps the controller in owned and uses its operations.
+    void Connect(const std::string& chain, const std::vector<RefStage>& stages,
+                 bool enterTable = true) {
         corvane_sim::SimConfig config;
         config.ParseText(chain, "test");
         config.Finish();
@@ -109,6 +112,12 @@ class RefFixture : public ::testing::Test {
         ASSERT_EQ(controller->LocalError(), 0);
         for (size_t i = 0; i < stages.size(); ++i)
             ASSERT_TRUE(controller->ApplyStageParameters(static_cast<int>(i), stages[i].Make()));
+        if (!enterTable) {
+            this->owned = std::move(owned);
+            ASSERT_TRUE(controller->INI("")) << controller->GetError();
+            sim->ClearTranscript();
+            return;
+        }
         id = CorvaneCollection().Add(std::move(owned));
         ASSERT_GE(id, 0);
         ASSERT_TRUE(Corvane_INI(id, "")) << Corvane_GetError(id);
@@ -142,7 +151,8 @@ class RefFixture : public ::testing::Test {
     std::string Shown(int address) const { return JoinLines(Lines(address)); }
 
     std::unique_ptr<corvane_sim::CorvaneSim> sim;
-    RefController* controller = nullptr;  // owned by the controller table
+    RefController* controller = nullptr;  // owned by the controller table, or by owned
+    std::unique_ptr<RefController> owned;
     int id = -1;
 };
 

@@ -80,6 +80,21 @@ TEST_F(InterruptTest, AStaleSignalDoesNotStopTheNextStart) {
     EXPECT_TRUE(Sent(0, {"FE0", "DH,GH"})) << Shown(0);
 }
 
+// A controller deleted outright, not through the controller table, while its procedure runs:
+// the thread is ended and waited for before the controller's parts go.
+TEST_F(InterruptTest, DeletingAControllerEndsItsThreadFirst) {
+    RefStage slow;
+    slow.refVelocity = 2;
+    Connect(ServoBoard(0, 4000) + ServoBoard(1, 3000), {slow, slow}, false);
+    ASSERT_TRUE(controller->REF("AB"));
+    ZR_BOOL flag = 0;
+    ASSERT_TRUE(controller->IsReferencing("", &flag));
+    EXPECT_EQ(flag, 1);
+    owned.reset();
+    controller = nullptr;
+    EXPECT_FALSE(ContainsInOrder(Lines(1), {"FE1"})) << Shown(1);
+}
+
 class FedTest : public RefFixture {};
 
 TEST_F(FedTest, EdgeIdThreeStartsTheBoardsSearchAndReturns) {
