@@ -39,11 +39,6 @@ build_state& builds() {
     return state;
 }
 
-int build_table(board_record& rec, std::vector<uint16_t>& table) {
-    std::lock_guard<std::mutex> lock(builds().mutex);
-    return coc_build(rec, builds().previous, table);
-}
-
 bool has_picture(uint32_t status) {
     return status & ioctl::kStatusPicture;
 }
@@ -63,15 +58,28 @@ uint32_t arm_command(int32_t trigger) {
     return external ? kArmExternal : kArmInternal;
 }
 
-// Steps on the board while the sync_event is held; stops at the first failure.
-int load_table(int board, const board_record& rec, const std::vector<uint16_t>& table) {
+}  // namespace
+
+int coc_build_table(board_record& rec, std::vector<uint16_t>& table) {
+    std::lock_guard<std::mutex> lock(builds().mutex);
+    return coc_build(rec, builds().previous, table);
+}
+
+int coc_load_held(int board, board_record& rec, const std::vector<uint16_t>* built, bool arm) {
     if (int rc = driver::WriteRegister(board, 0, kStopCommand); rc != kOk) return rc;
     wait_camera_stopped(board);
     if (int rc = coc_empty_board_buffer(board); rc != kOk) return rc;
+    std::vector<uint16_t> own;
+    if (!built) {
+        if (int rc = coc_build_table(rec, own); rc != kOk) return rc;
+        built = &own;
+    }
     if (BoardState(board) >= kBoardOpened) {
-        const int rc = driver::LoadCoc(board, table.data(), static_cast<uint32_t>(table.size()));
+        const int rc = driver::LoadCoc(board, built->data(), static_cast<uint32_t>(built->size()));
         if (rc != kOk) return rc;
     }
+    rec.image_ms = static_cast<int32_t>((rec.beltime + rec.coctime) * 0.001);
+    rec.user_coc = 0;
     const auto offset = static_cast<uint32_t>(rec.aoi_offset);
     const uint32_t aoi_start =
         (static_cast<uint32_t>(rec.roixmin) & kAoiMask) + offset + kAoiStartCommand;
@@ -79,10 +87,8 @@ int load_table(int board, const board_record& rec, const std::vector<uint16_t>& 
         (static_cast<uint32_t>(rec.roixmax) & kAoiMask) + offset + kAoiEndCommand;
     if (int rc = driver::WriteRegister(board, 0, aoi_start); rc != kOk) return rc;
     if (int rc = driver::WriteRegister(board, 0, aoi_end); rc != kOk) return rc;
-    return driver::WriteRegister(board, 0, arm_command(rec.trigger));
+    return arm ? driver::WriteRegister(board, 0, arm_command(rec.trigger)) : kOk;
 }
-
-}  // namespace
 
 void coc_set_start_procedure(coc_start_procedure start) {
     start_procedure = start;
@@ -101,7 +107,7 @@ int coc_empty_board_buffer(int board) {
 
 int coc_reload(int board, board_record& rec) {
     std::vector<uint16_t> table;
-    if (int rc = build_table(rec, table); rc != kOk) return rc;
+    if (int rc = coc_build_table(rec, table); rc != kOk) return rc;
     if (rec.recorder_busy) return kRecorderOwnsBoard;
     winport::Event* sync = rec.sync_event;
     if (!sync) return kNoResource;
@@ -112,9 +118,7 @@ int coc_reload(int board, board_record& rec) {
     int rc;
     {
         winport::ScopedThreadPriority raised(winport::ThreadPriority::Highest);
-        rc = load_table(board, rec, table);
-        rec.image_ms = static_cast<int32_t>((rec.beltime + rec.coctime) * 0.001);
-        rec.user_coc = 0;
+        rc = coc_load_held(board, rec, &table, true);
         // A running camera goes on with the new table; how that start ends is its own matter.
         if (rc == kOk && rec.run_mode != kStopped) {
             if (coc_start_procedure start = start_procedure.load()) start(board, rec, rec.run_mode);

@@ -2,6 +2,9 @@
 // The COC reload that every change of COC settings uses (SET_COC, SET_BOARD, SET_POWERDOWN):
 // build the table of a record, stop the camera, empty the board buffer, load the table, write
 // the area of interest and the arm command, and start the camera again in its run mode.
+#include <cstdint>
+#include <vector>
+
 #include "camera/api/board_record.h"
 
 namespace lmv {
@@ -10,6 +13,17 @@ namespace lmv {
 // error (-3, -8, -21), -28 while a recorder transfer owns the board, -2 when the board stays
 // busy with another operation, or a driver error.
 int coc_reload(int board, board_record& rec);
+
+// Builds the table of `rec` with the builder every load shares (it keeps the constants of its
+// last build for CCD types without their own): 0 or the build error (-3, -8, -21).
+int coc_build_table(board_record& rec, std::vector<uint16_t>& table);
+
+// Loads the COC of `rec` while the caller holds the board (its sync_event): stops the camera,
+// waits up to 400 ms for it to stop, empties the board buffer, loads the table (on an opened
+// board) and notes its picture time in `rec`, writes the area-of-interest words and, with `arm`,
+// the arm command. `built` is the table built beforehand, or null to build it once the board
+// buffer is empty. Stops at the first failure; the camera is not started.
+int coc_load_held(int board, board_record& rec, const std::vector<uint16_t>* built, bool arm);
 
 // Reloads the board's own record; -23 when it has none.
 int coc_reload_board(int board);

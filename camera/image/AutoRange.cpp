@@ -4,15 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "camera/api/BoardTable.h"
-#include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/coc/CocBuilder.h"
 #include "camera/coc/CocParamSettings.h"
 #include "camera/coc/CocReload.h"
 #include "camera/image/BwSettings.h"
@@ -27,17 +24,12 @@ constexpr int kSinglePicture = 4;
 constexpr int32_t kStopped = 255;
 constexpr uint32_t kPictureWaitMs = 5000;
 constexpr uint32_t kSyncExtraMs = 22000;
-constexpr uint32_t kIdleWaitMs = 400;
 constexpr int kAfterwardsImageTimeout = 2000;
 constexpr int kDialogMin = 100;
 constexpr int kDialogMax = 1650;
 constexpr int kShortestStart = 4;
 constexpr int kLongStart = 1500;
 constexpr int kTooDarkToDouble = 400;
-constexpr uint32_t kStopCommand = 0;
-constexpr uint32_t kAoiStartCommand = 12;
-constexpr uint32_t kAoiEndCommand = 13;
-constexpr uint32_t kAoiMask = 0xFFE0;
 
 using info_text_fn = int (*)(int board, char* text, int exposure);
 using status_dialog_fn = int (*)(int board, int* window, int* status);
@@ -70,45 +62,11 @@ int link_dialog(int board, int flags, dialog_link& link) {
     return kOk;
 }
 
-void wait_camera_idle(int board) {
-    const uint32_t start = winport::TickCount();
-    for (;;) {
-        uint32_t busy = 0;
-        if (driver::ReadBusy(board, &busy) != kOk || !(busy & ioctl::kBusyCamera)) return;
-        if (winport::TicksSince(start) >= kIdleWaitMs) return;
-        winport::SleepMs(1);
-    }
-}
-
-// The builder keeps the constants of its last build for CCD types without their own.
-int build_table(board_record& rec, std::vector<uint16_t>& table) {
-    static std::mutex mutex;
-    static coc_previous previous;
-    std::lock_guard<std::mutex> lock(mutex);
-    return coc_build(rec, previous, table);
-}
-
 // The table of the record, loaded while the sync_event is held; the camera is left stopped with
 // its area of interest written.
 int load_table(int board, board_record& rec) {
     winport::ScopedThreadPriority raised(winport::ThreadPriority::Highest);
-    if (int rc = driver::WriteRegister(board, 0, kStopCommand); rc != kOk) return rc;
-    wait_camera_idle(board);
-    if (int rc = coc_empty_board_buffer(board); rc != kOk) return rc;
-    std::vector<uint16_t> table;
-    if (int rc = build_table(rec, table); rc != kOk) return rc;
-    if (int rc = driver::LoadCoc(board, table.data(), static_cast<uint32_t>(table.size()));
-        rc != kOk)
-        return rc;
-    rec.image_ms = static_cast<int32_t>((rec.beltime + rec.coctime) * 0.001);
-    rec.user_coc = 0;
-    const auto offset = static_cast<uint32_t>(rec.aoi_offset);
-    const uint32_t aoi_start =
-        (static_cast<uint32_t>(rec.roixmin) & kAoiMask) + offset + kAoiStartCommand;
-    const uint32_t aoi_end =
-        (static_cast<uint32_t>(rec.roixmax) & kAoiMask) + offset + kAoiEndCommand;
-    if (int rc = driver::WriteRegister(board, 0, aoi_start); rc != kOk) return rc;
-    return driver::WriteRegister(board, 0, aoi_end);
+    return coc_load_held(board, rec, nullptr, false);
 }
 
 // One single picture into `dst`: start, wait for it, read it.
