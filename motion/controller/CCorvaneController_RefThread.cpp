@@ -2,6 +2,7 @@
 // procedure per axis, and keeps the per-axis results.
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -117,9 +118,17 @@ void CCorvaneController::RunReferenceList(int number) {
         lastAxis = a;
         lastAnswered = false;
 
-        m_Axes.Select(a);
         int keptVelocity = 0;
-        const bool velocityKept = QueryValue("TY", 'Y', 1, &keptVelocity) == 0;
+        bool velocityKept = false;
+        {
+            // Once the starting caller has returned, HLT and STP may select boards: keep the
+            // selection and the query together. Before that the caller may hold the lock (a
+            // command string) while it waits for the start, so it is not taken.
+            std::unique_lock<winport::CriticalSection> refFlag(m_csRefFlag, std::defer_lock);
+            if (m_heventWaitForReferenceThreadStart->IsSet()) refFlag.lock();
+            m_Axes.Select(a);
+            velocityKept = QueryValue("TY", 'Y', 1, &keptVelocity) == 0;
+        }
 
         if (Terminated(k)) {
             ZR_LOG_DEBUG(
