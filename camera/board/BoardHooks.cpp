@@ -1,17 +1,35 @@
 #include "camera/board/BoardHooks.h"
 
-#include "camera/board/PlainProcedures.h"
+#include "camera/api/ResultCodes.h"
 
 namespace lmv {
+namespace {
+
+// A program that links the board layer without the operation-code and acquisition layers gets
+// a clear refusal from set-up instead of a call through an empty entry.
+int MissingLoadUserCoc(unsigned short*) {
+    return kFunctionMissing;
+}
+int MissingCameraProcedure(int, board_record&, int) {
+    return kFunctionMissing;
+}
+int MissingEmptyBoardBuffer(int) {
+    return kFunctionMissing;
+}
+int MissingReadImage(int, int, int, unsigned short*) {
+    return kFunctionMissing;
+}
+
+}  // namespace
 
 board_hooks& BoardHooks() {
     static board_hooks hooks{
-        .load_user_coc = &plain::LoadUserCoc,
+        .load_user_coc = &MissingLoadUserCoc,
         .reload_coc = nullptr,
-        .start_camera = &plain::StartCamera,
-        .stop_camera = &plain::StopCamera,
-        .empty_board_buffer = &plain::EmptyBoardBuffer,
-        .read_image_12bit = &plain::ReadImage12Bit,
+        .start_camera = &MissingCameraProcedure,
+        .stop_camera = &MissingCameraProcedure,
+        .empty_board_buffer = &MissingEmptyBoardBuffer,
+        .read_image_12bit = &MissingReadImage,
         .set_lut_maxima = nullptr,
         .build_default_luts = nullptr,
         .restore_luts = nullptr,

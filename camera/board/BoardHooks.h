@@ -1,7 +1,7 @@
 #pragma once
 // Procedures of the other camera layers that board set-up, release and the power-down setting
-// call. The operation-code and acquisition entries start with the board's own plain versions
-// (PlainProcedures.h), the others empty; each layer puts its own in place with one assignment.
+// call. Each layer puts its own in place with one assignment when it is linked; until then the
+// operation-code and acquisition entries answer -13 and the others are empty.
 #include <cstdint>
 
 #include "camera/api/board_record.h"

@@ -118,7 +118,8 @@ TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
         EXPECT_EQ(rec.powerdown_lo, 1500);
         EXPECT_EQ(rec.powerdown_hi, 3071);
     }
-    EXPECT_EQ(SET_POWERDOWN(200, 100), lmv::kFunctionMissing);  // no COC reload in this build
+    lmv::BoardHooks().reload_coc = nullptr;  // no COC reload registered (the fixture restores it)
+    EXPECT_EQ(SET_POWERDOWN(200, 100), lmv::kFunctionMissing);
     EXPECT_EQ(rec.powerdown_hi, 3071);
 
     lmv::BoardHooks().reload_coc = Reload;
@@ -142,6 +143,17 @@ TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
     EXPECT_EQ(SET_POWERDOWN(0x7FFFFFFF, 1900), 0);
     rec.ccd_typ = 1;
     EXPECT_EQ(SET_POWERDOWN(0x7FFFFFFF, 100), lmv::kWrongParameter);  // too large to hold
+}
+
+TEST_F(CameraInfoTest, PowerDownReloadsTheTableThroughTheOperationCodeLayer) {
+    Sim("BOARD_TYPE", "1");
+    ASSERT_EQ(SET_INIT(1), 0);
+    ClearTrace();
+    EXPECT_EQ(SET_POWERDOWN(200, 100), 0);
+    const lmv::board_record& rec = *lmv::Record(0);
+    EXPECT_EQ(rec.powerdown_lo, 1574);
+    EXPECT_EQ(rec.powerdown_hi, 3148);
+    EXPECT_EQ(TraceOf("0x222028").size(), 1u);  // the table with the new counts
 }
 
 }  // namespace

@@ -112,6 +112,7 @@ TEST_F(AutoMinMaxTest, Refusals) {
 // Taking the picture when none is given.
 
 TEST_F(AutoMinMaxTest, WithoutCaptureProceduresNoPictureIsTaken) {
+    lmv::image_set_capture({});  // the acquisition layer's are registered in this build
     int min = 0, max = 0;
     EXPECT_EQ(AUTO_MINMAX(0, &min, &max, 0, 0, nullptr), lmv::kFunctionMissing);
     EXPECT_TRUE(env_.TraceLines().empty());
