@@ -36,10 +36,6 @@ bool double_shutter(const board_record& rec) {
            (rec.submode == 1 || rec.submode == 3 || rec.submode == 5);
 }
 
-uint32_t arm_command(const board_record& rec) {
-    return trigger_mode(rec) == 1 || trigger_flags(rec) == 1 ? kArmExternal : kArmInternal;
-}
-
 int busy_check(int board) {
     uint32_t busy = 0;
     if (int rc = driver::ReadBusy(board, &busy); rc != kOk) return rc;
@@ -168,7 +164,7 @@ int acquire_stop(int board, board_record& rec, int stop_mode) {
     if (rc != kOk && rc != kTimeout) return rc;
     if (stop_mode != 4 && stop_mode != 5)
         if (uint32_t ms = settle_ms(rec.ccd_typ)) winport::SleepMs(ms);
-    if (rc == kOk) rc = driver::WriteRegister(board, 0, arm_command(rec));
+    if (rc == kOk) rc = driver::WriteRegister(board, 0, coc_arm_command(rec.trigger));
     return rc;
 }
 

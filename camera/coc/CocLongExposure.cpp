@@ -27,6 +27,16 @@ int measure_readout(coc_context& ctx, std::vector<uint16_t>& words) {
     return kOk;
 }
 
+// The general pre-readout, readout and flush that end a table; stops at the first fault.
+int readout_and_flush(coc_context& ctx) {
+    coc_pre_readout(ctx);
+    if (int rc = ctx.check()) return rc;
+    coc_readout(ctx);
+    if (int rc = ctx.check()) return rc;
+    coc_flush(ctx);
+    return ctx.check();
+}
+
 }  // namespace
 
 void coc_set_marks(coc_context& ctx, float m1, float m2, bool move_second) {
@@ -45,12 +55,7 @@ int coc_long_exposure(coc_context& ctx) {
     coc_trigger_header(ctx);
     coc_exposure_section(ctx, coc_exposure_form{});
     if (int rc = ctx.check()) return rc;
-    coc_pre_readout(ctx);
-    if (int rc = ctx.check()) return rc;
-    coc_readout(ctx);
-    if (int rc = ctx.check()) return rc;
-    coc_flush(ctx);
-    return ctx.check();
+    return readout_and_flush(ctx);
 }
 
 int coc_overlapped_exposure(coc_context& ctx) {
@@ -315,12 +320,7 @@ int coc_double_exposure(coc_context& ctx) {
     if (int rc = ctx.check()) return rc;
 
     // The second image: the general pre-readout, readout and flush.
-    coc_pre_readout(ctx);
-    if (int rc = ctx.check()) return rc;
-    coc_readout(ctx);
-    if (int rc = ctx.check()) return rc;
-    coc_flush(ctx);
-    return ctx.check();
+    return readout_and_flush(ctx);
 }
 
 int coc_build_long_exposure(coc_context& ctx) {

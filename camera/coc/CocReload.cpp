@@ -9,6 +9,7 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/coc/CocBuilder.h"
+#include "camera/coc/CocSections.h"
 #include "winport/Clock.h"
 #include "winport/Thread.h"
 
@@ -53,12 +54,11 @@ void wait_camera_stopped(int board) {
     }
 }
 
-uint32_t arm_command(int32_t trigger) {
-    const bool external = (trigger & 0xFF) == 1 || ((trigger >> 8) & 0xFF) == 1;
-    return external ? kArmExternal : kArmInternal;
-}
-
 }  // namespace
+
+uint32_t coc_arm_command(int32_t trigger) {
+    return coc_external_trigger(trigger) ? kArmExternal : kArmInternal;
+}
 
 int coc_build_table(board_record& rec, std::vector<uint16_t>& table) {
     std::lock_guard<std::mutex> lock(builds().mutex);
@@ -87,7 +87,7 @@ int coc_load_held(int board, board_record& rec, const std::vector<uint16_t>* bui
         (static_cast<uint32_t>(rec.roixmax) & kAoiMask) + offset + kAoiEndCommand;
     if (int rc = driver::WriteRegister(board, 0, aoi_start); rc != kOk) return rc;
     if (int rc = driver::WriteRegister(board, 0, aoi_end); rc != kOk) return rc;
-    return arm ? driver::WriteRegister(board, 0, arm_command(rec.trigger)) : kOk;
+    return arm ? driver::WriteRegister(board, 0, coc_arm_command(rec.trigger)) : kOk;
 }
 
 void coc_set_start_procedure(coc_start_procedure start) {

@@ -14,6 +14,9 @@ namespace lmv {
 // busy with another operation, or a driver error.
 int coc_reload(int board, board_record& rec);
 
+// The register command that arms the camera: 11 when it waits for an external trigger, else 10.
+uint32_t coc_arm_command(int32_t trigger);
+
 // Builds the table of `rec` with the builder every load shares (it keeps the constants of its
 // last build for CCD types without their own): 0 or the build error (-3, -8, -21).
 int coc_build_table(board_record& rec, std::vector<uint16_t>& table);

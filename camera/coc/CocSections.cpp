@@ -76,9 +76,12 @@ uint16_t coc_exposure_start_word(const coc_context& ctx) {
     return static_cast<uint16_t>(w::kExposureStart + offset + ctx.c);
 }
 
+bool coc_external_trigger(int32_t trigger) {
+    return (trigger & 0xFF) == 1 || ((trigger >> 8) & 0xFF) == 1;
+}
+
 uint16_t coc_arm_word(int32_t trigger) {
-    const bool external = (trigger & 0xFF) == 1 || ((trigger >> 8) & 0xFF) == 1;
-    return external ? w::kArmExternal : w::kArmInternal;
+    return coc_external_trigger(trigger) ? w::kArmExternal : w::kArmInternal;
 }
 
 void coc_trigger_header(coc_context& ctx) {

@@ -14,7 +14,9 @@ inline float coc_ms(int32_t value) {
 
 // Exposure-start word by hbin (1, 2, 4, 8) plus the option base; other hbin values use that of 1.
 uint16_t coc_exposure_start_word(const coc_context& ctx);
-// 2497 when the camera waits for an external trigger (trigger low byte 1 or trigger flags 1).
+// The camera waits for an external trigger: trigger low byte 1 or trigger flags 1.
+bool coc_external_trigger(int32_t trigger);
+// 2497 when the camera waits for an external trigger, else 2241.
 uint16_t coc_arm_word(int32_t trigger);
 
 void coc_trigger_header(coc_context& ctx);
