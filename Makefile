@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps build test demo bench asan clean
+.PHONY: deps build test demo bench asan tsan clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,6 +27,17 @@ demo: build
 
 bench: build
 	bash bench/run.sh build/release
+
+# ThreadSanitizer run of the thread-heavy motion tests (reference thread against corvane-sim).
+build/tsan/CMakeCache.txt: | deps
+	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DZR_BENCH=OFF \
+	  -DCMAKE_C_FLAGS="-fsanitize=thread -g -O1" -DCMAKE_CXX_FLAGS="-fsanitize=thread -g -O1" \
+	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread \
+	  $(CMAKE_FLAGS)
+
+tsan: deps build/tsan/CMakeCache.txt
+	cmake --build build/tsan -j$(JOBS) --target motion_reference_tests
+	cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ./bin/motion_reference_tests
 
 clean:
 	rm -rf build

@@ -99,8 +99,9 @@ extern "C" {
  *
  * Macro mode: while a macro is being recorded, the queries refuse with ZR_IN_MACRO_MODE.
  *
- * Threads: any thread may call; the calls on one controller are serialised inside the library.
- * Connecting and closing one ID must not overlap with other calls on that same ID. */
+ * Threads: any thread may call; the exchanges with the boards of one controller are serialised
+ * inside the library. Closing an ID must not overlap with other calls on that same ID; connecting
+ * may overlap with calls on other IDs. */
 
 /* Opens COM<port> (on Linux the device named by the environment variable WINPORT_COM<port>, else
  * the registry's serial port map, else the machine's ports in order) at baudRate with 8 data bits,
@@ -137,8 +138,8 @@ ZR_CORVANE_API ZR_BOOL Corvane_TranslateError(int errorNumber, char* buffer, int
  * it runs a command string; no function changes its behaviour by it. */
 ZR_CORVANE_API int Corvane_SetErrorCheck(int ID, ZR_BOOL flag);
 
-/* Identification: "Telvar Motion,Corvane TAL Network,,2.2.0.38" and a line feed (45 characters,
- * so size must be 46 or more). Asks no board. Leaves COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+/* Identification: "Telvar Motion,Corvane TAL Network,,2.2.0.38" and a line feed (44 characters,
+ * so size must be 45 or more). Asks no board. Leaves COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
 ZR_CORVANE_API ZR_BOOL Corvane_qIDN(int ID, char* buffer, int size);
 
 /* Stores in *error what Corvane_GetError would return (and clears it). Leaves ZR_IN_MACRO_MODE
@@ -276,6 +277,56 @@ ZR_CORVANE_API int Corvane_InterfaceSetupDlg(const char* szKey);
  * answer. */
 ZR_CORVANE_API ZR_BOOL Corvane_qVER(int ID, char* buffer, int size);
 
+/* Stage assignment. A stage is a named parameter set from the stage catalogue, which merges, in
+ * this priority: the maker's database zrstages2.dat (read-only), the user's database
+ * corvaneuserstages2.dat (created when missing; an old corvaneuserstages.dat is converted into it
+ * once, and left as it is) and single-stage files (read-only stage files with a valid checksum
+ * holding one stage). The files lie in the folder of the host program, or in the folder named by
+ * the value "Path" of HKLM "Software\ZR\TALTranslator" when it is set; single-stage files are the
+ * other ".dat" files of that folder. The files are read again at every call. */
+
+/* Gives each axis of axes the stage named at the same position in names (names separated by
+ * blanks, case does not matter). "NOSTAGE" takes the stage away. Nothing is sent to the boards:
+ * Corvane_INI brings the stage's parameters to them. Axes handled before a failure keep their new
+ * stage. Leaves ZR_CNTR_PARAMETER_SYNTAX_ERROR (empty axes, or not one name per axis),
+ * ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CNTR_INVALID_STAGE_NAME (unknown name, or a stage for the other
+ * motor type), ZR_STAGE_DATABASE_NOT_FOUND (no maker database, and the name is found nowhere),
+ * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, ZR_CONTROLLER_BUSY, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_CST(int ID, const char* axes, const char* names);
+
+/* The stage of each axis of axes (all boards found for a null or empty string), one line
+ * "<axis>=<stage>" each ("NOSTAGE" for an axis without stage), lines separated by " \n", the last
+ * ending in "\n". Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qCST(int ID, const char* axes, char* buffer, int size);
+
+/* The names of all stages the catalogue offers for Corvane boards, in byte order, each followed
+ * by " \n", then "NOSTAGE" and "\n". A null buffer only checks that the catalogue can be read.
+ * Leaves ZR_STAGE_DATABASE_NOT_FOUND (no stage at all and no maker database),
+ * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qVST(int ID, char* buffer, int size);
+
+/* Saves the current parameter set of each axis of axes (the axes with a stage for a null or empty
+ * string) in the user's database under its stage name; on a stepper board (R-210) the counts per
+ * unit are stored for full steps (divided by 16). Nothing is added when a name is already there
+ * (ZR_STAGE_NAME_NOT_UNIQUE); otherwise the sets are added in order and the first failure ends
+ * the call. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_STAGE_NAME_NOT_UNIQUE,
+ * ZR_CNTR_INVALID_STAGE_NAME (an empty name or one with other characters than A-Z, 0-9 and
+ * ".@_-+&"), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE (the user database cannot be opened or created,
+ * or is damaged: it is then left untouched), ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
+ZR_CORVANE_API ZR_BOOL Corvane_AddStage(int ID, const char* axes);
+
+/* Removes the stage of that name (case does not matter) from the user's database; the maker's
+ * database and single-stage files are never changed. Leaves ZR_STAGE_DOES_NOT_EXIST,
+ * ZR_CNTR_INVALID_STAGE_NAME (longer than 31 characters), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE,
+ * ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
+ZR_CORVANE_API ZR_BOOL Corvane_RemoveStage(int ID, const char* name);
+
+/* No stage edit dialogs exist in this library: both return NULL and leave
+ * COM_FUNCTION_NOT_SUPPORTED (read with Corvane_GetError). Stage files are edited with the
+ * stagetool program. */
+ZR_CORVANE_API void* Corvane_OpenUserStagesEditDialog(int ID);
+ZR_CORVANE_API void* Corvane_OpenZrStagesEditDialog(int ID);
+
 /* Motion. Positions, distances and velocities are in the stage's unit (mm, degrees, ...) scaled
  * by the axis factor (Corvane_DFF, 1 unless set): a position x stands for x times the factor
  * stage units. The values arrays run parallel to axes, one value per character. A command that
@@ -410,56 +461,6 @@ ZR_CORVANE_API ZR_BOOL Corvane_qSRG(int ID, const char* axes, const int* registe
  * on. An unknown item, or 5 on an R-220 board, leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE and its
  * value untouched; the other axes are still answered and the call returns FALSE. */
 ZR_CORVANE_API ZR_BOOL Corvane_GetStatus(int ID, const char* axes, const int* items, int* values);
-
-/* Stage assignment. A stage is a named parameter set from the stage catalogue, which merges, in
- * this priority: the maker's database zrstages2.dat (read-only), the user's database
- * corvaneuserstages2.dat (created when missing; an old corvaneuserstages.dat is converted into it
- * once, and left as it is) and single-stage files (read-only stage files with a valid checksum
- * holding one stage). The files lie in the folder of the host program, or in the folder named by
- * the value "Path" of HKLM "Software\ZR\TALTranslator" when it is set; single-stage files are the
- * other ".dat" files of that folder. The files are read again at every call. */
-
-/* Gives each axis of axes the stage named at the same position in names (names separated by
- * blanks, case does not matter). "NOSTAGE" takes the stage away. Nothing is sent to the boards:
- * Corvane_INI brings the stage's parameters to them. Axes handled before a failure keep their new
- * stage. Leaves ZR_CNTR_PARAMETER_SYNTAX_ERROR (empty axes, or not one name per axis),
- * ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CNTR_INVALID_STAGE_NAME (unknown name, or a stage for the other
- * motor type), ZR_STAGE_DATABASE_NOT_FOUND (no maker database, and the name is found nowhere),
- * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, ZR_CONTROLLER_BUSY, ZR_IN_MACRO_MODE. */
-ZR_CORVANE_API ZR_BOOL Corvane_CST(int ID, const char* axes, const char* names);
-
-/* The stage of each axis of axes (all boards found for a null or empty string), one line
- * "<axis>=<stage>" each ("NOSTAGE" for an axis without stage), lines separated by " \n", the last
- * ending in "\n". Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
-ZR_CORVANE_API ZR_BOOL Corvane_qCST(int ID, const char* axes, char* buffer, int size);
-
-/* The names of all stages the catalogue offers for Corvane boards, in byte order, each followed
- * by " \n", then "NOSTAGE" and "\n". A null buffer only checks that the catalogue can be read.
- * Leaves ZR_STAGE_DATABASE_NOT_FOUND (no stage at all and no maker database),
- * ZR_USERSTAGES_DAT_FILE_INVALID_REVISION, COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
-ZR_CORVANE_API ZR_BOOL Corvane_qVST(int ID, char* buffer, int size);
-
-/* Saves the current parameter set of each axis of axes (the axes with a stage for a null or empty
- * string) in the user's database under its stage name; on a stepper board (R-210) the counts per
- * unit are stored for full steps (divided by 16). Nothing is added when a name is already there
- * (ZR_STAGE_NAME_NOT_UNIQUE); otherwise the sets are added in order and the first failure ends
- * the call. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_STAGE_NAME_NOT_UNIQUE,
- * ZR_CNTR_INVALID_STAGE_NAME (an empty name or one with other characters than A-Z, 0-9 and
- * ".@_-+&"), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE (the user database cannot be opened or created,
- * or is damaged: it is then left untouched), ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
-ZR_CORVANE_API ZR_BOOL Corvane_AddStage(int ID, const char* axes);
-
-/* Removes the stage of that name (case does not matter) from the user's database; the maker's
- * database and single-stage files are never changed. Leaves ZR_STAGE_DOES_NOT_EXIST,
- * ZR_CNTR_INVALID_STAGE_NAME (longer than 31 characters), ZR_CANNOT_CREATE_PARAMETER_DAT_FILE,
- * ZR_CANNOT_WRITE_PARAMETER_DAT_FILE. */
-ZR_CORVANE_API ZR_BOOL Corvane_RemoveStage(int ID, const char* name);
-
-/* No stage edit dialogs exist in this library: both return NULL and leave
- * COM_FUNCTION_NOT_SUPPORTED (read with Corvane_GetError). Stage files are edited with the
- * stagetool program. */
-ZR_CORVANE_API void* Corvane_OpenUserStagesEditDialog(int ID);
-ZR_CORVANE_API void* Corvane_OpenZrStagesEditDialog(int ID);
 
 /* Number of daisy-chain addresses (from 0) that later connects scan for boards: number clamped to
  * 1..16 (the default is 16). Returns the number now in force. Needs no connection; a small number

@@ -31,6 +31,8 @@ void CCorvaneController::AttachInterface(int interfaceID, bool stripTerminator) 
 }
 
 CCorvaneController::~CCorvaneController() {
+    // the reference thread talks through the device: it must end before the device closes
+    StopReferenceThread();
     if (m_bInitialised) {
         for (CCorvaneAxisData& a : m_AxisData) a.m_strStageName.clear();
     }

@@ -36,6 +36,9 @@ ZR_BOOL CCorvaneController::STP() {
     // recorded once: the macro runs on one board
     if (m_iMacroRecording) return SendCommand("AB") == 0;
     TerminateReferenceMoves();
+    // a reference thread still finishing its step must not have the board selection changed under
+    // it
+    winport::ScopedLock refFlag(m_csRefFlag);
     int failure = 0;
     for (int i = 0; i < kMaxCorvaneBoards; ++i) {
         if (!m_Axes.Get(i)->m_bPresent) continue;
