@@ -2,7 +2,7 @@
 # The demo: shows the libraries at work against the simulators, in a scratch settings folder so
 # the user's own settings are never touched.
 set -euo pipefail
-build=${1:-build/release}
+build=$(cd "${1:-build/release}" && pwd)  # absolute: fragments change folders
 bin="$build/bin"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
