@@ -136,8 +136,7 @@ LMV_API int CONVERT_BUFFER_12TO8(int mode, int width, int height, short* src, un
  * not ready, -2 no picture within its image time + 5000 ms, -13 picture taking not available,
  * -23 no memory, or the read's error). mode 1 also sets the B/W table (SET_DIALOG_BW) with the
  * result and its current linear/gamma choice. */
-LMV_API int AUTO_MINMAX(int mode, int* min, int* max, int width, int height,
-                        unsigned short* image);
+LMV_API int AUTO_MINMAX(int mode, int* min, int* max, int width, int height, unsigned short* image);
 /* As AUTO_MINMAX, but min is the level where more than low_percent of the pixels lie at or below,
  * max the level from the top where more than high_percent lie at or above; min stays below max. */
 LMV_API int AUTO_MINMAX_OFF(int mode, int* min, int* max, int low_percent, int high_percent,
@@ -251,8 +250,7 @@ LMV_API int CLEAR_BOARD_BUFFER(int board);
  * which must stay valid until then. A transfer that fails or runs past the driver time limit
  * signals nothing. 100 no picture, -9 driver not open, -28 a transfer of the board is still
  * running, -23 null buffer. */
-LMV_API int DMA_IMAGE_START(int board_and_mode, int width, int height, void* buffer,
-                            int event_fd);
+LMV_API int DMA_IMAGE_START(int board_and_mode, int width, int height, void* buffer, int event_fd);
 /* Registers event_fd with the board: it is signalled when a picture lands in the board buffer
  * (at once when one waits). END_WAIT_IMAGE unregisters it. -9 driver not open, -2 time-out. */
 LMV_API int BEGIN_WAIT_IMAGE(int board, int event_fd);
