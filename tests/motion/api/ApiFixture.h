@@ -20,7 +20,6 @@
 #include "ZR_Corvane_TAL.h"
 #include "simulators/corvane/CorvaneSim.h"
 #include "simulators/corvane/SimConfig.h"
-#include "tests/motion/api/TransportWatch.h"
 
 using namespace std::chrono_literals;
 
