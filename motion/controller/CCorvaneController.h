@@ -226,6 +226,8 @@ class CCorvaneController {
     };
     // Runs the frame and resolves axes into list. FALSE with the local error set.
     ZR_BOOL OpenMotionCommand(const char* axes, const MotionFrame& frame, std::vector<int>& list);
+    // A values array the command needs; FALSE with ZR_INVALID_ARGUMENT when it is null.
+    ZR_BOOL RequireValues(const void* values);
     CorvaneAxisUnits UnitsOf(int axis) const;
     // Selects the axis's board and reads its status.
     ZR_BOOL ReadAxisStatus(int axis, uint8_t status[kMaxStatusBytes]);

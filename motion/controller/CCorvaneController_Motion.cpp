@@ -23,12 +23,9 @@ bool HasSwitches(const StageParameterSet& p) {
 ZR_BOOL CCorvaneController::MOV(const char* axes, const double* positions) {
     ZR_LOG_DEBUG("CCorvaneController::MOV(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, kStage, 1, 1, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, kStage, 1, 1, 0}, list) ||
+        !RequireValues(positions))
         return false;
-    if (!positions) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     if (!ReadServoStates(list)) return false;
 
     std::vector<int> targets(list.size());
@@ -64,12 +61,9 @@ ZR_BOOL CCorvaneController::MOV(const char* axes, const double* positions) {
 ZR_BOOL CCorvaneController::MVR(const char* axes, const double* distances) {
     ZR_LOG_DEBUG("CCorvaneController::MVR(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, kStage, 1, 1, 1}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, kStage, 1, 1, 1}, list) ||
+        !RequireValues(distances))
         return false;
-    if (!distances) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     struct Step {
         bool rangeChecked;
         int base;
@@ -152,12 +146,9 @@ ZR_BOOL CCorvaneController::GOH(const char* axes) {
 
 ZR_BOOL CCorvaneController::qMOV(const char* axes, double* positions) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list) ||
+        !RequireValues(positions))
         return false;
-    if (!positions) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     for (size_t k = 0; k < list.size(); ++k)
         if (!ReadTarget(list[k], &positions[k])) return false;
     return true;
@@ -187,12 +178,9 @@ ZR_BOOL CCorvaneController::ReadTarget(int axis, double* position) {
 ZR_BOOL CCorvaneController::qPOS(const char* axes, double* positions) {
     ZR_LOG_DEBUG("CCorvaneController::qPOS(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list) ||
+        !RequireValues(positions))
         return false;
-    if (!positions) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         m_Axes.Select(list[k]);
         int counter = 0;
@@ -205,12 +193,9 @@ ZR_BOOL CCorvaneController::qPOS(const char* axes, double* positions) {
 ZR_BOOL CCorvaneController::POS(const char* axes, const double* positions) {
     ZR_LOG_DEBUG("CCorvaneController::POS(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, kStage, 0, 1, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, kStage, 0, 1, 0}, list) ||
+        !RequireValues(positions))
         return false;
-    if (!positions) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     std::vector<int> wanted(list.size());
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
@@ -258,24 +243,19 @@ ZR_BOOL CCorvaneController::DFH(const char* axes) {
 
 ZR_BOOL CCorvaneController::qDFH(const char* axes, double* homes) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list) ||
+        !RequireValues(homes))
         return false;
-    if (!homes) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) homes[k] = HomeInUnits(UnitsOf(list[k]));
     return true;
 }
 
 ZR_BOOL CCorvaneController::DFF(const char* axes, const double* factors, int checkBusy) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, checkBusy == 1, kStage, 0, 1, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, checkBusy == 1, kStage, 0, 1, 0},
+                           list) ||
+        !RequireValues(factors))
         return false;
-    if (!factors) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         // written this way round so that a factor that is no number is refused as well
         if (!(factors[k] > 0) || !std::isfinite(factors[k])) {
@@ -289,12 +269,10 @@ ZR_BOOL CCorvaneController::DFF(const char* axes, const double* factors, int che
 
 ZR_BOOL CCorvaneController::qDFF(const char* axes, double* factors, int checkBusy) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, checkBusy == 1, kStage, 0, 1, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, checkBusy == 1, kStage, 0, 1, 0},
+                           list) ||
+        !RequireValues(factors))
         return false;
-    if (!factors) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     for (size_t k = 0; k < list.size(); ++k)
         factors[k] = m_ParameterSet[list[k]].Get(StageFields::kMotFactor);
     return true;

@@ -74,3 +74,9 @@ bool CCorvaneController::JoystickInControl(int axis) const {
     const CCorvaneAxis* board = m_Axes.Get(axis);
     return board && board->m_bHasJoystickPort && board->m_bJoystickActive;
 }
+
+ZR_BOOL CCorvaneController::RequireValues(const void* values) {
+    if (values) return true;
+    m_iLocalError = ZR_INVALID_ARGUMENT;
+    return false;
+}

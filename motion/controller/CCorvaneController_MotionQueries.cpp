@@ -25,11 +25,9 @@ const char* Text(const char* axes) {
 
 ZR_BOOL CCorvaneController::IsMoving(const char* axes, ZR_BOOL* moving, int combined) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list)) return false;
-    if (!moving) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(moving))
         return false;
-    }
     const bool oneAnswer = combined == 1 && (!axes || axes[0] == '\0');
     if (oneAnswer) moving[0] = 0;
     bool motionError = false;
@@ -59,11 +57,9 @@ ZR_BOOL CCorvaneController::IsMoving(const char* axes, ZR_BOOL* moving, int comb
 
 ZR_BOOL CCorvaneController::qONT(const char* axes, ZR_BOOL* onTarget) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list)) return false;
-    if (!onTarget) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(onTarget))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         uint8_t status[kMaxStatusBytes];
         if (!ReadAxisStatus(list[k], status)) return false;
@@ -74,12 +70,9 @@ ZR_BOOL CCorvaneController::qONT(const char* axes, ZR_BOOL* onTarget) {
 
 ZR_BOOL CCorvaneController::qLIM(const char* axes, ZR_BOOL* hasLimitSwitches, int checkBusy) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, checkBusy == 1, 1, 0, 0, 0}, list))
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, checkBusy == 1, 1, 0, 0, 0}, list) ||
+        !RequireValues(hasLimitSwitches))
         return false;
-    if (!hasLimitSwitches) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
     for (size_t k = 0; k < list.size(); ++k)
         hasLimitSwitches[k] = m_ParameterSet[list[k]].Get(StageFields::kMotNoLimitSwitch) == 0;
     return true;
@@ -88,11 +81,9 @@ ZR_BOOL CCorvaneController::qLIM(const char* axes, ZR_BOOL* hasLimitSwitches, in
 ZR_BOOL CCorvaneController::qTMN(const char* axes, double* minimum) {
     ZR_LOG_DEBUG("CCorvaneController::qTMN(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list)) return false;
-    if (!minimum) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(minimum))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) minimum[k] = ReportedMinTravel(UnitsOf(list[k]));
     return true;
 }
@@ -100,11 +91,9 @@ ZR_BOOL CCorvaneController::qTMN(const char* axes, double* minimum) {
 ZR_BOOL CCorvaneController::qTMX(const char* axes, double* maximum) {
     ZR_LOG_DEBUG("CCorvaneController::qTMX(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list)) return false;
-    if (!maximum) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(maximum))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) maximum[k] = ReportedMaxTravel(UnitsOf(list[k]));
     return true;
 }

@@ -7,11 +7,9 @@
 ZR_BOOL CCorvaneController::SVO(const char* axes, const ZR_BOOL* states) {
     ZR_LOG_DEBUG("CCorvaneController::SVO(%s)", axes ? axes : "");
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list)) return false;
-    if (!states) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(states))
         return false;
-    }
     const bool recording = m_iMacroRecording != 0;
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
@@ -39,11 +37,9 @@ ZR_BOOL CCorvaneController::SVO(const char* axes, const ZR_BOOL* states) {
 
 ZR_BOOL CCorvaneController::qSVO(const char* axes, ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list)) return false;
-    if (!states) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(states))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         if (!ReadServoStates({list[k]})) return false;
         states[k] = m_AxisData[list[k]].m_iServoState;
@@ -53,11 +49,9 @@ ZR_BOOL CCorvaneController::qSVO(const char* axes, ZR_BOOL* states) {
 
 ZR_BOOL CCorvaneController::RON(const char* axes, const ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, 1, 0, 1, 0}, list)) return false;
-    if (!states) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(states))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         const StageParameterSet& p = m_ParameterSet[list[k]];
         const bool noSwitches =
@@ -74,11 +68,9 @@ ZR_BOOL CCorvaneController::RON(const char* axes, const ZR_BOOL* states) {
 
 ZR_BOOL CCorvaneController::qRON(const char* axes, ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list)) return false;
-    if (!states) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(states))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) states[k] = m_AxisData[list[k]].m_bReferenceModeOn;
     return true;
 }

@@ -10,11 +10,9 @@
 
 ZR_BOOL CCorvaneController::VEL(const char* axes, const double* velocities) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list)) return false;
-    if (!velocities) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(velocities))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
         const double v = velocities[k];
@@ -35,11 +33,9 @@ ZR_BOOL CCorvaneController::VEL(const char* axes, const double* velocities) {
 
 ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list)) return false;
-    if (!velocities) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(velocities))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
         // under the joystick the board reports the joystick's speed, not the set velocity
@@ -57,11 +53,9 @@ ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
 
 ZR_BOOL CCorvaneController::BRA(const char* axes, const ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list)) return false;
-    if (!states) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
+    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+        !RequireValues(states))
         return false;
-    }
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
         CCorvaneAxisData& a = m_AxisData[i];
