@@ -228,6 +228,11 @@ class CCorvaneController {
     ZR_BOOL OpenMotionCommand(const char* axes, const MotionFrame& frame, std::vector<int>& list);
     // A values array the command needs; FALSE with ZR_INVALID_ARGUMENT when it is null.
     ZR_BOOL RequireValues(const void* values);
+    // The axes of a per-axis reference query (a stage required, initialisation as given) into
+    // indices, sized to the axes found; FALSE with the local error set, also for a null values
+    // array when there is an axis to answer.
+    ZR_BOOL ResolveQueryAxes(const char* axes, const void* values, int needInitialised,
+                             std::vector<int>& indices);
     CorvaneAxisUnits UnitsOf(int axis) const;
     // Selects the axis's board and reads its status.
     ZR_BOOL ReadAxisStatus(int axis, uint8_t status[kMaxStatusBytes]);

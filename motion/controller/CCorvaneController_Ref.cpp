@@ -144,29 +144,19 @@ ZR_BOOL CCorvaneController::IsReferencing(const char* axes, ZR_BOOL* isReferenci
 ZR_BOOL CCorvaneController::GetRefResult(const char* axes, int* results) {
     ZR_LOG_DEBUG("CCorvaneController::GetRefResult(\"%s\")", axes ? axes : "");
     if (!CheckController(1)) return false;
-    std::vector<int> indices = IndexBuffer(axes);
-    int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 1, 0, 1, 0, 0)) return false;
-    if (!results && n > 0) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
-    for (int i = 0; i < n; ++i) results[i] = RefResult(indices[static_cast<size_t>(i)]);
+    std::vector<int> indices;
+    if (!ResolveQueryAxes(axes, results, 1, indices)) return false;
+    for (size_t i = 0; i < indices.size(); ++i) results[i] = RefResult(indices[i]);
     return true;
 }
 
 ZR_BOOL CCorvaneController::IsReferenceOK(const char* axes, ZR_BOOL* referenced) {
     ZR_LOG_DEBUG("CCorvaneController::IsReferenceOK(\"%s\")", axes ? axes : "");
     if (!CheckController(1)) return false;
-    std::vector<int> indices = IndexBuffer(axes);
-    int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 1, 0, 1, 0, 0)) return false;
-    if (!referenced && n > 0) {
-        m_iLocalError = ZR_INVALID_ARGUMENT;
-        return false;
-    }
-    for (int i = 0; i < n; ++i)
-        referenced[i] = m_AxisData[indices[static_cast<size_t>(i)]].m_bReferenced ? 1 : 0;
+    std::vector<int> indices;
+    if (!ResolveQueryAxes(axes, referenced, 1, indices)) return false;
+    for (size_t i = 0; i < indices.size(); ++i)
+        referenced[i] = m_AxisData[indices[i]].m_bReferenced ? 1 : 0;
     return true;
 }
 
@@ -176,16 +166,23 @@ ZR_BOOL CCorvaneController::qREF(const char* axes, ZR_BOOL* hasReference) {
         m_iLocalError = ZR_IN_MACRO_MODE;
         return false;
     }
-    std::vector<int> indices = IndexBuffer(axes);
+    std::vector<int> indices;
+    if (!ResolveQueryAxes(axes, hasReference, 0, indices)) return false;
+    for (size_t i = 0; i < indices.size(); ++i)
+        hasReference[i] = m_ParameterSet[indices[i]].Get(StageFields::kMotHatRef);
+    return true;
+}
+
+ZR_BOOL CCorvaneController::ResolveQueryAxes(const char* axes, const void* values,
+                                             int needInitialised, std::vector<int>& indices) {
+    indices = IndexBuffer(axes);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 1, 0, 0, 0, 0)) return false;
-    if (!hasReference && n > 0) {
+    if (!GetAxesIndex(axes, indices.data(), &n, 1, 0, needInitialised, 0, 0)) return false;
+    indices.resize(static_cast<size_t>(n));
+    if (!values && n > 0) {
         m_iLocalError = ZR_INVALID_ARGUMENT;
         return false;
     }
-    for (int i = 0; i < n; ++i)
-        hasReference[i] =
-            m_ParameterSet[indices[static_cast<size_t>(i)]].Get(StageFields::kMotHatRef);
     return true;
 }
 
