@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/common/BareTermiosLine.h"
 #include "motion/base/ZRLogger.h"
 #include "motion/comm/RS232.h"
 
@@ -70,36 +71,6 @@ class Responder {
     std::thread thread_;
 };
 
-// The baseline: the same exchange with nothing but termios, poll and read.
-class BareLine {
-  public:
-    explicit BareLine(const std::string& path) {
-        fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios t{};
-        tcgetattr(fd_, &t);
-        cfmakeraw(&t);
-        cfsetspeed(&t, B57600);
-        tcsetattr(fd_, TCSANOW, &t);
-    }
-    ~BareLine() { close(fd_); }
-    bool Query() {
-        std::string out = kCommand + "\r";
-        if (write(fd_, out.data(), out.size()) != static_cast<ssize_t>(out.size())) return false;
-        std::string in;
-        char buf[128];
-        while (in.size() < 3 || in.compare(in.size() - 3, 3, "\r\n\x03") != 0) {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, 5000) <= 0) return false;
-            ssize_t n = read(fd_, buf, sizeof buf);
-            if (n > 0) in.append(buf, static_cast<size_t>(n));
-        }
-        return in == kAnswer;
-    }
-
-  private:
-    int fd_ = -1;
-};
-
 void query_round_trip(benchmark::State& state) {
     ZRLogger::SetLoggerName("ZR_Corvane_TAL_DLL");
     ZRLogger::FetchLibraryLogger();
@@ -114,7 +85,8 @@ void query_round_trip(benchmark::State& state) {
     }
     port->SetTerminators("\r", "\r\n\x03");
     port->SetLongWait(5000);
-    BareLine bare(barePeer.path());
+    bench::BareTermiosLine bare(barePeer.path());
+    std::string bareAnswer;
 
     double rs232_ns = 0, bare_ns = 0;
     char answer[64];
@@ -122,7 +94,7 @@ void query_round_trip(benchmark::State& state) {
         auto t0 = clock_type::now();
         int code = port->Query(kCommand.c_str(), answer, sizeof answer);
         auto t1 = clock_type::now();
-        bool ok = bare.Query();
+        bool ok = bare.Exchange(kCommand + "\r", bareAnswer) && bareAnswer == kAnswer;
         auto t2 = clock_type::now();
         if (code != 0 || !ok || kAnswer != answer) {
             state.SkipWithError("round trip failed");

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/common/BareTermiosLine.h"
 #include "motion/base/ZRLogger.h"
 #include "motion/controller/CCorvaneController.h"
 #include "motion/controller/CorvaneLibrarySettings.h"
@@ -33,40 +34,6 @@ std::unique_ptr<corvane_sim::CorvaneSim> StartChain() {
     return sim;
 }
 
-// The baseline: select the board once, then "%" and read up to CR LF ETX with termios alone.
-class BareLine {
-  public:
-    explicit BareLine(const std::string& path) {
-        fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios t{};
-        tcgetattr(fd_, &t);
-        cfmakeraw(&t);
-        cfsetspeed(&t, B57600);
-        tcsetattr(fd_, TCSANOW, &t);
-        const char select[2] = {0x01, '0'};
-        ok_ = fd_ >= 0 && write(fd_, select, 2) == 2;
-    }
-    ~BareLine() {
-        if (fd_ >= 0) close(fd_);
-    }
-    bool Query(std::string& in) {
-        if (!ok_ || write(fd_, "%", 1) != 1) return false;
-        in.clear();
-        char buf[128];
-        while (in.size() < 3 || in.compare(in.size() - 3, 3, "\r\n\x03") != 0) {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, 5000) <= 0) return false;
-            ssize_t n = read(fd_, buf, sizeof buf);
-            if (n > 0) in.append(buf, static_cast<size_t>(n));
-        }
-        return in.compare(0, 2, "S:") == 0;
-    }
-
-  private:
-    int fd_ = -1;
-    bool ok_ = false;
-};
-
 void status_round_trip(benchmark::State& state) {
     ZRLogger::SetLoggerName("ZR_Corvane_TAL_DLL");
     ZRLogger::FetchLibraryLogger();
@@ -79,7 +46,14 @@ void status_round_trip(benchmark::State& state) {
         state.SkipWithError("the controller did not connect to the simulated board");
         return;
     }
-    BareLine bare(bareChain->SlavePath());
+    // The baseline selects the board once, then sends "%" per read, as the controller does.
+    bench::BareTermiosLine bare(bareChain->SlavePath());
+    if (!bare.Write(std::string("\x01"
+                                "0",
+                                2))) {
+        state.SkipWithError("cannot select the board of the baseline");
+        return;
+    }
 
     double status_ns = 0, bare_ns = 0;
     uint8_t status[kMaxStatusBytes];
@@ -88,7 +62,7 @@ void status_round_trip(benchmark::State& state) {
         auto t0 = clock_type::now();
         ZR_BOOL read = controller.ReadCorvaneStatus(status);
         auto t1 = clock_type::now();
-        bool ok = bare.Query(answer);
+        bool ok = bare.Exchange("%", answer) && answer.compare(0, 2, "S:") == 0;
         auto t2 = clock_type::now();
         if (!read || !ok) {
             state.SkipWithError("round trip failed");
