@@ -148,9 +148,10 @@ ZR_CORVANE_API ZR_BOOL Corvane_qERR(int ID, int* error);
 
 /* Initialises the named axes (all axes with a stage for a null or empty string): sends the
  * stage's control parameters, velocity and acceleration to each board and moves an axis off an
- * active limit switch. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CNTR_INVALID_STAGE_NAME (an axis
- * without stage), ZR_CNTR_NO_STAGE_CONNECTED (empty string, no axis has a stage),
- * ZR_CONTROLLER_BUSY (a reference move runs). */
+ * active limit switch. An axis named twice is initialised once. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER,
+ * ZR_CNTR_INVALID_STAGE_NAME (an axis without stage), ZR_CNTR_NO_STAGE_CONNECTED (empty string,
+ * no axis has a stage), ZR_CONTROLLER_BUSY (a reference move runs), ZR_INVALID_ARGUMENT (more
+ * than 16 axes named). */
 ZR_CORVANE_API ZR_BOOL Corvane_INI(int ID, const char* axes);
 
 /* Reference moves. An axis must be referenced before it can be moved to absolute positions. A
@@ -383,8 +384,8 @@ ZR_CORVANE_API ZR_BOOL Corvane_qPOS(int ID, const char* axes, double* positions)
  * referenced; nothing moves and the board's counter is not changed. Refused for an axis whose
  * reference mode is on while it has a reference or limit switches (switch it off with
  * Corvane_RON first). Leaves ZR_CNTR_COMMAND_NOT_ALLOWED_FOR_STAGE,
- * ZR_CNTR_POSITION_OUT_OF_LIMITS (a position that is no finite number, or whose counts would have
- * the other sign than the position). */
+ * ZR_CNTR_POSITION_OUT_OF_LIMITS (a position that is no finite number, whose counts would have
+ * the other sign than the position, or that the board's 32-bit counter cannot hold). */
 ZR_CORVANE_API ZR_BOOL Corvane_POS(int ID, const char* axes, const double* positions);
 
 /* Moving state: for a null or empty axes moving[0] is TRUE when any axis with a stage moves;

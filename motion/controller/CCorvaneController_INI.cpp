@@ -33,8 +33,18 @@ ZR_BOOL CCorvaneController::INI(const char* axes) {
         m_iLocalError = ZR_CNTR_MACRO_RECORD_ERROR;
         return false;
     }
-    for (int i = 0; i < n; ++i)
+    if (n > kMaxCorvaneBoards) {
+        ZR_LOG_ERROR("CCorvaneController::INI() more than %d axes", kMaxCorvaneBoards);
+        m_iLocalError = ZR_INVALID_ARGUMENT;
+        return false;
+    }
+    // A repeated identifier names the same axis again; initialising it twice only costs time.
+    bool done[kMaxCorvaneBoards] = {};
+    for (int i = 0; i < n; ++i) {
+        if (done[indices[i]]) continue;
+        done[indices[i]] = true;
         if (!InitialiseAxis(indices[i])) return false;
+    }
 
     uint8_t status[kMaxStatusBytes];
     return ReadCorvaneStatus(status);

@@ -1,5 +1,6 @@
 // Positions, targets and home: MOV, MVR, GOH, qMOV, ReadTarget, qPOS, POS, DFH, qDFH, DFF, qDFF.
 // Moves check every axis before the first native command, so a refused move moves nothing.
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -206,8 +207,10 @@ ZR_BOOL CCorvaneController::POS(const char* axes, const double* positions) {
         }
         const CorvaneAxisUnits u = UnitsOf(i);
         wanted[k] = AddCounts(UnitsToCounts(u, x), u.home);
-        // a position that is no number would otherwise define the offset from nothing
-        if (!std::isfinite(x) || (wanted[k] > 0 && x < 0) || (wanted[k] < 0 && x > 0)) {
+        // a position that is no number, or one the board cannot count to, would otherwise
+        // define the offset from a clamped value
+        if (!std::isfinite(x) || !FitsBoardCounter(u, x) || (wanted[k] > 0 && x < 0) ||
+            (wanted[k] < 0 && x > 0)) {
             m_iLocalError = ZR_CNTR_POSITION_OUT_OF_LIMITS;
             return false;
         }
@@ -216,6 +219,13 @@ ZR_BOOL CCorvaneController::POS(const char* axes, const double* positions) {
     for (size_t k = 0; k < list.size(); ++k) {
         m_Axes.Select(list[k]);
         if (QueryValue("TP", 'P', 1, &counters[k]) != 0) return false;
+    }
+    for (size_t k = 0; k < list.size(); ++k) {
+        const long long offset = static_cast<long long>(counters[k]) - wanted[k];
+        if (offset < INT_MIN || offset > INT_MAX) {
+            m_iLocalError = ZR_CNTR_POSITION_OUT_OF_LIMITS;
+            return false;
+        }
     }
     for (size_t k = 0; k < list.size(); ++k) {
         CCorvaneAxisData& a = m_AxisData[list[k]];

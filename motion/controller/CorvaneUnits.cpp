@@ -41,6 +41,11 @@ int SignedForBoard(const CorvaneAxisUnits& u, int value) {
     return Times(value, u.sign);
 }
 
+bool FitsBoardCounter(const CorvaneAxisUnits& u, double position) {
+    const double counts = static_cast<double>(u.home) + position * u.cpu * u.factor;
+    return counts > static_cast<double>(INT_MIN) && counts < static_cast<double>(INT_MAX);
+}
+
 bool IsInTravelRange(const CorvaneAxisUnits& u, double position) {
     const double x = u.home / u.cpu + position * u.factor;
     return u.minTravel <= x && x <= u.maxTravel;

@@ -26,6 +26,8 @@ double CounterToPosition(const CorvaneAxisUnits& u, int counter);
 int PositionToTarget(const CorvaneAxisUnits& u, double position);
 // What the board is sent for a target or a step: S x value.
 int SignedForBoard(const CorvaneAxisUnits& u, int value);
+// H + x x cpu x F lies inside what the board's signed 32-bit counter holds (false for NaN).
+bool FitsBoardCounter(const CorvaneAxisUnits& u, double position);
 // Tmin <= H / cpu + x x F <= Tmax.
 bool IsInTravelRange(const CorvaneAxisUnits& u, double position);
 // The travel limits as the user sees them: Tmin / F - (H / cpu) / F, Tmax / F - (H / cpu) / F.

@@ -174,24 +174,7 @@ bool ZRStageInfoFile::OpenImage(bool protectedMode, bool create, bool noCreate,
             return SetError(ZR_CANNOT_OPEN_PARAMETER_FILE);
         }
     }
-    if (isNew) {
-        std::vector<uint8_t> image(S(), 0);
-        stage_bytes::StoreLE<uint16_t>(image.data(), m_Layout.version);
-        if (m_Layout.revisionOffset != 0)
-            stage_bytes::StoreLE<int32_t>(image.data() + m_Layout.revisionOffset, m_iRevision);
-        const bool writable = !maker;
-        stage_bytes::StoreLE<int32_t>(image.data() + m_Layout.writeFlagOffset,
-                                      writable ? kStageFileWritable : 0);
-        if (noCreate) {
-            m_Image = std::move(image);
-        } else if (!Commit(std::move(image), ZR_CANNOT_OPEN_PARAMETER_FILE)) {
-            return false;
-        }
-        m_iRecordCount = 0;
-        m_iFileRevision = m_iRevision;
-        m_bWritable = writable;
-        return true;
-    }
+    if (isNew) return CreateImage(maker, noCreate);
 
     m_Image = std::move(content);
     m_iRecordCount = static_cast<int>(m_Image.size() / S()) - 1;
@@ -238,6 +221,45 @@ bool ZRStageInfoFile::OpenImage(bool protectedMode, bool create, bool noCreate,
     return true;
 }
 
+// A new, empty database: one header block. Created under the write lock, and only when no other
+// writer created the file meanwhile (its content is then taken instead).
+bool ZRStageInfoFile::CreateImage(bool maker, bool noCreate) {
+    std::vector<uint8_t> image(S(), 0);
+    stage_bytes::StoreLE<uint16_t>(image.data(), m_Layout.version);
+    if (m_Layout.revisionOffset != 0)
+        stage_bytes::StoreLE<int32_t>(image.data() + m_Layout.revisionOffset, m_iRevision);
+    const bool writable = !maker;
+    stage_bytes::StoreLE<int32_t>(image.data() + m_Layout.writeFlagOffset,
+                                  writable ? kStageFileWritable : 0);
+    m_iRecordCount = 0;
+    m_iFileRevision = m_iRevision;
+    m_bWritable = writable;
+    if (noCreate) {
+        m_Image = std::move(image);
+        return true;
+    }
+    m_Image.clear();
+    const FileWriteLock lock(m_strPath);
+    if (!TakeCurrentImage(lock)) return SetError(ZR_CANNOT_OPEN_PARAMETER_FILE);
+    if (m_Image.size() >= S()) return true;  // another writer created it meanwhile
+    return Commit(std::move(image), ZR_CANNOT_OPEN_PARAMETER_FILE);
+}
+
+bool ZRStageInfoFile::TakeCurrentImage(const FileWriteLock& lock) {
+    if (!lock.Locked()) {
+        ZR_LOG_ERROR("%s: %s", ClassName(), lock.Error().c_str());
+        return false;
+    }
+    std::vector<uint8_t> content;
+    std::string why;
+    if (ReadWholeFile(m_strPath, content, why) != FileReadResult::Ok || content.size() < S())
+        return true;  // nothing to build upon
+    if (stage_bytes::LoadLE<uint16_t>(content.data()) != m_Layout.version) return true;
+    m_Image = std::move(content);
+    m_iRecordCount = static_cast<int>(m_Image.size() / S()) - 1;
+    return true;
+}
+
 void ZRStageInfoFile::Close() {
     m_bOpen = false;
     m_strPath.clear();
@@ -255,6 +277,8 @@ uint16_t ZRStageInfoFile::ComputeCRC(const std::vector<uint8_t>& image) const {
 }
 
 bool ZRStageInfoFile::StoreCRC() {
+    const FileWriteLock lock(m_strPath);
+    if (!TakeCurrentImage(lock)) return SetError(ZR_CANNOT_WRITE_PARAMETER_DAT_FILE);
     const std::size_t at = (m_iRecordCount + 1) * S();
     std::vector<uint8_t> image = m_Image;
     const uint16_t crc = ComputeCRC(image);
@@ -305,7 +329,13 @@ bool ZRStageInfoFile::GetHeaderInfo(StageFileHeaderInfo& info) const {
 }
 
 bool ZRStageInfoFile::WriteImage() {
-    return RequireWritable() && Commit(m_Image, ZR_CANNOT_WRITE_PARAMETER_DAT_FILE);
+    if (!RequireWritable()) return false;
+    const FileWriteLock lock(m_strPath);
+    if (!lock.Locked()) {
+        ZR_LOG_ERROR("%s: %s", ClassName(), lock.Error().c_str());
+        return SetError(ZR_CANNOT_WRITE_PARAMETER_DAT_FILE);
+    }
+    return Commit(m_Image, ZR_CANNOT_WRITE_PARAMETER_DAT_FILE);
 }
 
 bool ZRStageInfoFile::Commit(std::vector<uint8_t> image, int errorOnFailure) {
@@ -392,6 +422,8 @@ bool ZRStageInfoFile::AddNStages_V200(const StageParameterSet*, int) {
 bool ZRStageInfoFile::AddRecords(const uint8_t* records, int count) {
     if (!RequireWritable()) return false;
     if (records == nullptr || count < 0) return SetError(ZR_INVALID_ARGUMENT);
+    const FileWriteLock lock(m_strPath);
+    if (!TakeCurrentImage(lock)) return SetError(ZR_CANNOT_WRITE_PARAMETER_DAT_FILE);
     for (int i = 0; i < count; ++i) {
         const uint8_t* record = records + i * S();
         const std::string name = RecordName(record);
@@ -428,6 +460,8 @@ bool ZRStageInfoFile::AddRecords(const uint8_t* records, int count) {
 
 bool ZRStageInfoFile::ReplaceStage(int index, std::span<const uint8_t> record) {
     if (!RequireOpen()) return false;
+    const FileWriteLock lock(m_strPath);
+    if (!TakeCurrentImage(lock)) return SetError(ZR_CANNOT_WRITE_PARAMETER_DAT_FILE);
     if (index < 0 || index >= m_iRecordCount) return SetError(ZR_STAGE_DOES_NOT_EXIST);
     if (!RequireWritable()) return false;
     if (record.size() != S()) return SetError(ZR_INVALID_ARGUMENT);
@@ -441,6 +475,8 @@ bool ZRStageInfoFile::RemoveStage(const std::string& name) {
     if (!RequireOpen()) return false;
     if (name.size() > m_Layout.maxNameLength) return SetError(ZR_CNTR_INVALID_STAGE_NAME);
     if (!RequireWritable()) return false;
+    const FileWriteLock lock(m_strPath);
+    if (!TakeCurrentImage(lock)) return SetError(ZR_CANNOT_WRITE_PARAMETER_DAT_FILE);
     const int k = FindRecord(name);
     if (k < 0) {
         ZR_LOG_DEBUG("%s::RemoveStage(\"%s\") no such stage", ClassName(), name.c_str());

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "motion/stages/AtomicFile.h"
 #include "motion/stages/StageFileHeader.h"
 #include "motion/stages/StageParameterSet.h"
 
@@ -133,6 +134,10 @@ class ZRStageInfoFile {
     bool VerifyCRC();
     // Stores image as the file; on success it becomes the object's image.
     bool Commit(std::vector<uint8_t> image, int errorOnFailure);
+    // With the file's write lock taken: the image becomes the file's current content, so a
+    // change that another writer stored since opening is built upon, not overwritten.
+    [[nodiscard]] bool TakeCurrentImage(const FileWriteLock& lock);
+    bool CreateImage(bool maker, bool noCreate);
     bool OpenImage(bool protectedMode, bool create, bool noCreate, bool writableOverride);
 
     const StageFileLayout m_Layout;

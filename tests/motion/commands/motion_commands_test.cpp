@@ -254,6 +254,26 @@ TEST_F(MotionTest, ReversedStageWithAnOffsetKeepsTheEstablishedArithmetic) {
     EXPECT_DOUBLE_EQ(position, -1);
 }
 
+// The board counts in 32 bits: a position beyond that is refused, not clamped into an offset.
+TEST_F(MotionTest, PosBeyondWhatTheBoardCanCountIsRefused) {
+    Ready(1);  // a stepper stage, 16000 counts per unit
+    Referenced("B", 0);
+    const int offsetBefore = Axis(1).iCorvaneHomePosition;
+    for (const double wild : {1e308, -1e308, 134218.0, -134218.0}) {
+        SCOPED_TRACE(wild);
+        sim->ClearTranscript();
+        EXPECT_FALSE(Corvane_POS(id, "B", &wild));
+        EXPECT_EQ(Corvane_GetError(id), ZR_CNTR_POSITION_OUT_OF_LIMITS);
+        EXPECT_EQ(Axis(1).iCorvaneHomePosition, offsetBefore);
+        EXPECT_TRUE(Sent(1).empty());
+    }
+    const double fits = 134000.0;  // 2 144 000 000 counts
+    ASSERT_TRUE(Corvane_POS(id, "B", &fits)) << Corvane_GetError(id);
+    double position = 0;
+    ASSERT_TRUE(Corvane_qPOS(id, "B", &position));
+    EXPECT_DOUBLE_EQ(position, fits);
+}
+
 TEST_F(MotionTest, HomeAndTravelLimits) {
     Ready(0);
     Referenced("A", 0);

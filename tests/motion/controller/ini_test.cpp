@@ -116,6 +116,24 @@ TEST_F(IniTest, Refusals) {
     EXPECT_TRUE(Lines(1).empty());
 }
 
+// A repeated identifier costs nothing more; a list longer than the chain is refused before any
+// board hears of it, so a long string cannot keep the caller for minutes.
+TEST_F(IniTest, EachAxisOnceAndAtMostSixteen) {
+    Apply(0, StageSpec());
+    ASSERT_TRUE(controller->INI("A")) << controller->LocalError();
+    const std::vector<std::string> once = Lines(0);
+    sim->ClearTranscript();
+    ASSERT_TRUE(controller->INI("AaA")) << controller->LocalError();
+    EXPECT_EQ(Lines(0), once);
+    sim->ClearTranscript();
+
+    EXPECT_FALSE(controller->INI(std::string(17, 'A').c_str()));
+    EXPECT_EQ(controller->GetError(), ZR_INVALID_ARGUMENT);
+    EXPECT_FALSE(controller->INI(std::string(100000, 'A').c_str()));
+    EXPECT_EQ(controller->GetError(), ZR_INVALID_ARGUMENT);
+    EXPECT_TRUE(Lines(0).empty());
+}
+
 TEST_F(IniTest, EmptyStringTakesTheAxesWithAStage) {
     EXPECT_FALSE(controller->INI(""));
     EXPECT_EQ(controller->GetError(), ZR_CNTR_NO_STAGE_CONNECTED);
