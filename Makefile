@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps build test demo bench asan tsan clean
+.PHONY: deps build test demo bench asan tsan clean fuzz
 
 deps:
 	@bash scripts/install-deps.sh
@@ -38,6 +38,17 @@ build/tsan/CMakeCache.txt: | deps
 tsan: deps build/tsan/CMakeCache.txt
 	cmake --build build/tsan -j$(JOBS) --target motion_reference_tests
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ./bin/motion_reference_tests
+
+# Fuzzing with libFuzzer (clang 14): each target for FUZZ_SECONDS; crashes in build/fuzz/crashes/.
+FUZZ_SECONDS ?= 120
+build/fuzz/CMakeCache.txt: | deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZR_FUZZ=ON -DZR_SANITIZE=ON -DZR_TESTS=OFF -DZR_BENCH=OFF \
+	  -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+	  $(CMAKE_FLAGS)
+
+fuzz: deps build/fuzz/CMakeCache.txt
+	JOBS=$(JOBS) bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

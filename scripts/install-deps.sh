@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     liblog4cpp5-dev libwxgtk3.2-dev libboost-regex-dev libpng-dev
     xvfb xauth
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()

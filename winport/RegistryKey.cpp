@@ -231,8 +231,8 @@ RegStatus ImportRegistryText(const std::string& text) {
     std::map<Hive, std::vector<const reg::Op*>> byHive;
     for (const auto& op : parsed.ops) byHive[op.hive].push_back(&op);
     for (const auto& [hive, ops] : byHive) {
-        RegStatus st = reg::ModifyHive(hive, [&ops](Node& root) {
-            for (const reg::Op* op : ops) reg::ApplyOp(root, *op);
+        RegStatus st = reg::ModifyHive(hive, [&hiveOps = ops](Node& root) {
+            for (const reg::Op* op : hiveOps) reg::ApplyOp(root, *op);
             return RegStatus::Ok;
         });
         if (st != RegStatus::Ok) return st;
