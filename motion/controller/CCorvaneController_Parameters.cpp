@@ -77,7 +77,8 @@ int CCorvaneController::CheckParameters(const int* axes, const unsigned int* ids
     if (!axes || !ids || (check == ParameterValues::Checked && !values)) return ZR_INVALID_ARGUMENT;
     CorvaneParameterActions actions(*this);
     for (int i = 0; i < count; ++i) {
-        if (!ValidAxis(axes[i]) || !m_Axes.Get(axes[i])) return ZR_INVALID_ARGUMENT;
+        const CCorvaneAxis* board = ValidAxis(axes[i]) ? m_Axes.Get(axes[i]) : nullptr;
+        if (!board || !board->m_bPresent) return ZR_INVALID_ARGUMENT;
         const CorvaneParameterRule* rule = FindCorvaneParameter(ids[i]);
         if (!rule || !actions.BoardHas(axes[i], rule->boards)) return ZR_INVALID_SPA_PARAMETER_ID;
         if (check == ParameterValues::Checked && !actions.ValueAllowed(axes[i], *rule, values[i]))
