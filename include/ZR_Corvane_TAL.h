@@ -494,7 +494,7 @@ ZR_CORVANE_API ZR_BOOL Corvane_qVEL(int ID, const char* axes, double* velocities
  * 148  notch filter frequency (Hz)                40..10000         board "FN?"     R-220 (2.40)
  * 149  notch filter edge (sent x 100 as "FQ")     0.4..10           board "FQ?"     R-220 (2.40)
  * 256  trackball mode (0/1, truncated)            0..1              board "JA?"     trackball
- * 257  trackball increment (joystick axis)        1 or more         kept per board  trackball
+ * 257  trackball increment (joystick axis, whole) 1 or more         kept per board  trackball
  * 258  trackball filter                           any               board "SB?"     trackball+SB
  * 272  force control mode                         0..2              board "FM?"     R-220 (2.40)
  * 273  force control target                       -1000..1000       board "FA?"     R-220 (2.40)
