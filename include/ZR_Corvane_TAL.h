@@ -452,6 +452,101 @@ ZR_CORVANE_API ZR_BOOL Corvane_qSVO(int ID, const char* axes, ZR_BOOL* states);
 ZR_CORVANE_API ZR_BOOL Corvane_VEL(int ID, const char* axes, const double* velocities);
 ZR_CORVANE_API ZR_BOOL Corvane_qVEL(int ID, const char* axes, double* velocities);
 
+/* ---- parameters -------------------------------------------------------------------------- */
+
+/* Parameters by parameter ID, one item per character of axes (a non-empty axes, else
+ * ZR_CNTR_PARAMETER_SYNTAX_ERROR; axes need no stage). parameterIDs and values run parallel to
+ * axes; null arrays leave ZR_INVALID_ARGUMENT.
+ *
+ *  ID  value (unit)                                range             SPA? reads
+ *   1  P-term (board gain)                        0..32767          board "GP"      not R-210
+ *   2  I-term                                     0..32767          board "GI"      not R-210
+ *   3  D-term                                     0..32767          board "GD"      not R-210
+ *   4  I-limit                                    0..32767          board "GL"      not R-210
+ *   8  maximum position error (stage units)       0..32767          stored          not R-210
+ *  10  maximum velocity (stage units/s)           0..2147483647     stored
+ *  11  current acceleration (stage units/s^2)     0..2147483647     stored
+ *  14  counts per unit, numerator                 1..2147483647     stored
+ *  15  counts per unit, denominator               1..2147483647     stored
+ *  17  direction (-1 reversed, 1 normal)          -1 or 1           stored
+ *  18  factor (as Corvane_DFF)                    above 0           Corvane_qDFF
+ *  19  rotary stage (0/1)                         0..1              stored
+ *  20  has reference switch (0/1)                 0..1              Corvane_qREF
+ *  21  maximum travel (positions)                 +-2147483647      stored
+ *  22  position at the reference switch           +-2147483647      stored
+ *  23  reference switch to negative limit         0..2147483647     stored
+ *  24  limit switch polarity (0 high, 3 low)      0 or 3            stored
+ *  25  stage type (0 DC)                          0                 stored
+ *  26  has brake (0/1; any non-zero value is 1)   0..1              stored
+ *  47  reference switch to positive limit         0..2147483647     stored
+ *  48  minimum travel (positions)                 +-2147483647      stored
+ *  49  reference signal inverted (0/1)            0..1              stored
+ *  50  no limit switches (0/1)                    0..1              stored
+ *  54  settle window (counts)                     0..2147483647     board "WW?"     R-220 (2.40)
+ *  60  stage name (text, see below)               -                 stored name
+ *  63  settle time (s, sent in ms)                0..2147483647     board "WT?"     R-220 (2.40)
+ *  64  stepper hold current (board units)         0..32767          stored          R-210 only
+ *  65  stepper drive current                      0..32767          stored          R-210 only
+ *  66  stepper hold time                          0..32767          stored          R-210 only
+ *  67  stepper maximum current                    0..32767          stored          R-210 only
+ *  73  velocity (as Corvane_VEL)                  0..2147483647     Corvane_qVEL
+ *  74  maximum acceleration (stage units/s^2)     0..2147483647     stored
+ *  80  reference search velocity (stage units/s)  0..ID 10 stored   stored
+ * 148  notch filter frequency (Hz)                40..10000         board "FN?"     R-220 (2.40)
+ * 149  notch filter edge (sent x 100 as "FQ")     0.4..10           board "FQ?"     R-220 (2.40)
+ * 256  trackball mode (0/1, truncated)            0..1              board "JA?"     trackball
+ * 257  trackball increment (joystick axis, whole) 1 or more         kept per board  trackball
+ * 258  trackball filter                           any               board "SB?"     trackball+SB
+ * 272  force control mode                         0..2              board "FM?"     R-220 (2.40)
+ * 273  force control target                       -1000..1000       board "FA?"     R-220 (2.40)
+ * 274  force control P-term                       0..65535          board "FP?"     R-220 (2.40)
+ * 275  force control I-term                       0..65535          board "FI?"     R-220 (2.40)
+ * 276  force control I-limit                      any               board "FL?"     R-220 (2.40)
+ * 277  force control D-term                       0..65535          board "FD?"     R-220 (2.40)
+ * 278  force offset                               -65535..65535     board "FO?"     R-220 (2.40)
+ * 279  force low-pass filter                      40..10000         board "FT?"     R-220 (2.40)
+ * 282  current force (read only)                  -                 board "TR"      R-220 (2.40)
+ * 288  joystick table offset                      -128..128         board "JB?"     joystick table
+ *
+ * Values sent to a board are truncated to whole numbers (ID 8 is converted into counts with the
+ * counts per unit and the factor, rounded). "any" means any finite number whose whole number fits
+ * 32 bits. On an R-210 board ID 14 is kept as given, while stage files carry it for full steps and
+ * the library multiplies those by 16 when a stage is assigned. */
+
+/* Sets parameters. Every item is checked before anything is sent: an ID the axis's board does not
+ * have, and ID 282, leave ZR_INVALID_SPA_PARAMETER_ID; a value outside its range (also NaN or
+ * infinity, a number for the board beyond 32 bits, ID 80 above the stored ID 10 even when the same
+ * call raises ID 10) leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE; nothing is changed then. strings holds
+ * one line (ending in LF) per item with ID 60, in item order, leading spaces skipped: an empty
+ * name, one with a blank or one longer than 31 characters leaves ZR_CNTR_INVALID_STAGE_NAME, also
+ * before anything is sent. Then the items are applied in order; a failing send or operation ends
+ * the call and the items before it stay applied. ID 10 below the current velocity first lowers the
+ * velocity (nothing is stored when that fails); ID 11 above the stored ID 74 leaves
+ * ZR_CNTR_VELOCITY_OUT_OF_LIMITS; ID 74 below the current acceleration lowers it first; ID 17 with
+ * a new direction makes the axis unreferenced (reference result 0); IDs 18 and 73 work as
+ * Corvane_DFF and Corvane_VEL (needing an initialised axis); IDs 20, 24 and 50 also set the
+ * board's limit switch lines. While a macro is being recorded, the items may name only the
+ * macro's axis (else ZR_CNTR_MACRO_RECORD_ERROR), their board commands are recorded and no stored
+ * value changes (ID 18 then leaves ZR_IN_MACRO_MODE). Leaves ZR_UNKNOWN_AXIS_IDENTIFIER,
+ * ZR_CONTROLLER_BUSY. */
+ZR_CORVANE_API ZR_BOOL Corvane_SPA(int ID, const char* axes, const unsigned int* parameterIDs,
+                                   const double* values, const char* strings);
+
+/* Reads parameters into values (ID 60: 0, and the axis's stage name followed by LF is appended
+ * to strings when the axis has one). Every ID is checked against its board before any is read
+ * (ZR_INVALID_SPA_PARAMETER_ID). A name that does not fit into size bytes with the NUL leaves
+ * COM_BUFFER_OVERFLOW. Leaves ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_CONTROLLER_BUSY, ZR_IN_MACRO_MODE,
+ * and the errors of Corvane_qDFF and Corvane_qVEL for IDs 18 and 73. */
+ZR_CORVANE_API ZR_BOOL Corvane_qSPA(int ID, const char* axes, const unsigned int* parameterIDs,
+                                    double* values, char* strings, int size);
+
+/* The parameters the boards support: "The following parameters are valid: \n", one line per ID
+ * in ascending order ("0x1=\t0\t16\tFLOAT\tSERVO\tP-Term \n"; ID 60 has CHAR), then
+ * "end of help\n" (50 lines). Asks no board. Leaves COM_BUFFER_OVERFLOW, ZR_IN_MACRO_MODE. */
+ZR_CORVANE_API ZR_BOOL Corvane_qHPA(int ID, char* buffer, int size);
+
+/* ---- end of parameters ------------------------------------------------------------------- */
+
 /* Status registers. Register 3: the board's switch input byte as a signed 8-bit value. Another
  * register leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE; the other axes are still answered and the
  * call returns FALSE. */

@@ -210,7 +210,29 @@ class CCorvaneController {
     // The board's target of the axis, as position; it becomes the library's valid target.
     ZR_BOOL ReadTarget(int axis, double* position);
 
+    // ---- parameters (CCorvaneController_Parameters.cpp, CorvaneParameterActions.cpp) ---------
+    // Whether CheckParameters looks at the values (SPA) or only at the IDs (SPA? without items).
+    enum class ParameterValues { Unchecked, Checked };
+    // 0 when every item (axis index, parameter ID, value) is allowed, else the error of the
+    // first that is not: ZR_INVALID_SPA_PARAMETER_ID for an ID the axis's board does not have,
+    // ZR_CNTR_PARAMETER_OUT_OF_RANGE for a value outside its range (also a value that is not a
+    // finite number, or whose number for the board does not fit an int), ZR_INVALID_ARGUMENT
+    // for null arrays or an axis index that names no board.
+    [[nodiscard]] int CheckParameters(const int* axes, const unsigned int* ids,
+                                      const double* values, int count, ParameterValues check);
+    // One item per axis character; text holds one line per item with ID 60, in item order.
+    // Every item is checked before anything is sent.
+    ZR_BOOL SPA(const char* axes, const unsigned int* ids, const double* values, const char* text);
+    ZR_BOOL qSPA(const char* axes, const unsigned int* ids, double* values, char* text, int size);
+    ZR_BOOL qHPA(char* buffer, int size);
+
   protected:
+    friend class CorvaneParameterActions;
+    // The axes of SPA and SPA? into list, one per character (no stage needed); FALSE with
+    // ZR_CNTR_PARAMETER_SYNTAX_ERROR for no axes, ZR_INVALID_ARGUMENT for null arrays.
+    ZR_BOOL ResolveParameterAxes(const char* axes, const void* ids, const void* values,
+                                 std::vector<int>& list);
+
     // What a motion command does while a macro is being recorded.
     enum class MacroRule { Refuse, Record, Free };
     // The common frame of a motion command: macro rule, empty-axis rule (setters), busy check and

@@ -115,6 +115,7 @@ void Board::Execute(const Command& c, std::vector<std::string>& answers) {
         answers.push_back(query.substr(0, 2) + ":" + std::to_string(value));
         return;
     }
+    if (ExecuteParameterCommand(c, answers)) return;  // parameter table (SimParameters.cpp)
     for (const CommandInfo& info : Commands()) {
         if (c.name == info.name) {
             // An error the board found itself stands until the next command it carries out;

@@ -52,6 +52,11 @@ class Board {
     bool JoystickActive() const { return m_joystickOn; }
     bool Waiting() const { return !m_pending.empty(); }
 
+    // ---- parameter table (SimParameters.cpp) ----
+    // The force the force sensor reads ("TR"), set by a test.
+    void SetForce(long force) { m_force = force; }
+    // ---- end of parameter table ----
+
   private:
     using Handler = void (Board::*)(const Command&, std::vector<std::string>&);
     struct CommandInfo {
@@ -96,6 +101,13 @@ class Board {
     void SJ(const Command&, std::vector<std::string>&);
     void Store(const Command&, std::vector<std::string>&);
     void Ignore(const Command&, std::vector<std::string>&);
+
+    // ---- parameter table (SimParameters.cpp) ----
+    // The read-outs and setters of the boards' parameters; false: not one of them, or one this
+    // board's firmware does not have.
+    bool ExecuteParameterCommand(const Command& c, std::vector<std::string>& answers);
+    long m_force = 0;
+    // ---- end of parameter table ----
 
     int m_address;
     BoardConfig m_cfg;

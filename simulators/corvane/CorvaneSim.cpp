@@ -139,6 +139,12 @@ void CorvaneSim::PlaceCarriage(int address, long physical) {
     if (Board* b = BoardAt(address)) b->GetDrive().Place(physical);
 }
 
+// parameter table
+void CorvaneSim::SetForce(int address, long force) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (Board* b = BoardAt(address)) b->SetForce(force);
+}
+
 void CorvaneSim::SetBaudRate(int baud) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_baud = std::max(baud, 0);

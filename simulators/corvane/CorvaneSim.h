@@ -85,6 +85,8 @@ class CorvaneSim {
     void PlaceCarriage(int address, long physical);  // set-up: carriage moved by hand
     void SetBaudRate(int baud);                      // 10 bit times per byte; 0 = no pacing
     void HangUp();  // closes the pseudo-terminal: the port vanishes; serving ends
+    // parameter table: the force the board's sensor reads ("TR")
+    void SetForce(int address, long force);
 
     // What crossed the wire (see Transcript).
     std::vector<ReceivedByte> Received(int address) const;

@@ -10,8 +10,10 @@
 namespace corvane_sim {
 namespace {
 
-const std::vector<std::string> kR220Probes = {"JA?", "SB?", "ZM?", "JB?", "JL?", "JN?",
-                                              "SJ?", "GP",  "WT?", "ZP?", "ZI?"};
+const std::vector<std::string> kR220Probes = {
+    "JA?", "SB?", "ZM?", "JB?", "JL?", "JN?", "SJ?", "GP", "WT?", "ZP?", "ZI?",
+    // parameter table
+    "WW?", "FN?", "FQ?", "FM?", "FA?", "FP?", "FI?", "FL?", "FD?", "FO?", "FT?"};
 const std::vector<std::string> kR210Probes = {"JA?", "ZM?", "JB?", "JL?",
                                               "JN?", "SJ?", "ZP?", "ZI?"};
 
