@@ -35,6 +35,8 @@ set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
     "${zr_motion_pkg} (= ${PROJECT_VERSION}), ${zr_camera_pkg} (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME zr-corvane-lumivert-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS
+    "${zr_motion_pkg} (= ${PROJECT_VERSION}), ${zr_camera_pkg} (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION
     "Tools and simulators: regtool, stagetool, corvane-sim, lmvcam-grab, lmvpci-install")
 include(CPack)

@@ -16,6 +16,7 @@ package() { ls "$1"_*.deb 2>/dev/null | head -1; }
 for p in libzr-corvane-tal2 libzr-corvane-tal2-dialog liblmvntcam1 zr-corvane-lumivert-dev \
     zr-corvane-lumivert-tools; do
     [ -n "$(package "$p")" ] || fail "no package $p ($(ls))"
+    mkdir -p "$scratch/root/$p"
     dpkg -x "$(package "$p")" "$scratch/root/$p"
 done
 holds() { # package, path pattern (a find -path pattern below the root)
@@ -52,4 +53,8 @@ depends=$(dpkg-deb -f "$(package libzr-corvane-tal2)" Depends)
 echo "$depends" | grep -qiE 'wx|gtk' && fail "the headless runtime package depends on $depends"
 dpkg-deb -f "$(package libzr-corvane-tal2-dialog)" Depends | grep 'libzr-corvane-tal2 ' > /dev/null ||
     fail "the dialog package does not depend on the library"
+tools_depends=$(dpkg-deb -f "$(package zr-corvane-lumivert-tools)" Depends)
+for lib in libzr-corvane-tal2 liblmvntcam1; do
+    echo "$tools_depends" | grep "$lib " > /dev/null || fail "the tools package does not depend on $lib"
+done
 echo "deb test passed"
