@@ -7,6 +7,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     liblog4cpp5-dev libwxgtk3.2-dev libboost-regex-dev libpng-dev
     xvfb xauth
+    # installing and packaging: make deb and its test (dpkg-shlibdeps, file)
+    dpkg-dev file
 )
 
 missing=()
