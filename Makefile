@@ -52,3 +52,21 @@ fuzz: deps build/fuzz/CMakeCache.txt
 
 clean:
 	rm -rf build
+
+# ---- installing and packaging -----------------------------------------------------------------
+# make install [PREFIX=/usr/local]: installs build/release into PREFIX.
+# make deb: Debian packages in build/deb/ from a tree configured for /usr.
+PREFIX ?= /usr/local
+
+.PHONY: install deb
+
+install: deps
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS)
+	cmake --build build/release -j$(JOBS)
+	cmake --install build/release
+
+deb: deps
+	cmake -S . -B build/deb -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DZR_TESTS=OFF -DZR_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build build/deb -j$(JOBS)
+	cd build/deb && cpack -G DEB

@@ -7,7 +7,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     liblog4cpp5-dev libwxgtk3.2-dev libboost-regex-dev libpng-dev
     xvfb xauth
+    # fuzzing: make fuzz (libFuzzer)
     clang-14 libclang-rt-14-dev
+    # installing and packaging: make deb and its test (dpkg-shlibdeps, file)
+    dpkg-dev file
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #pragma once
-// Message boxes without a display: the text goes to standard error and the box answers OK.
+// Message boxes without a display: "caption: text" goes to standard error and the box answers OK.
+// A box without caption takes the program's name as its caption.
 #include <string>
 
 namespace winport {

@@ -13,6 +13,7 @@
 #include "motion/base/ZRLog.h"
 #include "motion/base/ZRPath.h"
 #include "motion/base/ZRString.h"
+#include "motion/stages/InstalledStageData.h"
 #include "motion/stages/StageFileProbe.h"
 #include "motion/stages/StageRecordV100.h"
 #include "motion/stages/ZRStageInfoFile_V200.h"
@@ -76,7 +77,12 @@ bool CZRStageInfoTAL::SetError(int error) {
 }
 
 std::string CZRStageInfoTAL::ZrStagesDatabaseName() const {
-    return ZRString::Formatted("%s%d.dat", m_strZrStagesBase.c_str(), m_iVersion / 100);
+    const std::string name =
+        ZRString::Formatted("%s%d.dat", m_strZrStagesBase.c_str(), m_iVersion / 100);
+    // Without a TALTranslator folder a missing maker database is taken from the installation.
+    if (!InstallationDirectory().empty() || StageFileProbe::Of(name).exists) return name;
+    const std::string installed = InstalledStageFile(name);
+    return installed.empty() ? name : installed;
 }
 
 std::string CZRStageInfoTAL::UserStagesDatabaseName() const {

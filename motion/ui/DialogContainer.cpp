@@ -6,7 +6,7 @@
 
 #include <mutex>
 
-#include "motion/comm/RS232.h"
+#include "motion/ui/DialogServices.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ CDialogContainer::CDialogContainer(wxWindow* parent, int type, bool extended,
 }
 
 CDialogContainer::~CDialogContainer() {
-    C_RS232::ResetPortCache();
+    DialogResetPortCache();
 }
 
 bool CDialogContainer::Confirmed() {

@@ -9,7 +9,7 @@
 #include <exception>
 #include <string>
 
-#include "motion/base/ZRLog.h"
+#include "motion/ui/DialogServices.h"
 #include "motion/ui/DisplayProbe.h"
 
 namespace {
@@ -21,18 +21,19 @@ class CWxLogBridge : public wxLog {
     void DoLogTextAtLevel(wxLogLevel level, const wxString& text) override {
         const std::string line = text.utf8_string();
         if (level <= wxLOG_Error)
-            ZR_LOG_ERROR("wxWidgets: %s", line.c_str());
+            DialogLog(kDialogLogError, "wxWidgets: %s", line.c_str());
         else if (level == wxLOG_Warning)
-            ZR_LOG_WARN("wxWidgets: %s", line.c_str());
+            DialogLog(kDialogLogWarn, "wxWidgets: %s", line.c_str());
         else
-            ZR_LOG_DEBUG("wxWidgets: %s", line.c_str());
+            DialogLog(kDialogLogDebug, "wxWidgets: %s", line.c_str());
     }
 };
 
 void LogAssertion(const wxString& file, int line, const wxString& func, const wxString& cond,
                   const wxString& msg) {
-    ZR_LOG_ERROR("wxWidgets: assertion \"%s\" failed in %s (%s:%d) %s", cond.utf8_str().data(),
-                 func.utf8_str().data(), file.utf8_str().data(), line, msg.utf8_str().data());
+    DialogLog(kDialogLogError, "wxWidgets: assertion \"%s\" failed in %s (%s:%d) %s",
+              cond.utf8_str().data(), func.utf8_str().data(), file.utf8_str().data(), line,
+              msg.utf8_str().data());
 }
 
 class CLibraryApp : public wxApp {
@@ -46,7 +47,7 @@ void KeepLibraryLoaded() {
     Dl_info info{};
     if (!dladdr(reinterpret_cast<void*>(&KeepLibraryLoaded), &info) || !info.dli_fname) return;
     if (!dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE))
-        ZR_LOG_DEBUG("CGuiToolkit: \"%s\" is not a loaded module", info.dli_fname);
+        DialogLog(kDialogLogDebug, "CGuiToolkit: \"%s\" is not a loaded module", info.dli_fname);
 }
 
 // Starting GTK may switch the whole process to the user's locale (the toolkit version decides),
@@ -94,9 +95,9 @@ void RunGuarded(const std::function<void()>& task) {
     try {
         task();
     } catch (const std::exception& e) {
-        ZR_LOG_ERROR("CGuiToolkit::Run() EXCEPTION: %s", e.what());
+        DialogLog(kDialogLogError, "CGuiToolkit::Run() EXCEPTION: %s", e.what());
     } catch (...) {
-        ZR_LOG_ERROR("CGuiToolkit::Run() EXCEPTION");
+        DialogLog(kDialogLogError, "CGuiToolkit::Run() EXCEPTION");
     }
 }
 
@@ -120,7 +121,8 @@ bool CGuiToolkit::Run(const std::function<void()>& task) {
         state = m_state;
     }
     if (state == State::Failed) {
-        ZR_LOG_ERROR("CGuiToolkit::Run() TOOLKIT_UNAVAILABLE: it failed to start before");
+        DialogLog(kDialogLogError,
+                  "CGuiToolkit::Run() TOOLKIT_UNAVAILABLE: it failed to start before");
         return false;
     }
     if (state == State::Stopped) {
@@ -147,9 +149,9 @@ bool CGuiToolkit::Run(const std::function<void()>& task) {
 
 bool CGuiToolkit::RunInApplication(const std::function<void()>& task) {
     if (!wxThread::IsMain()) {
-        ZR_LOG_ERROR(
-            "CGuiToolkit::Run() NOT_GUI_THREAD: the application runs the toolkit; "
-            "call from its GUI thread");
+        DialogLog(kDialogLogError,
+                  "CGuiToolkit::Run() NOT_GUI_THREAD: the application runs the toolkit; "
+                  "call from its GUI thread");
         return false;
     }
     RunGuarded(task);
@@ -160,7 +162,7 @@ bool CGuiToolkit::Start() {
     std::string why;
     CDisplayProbe display;
     if (!display.Check(&why)) {
-        ZR_LOG_ERROR("CGuiToolkit::Start() NO_DISPLAY: %s", why.c_str());
+        DialogLog(kDialogLogError, "CGuiToolkit::Start() NO_DISPLAY: %s", why.c_str());
         return false;
     }
     KeepLibraryLoaded();
@@ -168,12 +170,12 @@ bool CGuiToolkit::Start() {
     std::unique_lock<std::mutex> lock(m_lock);
     m_changed.wait(lock, [this] { return m_bStartDone; });
     if (m_state == State::Running) {
-        ZR_LOG_DEBUG("CGuiToolkit::Start() toolkit started");
+        DialogLog(kDialogLogDebug, "CGuiToolkit::Start() toolkit started");
         return true;
     }
     lock.unlock();
     m_thread.join();
-    ZR_LOG_ERROR("CGuiToolkit::Start() TOOLKIT_INIT_FAILED");
+    DialogLog(kDialogLogError, "CGuiToolkit::Start() TOOLKIT_INIT_FAILED");
     return false;
 }
 

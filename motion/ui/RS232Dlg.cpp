@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "ZR_Corvane_TAL.h"
-#include "motion/comm/ComPortNames.h"
-#include "motion/comm/RS232.h"
+#include "motion/ui/DialogServices.h"
 
 namespace {
 
@@ -23,11 +22,11 @@ constexpr int kLargePortListSize = 65536;
 // The port descriptions, one per line; none when no port is found.
 std::vector<std::string> PortDescriptions() {
     std::vector<char> buffer(kPortListSize);
-    int count = C_RS232::EnumerateCOMPorts(buffer.data(), kPortListSize);
+    int count = DialogEnumeratePorts(buffer.data(), kPortListSize);
     if (count == COM_BUFFER_OVERFLOW) {
         // Many ports or long descriptions: the short list would hide every one of them.
         buffer.resize(kLargePortListSize);
-        count = C_RS232::EnumerateCOMPorts(buffer.data(), kLargePortListSize);
+        count = DialogEnumeratePorts(buffer.data(), kLargePortListSize);
     }
     std::vector<std::string> lines;
     if (count <= 0) return lines;
@@ -80,7 +79,7 @@ void CRS232Dlg::LoadSettings() {
     const wxString wanted = wxString::Format("COM%d", m_settings.port);
     int index = m_pComPort->FindString(wanted, true);
     for (unsigned int i = 0; index == wxNOT_FOUND && i < m_pComPort->GetCount(); ++i) {
-        if (PortNameFromText(m_pComPort->GetString(i).utf8_string()) == wanted.utf8_string())
+        if (DialogPortName(m_pComPort->GetString(i).utf8_string()) == wanted.utf8_string())
             index = static_cast<int>(i);
     }
     if (index != wxNOT_FOUND)
@@ -100,7 +99,7 @@ bool CRS232Dlg::ApplySettings() {
     if (text.ToLong(&rate) && rate > 0 && rate <= INT_MAX)
         m_settings.baudRate = static_cast<int>(rate);
 
-    int port = PortNumberFromText(m_pComPort->GetValue().utf8_string());
+    int port = DialogPortNumber(m_pComPort->GetValue().utf8_string());
     if (port > 0) m_settings.port = port;
     return true;
 }

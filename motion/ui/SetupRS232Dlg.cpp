@@ -1,8 +1,5 @@
 #include "motion/ui/SetupRS232Dlg.h"
 
-#include <wx/translation.h>
-#include <wx/window.h>
-
 #include <cstdio>
 #include <memory>
 
@@ -11,12 +8,9 @@
 #include "motion/comm/HexFaceTools.h"
 #include "motion/comm/InterfaceCollection.h"
 #include "motion/comm/RS232.h"
-#include "motion/ui/DialogContainer.h"
-#include "motion/ui/GuiToolkit.h"
+#include "motion/ui/DialogModule.h"
 
 namespace {
-
-constexpr const char* kDialogTitle = "Connect";
 
 bool RS232Usable() {
     if (!(IFgetEnabledInterfaceTypes() & IF_TYPE_RS232)) {
@@ -28,24 +22,9 @@ bool RS232Usable() {
     return IFisRS232Available();
 }
 
-// The title in the language of the application's catalogue, when it loaded one.
-wxString TranslatedTitle() {
-    if (wxTranslations* translations = wxTranslations::Get()) {
-        if (const wxString* text = translations->GetTranslatedString(kDialogTitle)) return *text;
-    }
-    return kDialogTitle;
-}
-
-// Shows the dialog in the toolkit's thread; true when the user confirmed.
+// Shows the dialog through the dialog module; true when the user confirmed.
 bool ShowSetupDialog(HexFaceSettings& settings, bool extended) {
-    bool confirmed = false;
-    bool shown = CGuiToolkit::Instance().Run([&] {
-        wxString title = TranslatedTitle();
-        CDialogContainer dialog(wxGetActiveWindow(), CInterfaceDlg::TYPE_RS232, extended, settings,
-                                title);
-        confirmed = dialog.Confirmed();
-    });
-    return shown && confirmed;
+    return RunSetupDialog(settings, extended) == kDialogConfirmed;
 }
 
 std::shared_ptr<C_RS232> OpenChosenPort(HexFaceSettings& settings, const char* key) {

@@ -12,21 +12,24 @@
 #include <string>
 
 #include "simulators/corvane/CorvaneSim.h"
+#include "tools/common/ToolOptions.h"
 
 namespace {
 
-const char kUsage[] =
-    "usage: corvane-sim [options]\n"
-    "  --config FILE       read board settings from FILE\n"
-    "  --boards LIST       addresses present, e.g. 0,1,3 (default: 0)\n"
-    "  --board A:K=V,...   settings of address A, e.g. 1:type=R-210,position=-5000\n"
-    "  --com N             number n of the printed WINPORT_COM<n>= line (default 1)\n"
-    "  --port-file FILE    also write that line to FILE\n"
-    "  --baud N            pace the line to N baud (10 bit times per byte)\n"
-    "  --control           read fault commands from standard input\n"
-    "  -v, --verbose       print every line received and answer sent on stderr\n"
-    "  -h, --help          this text\n"
-    "Options apply in the order given. Serves until SIGTERM or SIGINT.\n";
+const zrtool::Tool kTool(
+    {"corvane-sim", "[options]",
+     "Serves a daisy chain of simulated Corvane boards on a pseudo-terminal.",
+     "  --config FILE       read board settings from FILE\n"
+     "  --boards LIST       addresses present, e.g. 0,1,3 (default: 0)\n"
+     "  --board A:K=V,...   settings of address A, e.g. 1:type=R-210,position=-5000\n"
+     "  --com N             number n of the printed WINPORT_COM<n>= line (default 1)\n"
+     "  --port-file FILE    also write that line to FILE (removed at the end); a script\n"
+     "                      starts corvane-sim in the background and waits for FILE\n"
+     "  --baud N            pace the line to N baud (10 bit times per byte)\n"
+     "  --control           read fault commands from standard input\n"
+     "  -v, --verbose       print every line received and answer sent on stderr\n"
+     "Options apply in the order given. Prints the line WINPORT_COM<n>=/dev/pts/N and\n"
+     "serves until SIGTERM or SIGINT.\n"});
 
 int ParseAddress(const std::string& word) {
     if (word == "*") return corvane_sim::CorvaneSim::kAnyBoard;
@@ -83,43 +86,43 @@ bool WritePortFile(const std::string& path, const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto done = kTool.Start(argc, argv)) return *done;
     corvane_sim::SimConfig config;
     bool verbose = false;
     bool control = false;
     try {
-        for (int i = 1; i < argc; ++i) {
-            std::string arg = argv[i];
+        zrtool::ArgList args(argc, argv);
+        while (!args.Done()) {
             auto value = [&]() -> std::string {
-                if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
-                return argv[++i];
+                const auto v = args.Value();
+                if (!v) throw std::invalid_argument(args.Option() + " needs a value");
+                return *v;
             };
-            if (arg == "-h" || arg == "--help") {
-                std::fputs(kUsage, stdout);
-                return 0;
-            } else if (arg == "-v" || arg == "--verbose") {
+            if (args.Take("-v", "--verbose")) {
                 verbose = true;
-            } else if (arg == "--control") {
+            } else if (args.Take(nullptr, "--control")) {
                 control = true;
-            } else if (arg == "--config") {
+            } else if (args.Take(nullptr, "--config")) {
                 config.LoadFile(value());
-            } else if (arg == "--boards") {
+            } else if (args.Take(nullptr, "--boards")) {
                 config.SetPresentList(value());
-            } else if (arg == "--board") {
+            } else if (args.Take(nullptr, "--board")) {
                 config.ParseBoardSpec(value());
-            } else if (arg == "--com") {
+            } else if (args.Take(nullptr, "--com")) {
                 config.SetGlobalOption("com", value());
-            } else if (arg == "--port-file") {
+            } else if (args.Take(nullptr, "--port-file")) {
                 config.portFile = value();
-            } else if (arg == "--baud") {
+            } else if (args.Take(nullptr, "--baud")) {
                 config.SetGlobalOption("baud", value());
             } else {
-                throw std::invalid_argument("unknown option " + arg);
+                const std::string word = args.Next();
+                throw std::invalid_argument(word.starts_with("-") ? "unknown option " + word
+                                                                  : "unexpected argument " + word);
             }
         }
         config.Finish();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "corvane-sim: %s\n%s", e.what(), kUsage);
-        return 2;
+        return kTool.UsageError(e.what());
     }
 
     sigset_t signals;
@@ -142,15 +145,13 @@ int main(int argc, char** argv) {
     try {
         sim.Start();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "corvane-sim: %s\n", e.what());
-        return 1;
+        return kTool.Failure(std::string(e.what()) + " (is /dev/pts available?)");
     }
     std::string line = sim.PortLine();
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     if (!config.portFile.empty() && !WritePortFile(config.portFile, line)) {
-        std::fprintf(stderr, "corvane-sim: cannot write %s\n", config.portFile.c_str());
-        return 1;
+        return kTool.Failure("cannot write " + config.portFile + ": choose a writable --port-file");
     }
     if (verbose) {
         for (int i = 0; i < 16; ++i) {

@@ -22,14 +22,26 @@ bool Failed(InstallResult& r, const std::string& what) {
     return false;
 }
 
-bool WriteServiceKey(InstallResult& r, const std::string& binfile) {
+// The driver file's path as the service key names it: the installation's own folder, so that the
+// library finds the driver's version file from any working folder. A path the library would not
+// take as it stands (too long, or with a drive-letter colon) falls back to the system folder.
+std::string DriverImagePath(const std::string& bitFolder) {
+    std::error_code ec;
+    const std::string path =
+        (fs::absolute(bitFolder, ec) / kDriverFileName).lexically_normal().string();
+    if (ec || path.size() > kImagePathLimit || path.find(':') != std::string::npos)
+        return kImagePath;
+    return path;
+}
+
+bool WriteServiceKey(InstallResult& r, const std::string& imagePath, const std::string& binfile) {
     auto service = winport::RegistryKey::Create(Hive::LocalMachine, kServiceKey);
     if (!service)
         return Failed(r, "cannot create the service key: " + winport::RegistryLastError());
     auto parameters = winport::RegistryKey::Create(Hive::LocalMachine, kParametersKey);
     if (!parameters)
         return Failed(r, "cannot create the parameters key: " + winport::RegistryLastError());
-    const bool written = service->WriteString("ImagePath", kImagePath) == RegStatus::Ok &&
+    const bool written = service->WriteString("ImagePath", imagePath) == RegStatus::Ok &&
                          service->WriteDword("Type", 1) == RegStatus::Ok &&
                          service->WriteDword("Start", 3) == RegStatus::Ok &&
                          service->WriteString("DisplayName", "lmvnt") == RegStatus::Ok &&
@@ -89,7 +101,7 @@ InstallResult Install(const std::string& bitFolder) {
     // The fallback bit file must be shorter than 100 bytes to be used; a long path is left out.
     std::string binfile = r.files.front();
     if (binfile.size() >= 100) binfile = BitFileName(kBitBases[0], kBitFileNumber);
-    if (!WriteServiceKey(r, binfile)) return r;
+    if (!WriteServiceKey(r, DriverImagePath(bitFolder), binfile)) return r;
     r.ok = true;
     return r;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Installing the simulated board writes what a driver installation writes: the driver's service
 // key in HKEY_LOCAL_MACHINE and the FPGA bit files.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,11 @@ namespace lmvpci {
 inline constexpr const char* kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\Lmvnt";
 inline constexpr const char* kParametersKey =
     "SYSTEM\\CurrentControlSet\\Services\\Lmvnt\\Parameters";
+// ImagePath names the driver file in the installation's folder; this one only when that path
+// cannot be used (the library then searches for the version file by name).
 inline constexpr const char* kImagePath = "\\??\\C:\\Windows\\System32\\drivers\\lmvnt.sys";
+inline constexpr const char* kDriverFileName = "lmvnt.sys";
+inline constexpr size_t kImagePathLimit = 199;  // the library ignores a longer value
 inline constexpr int kBitFileNumber = 17;
 // The version resource of the driver file stands beside the bit files as "<driver file>.version"
 // holding the file version text.
@@ -28,8 +33,8 @@ std::string BitFileName(const std::string& base, int number);
 // The simulated FPGA image: deterministic bytes, different per base name.
 std::vector<unsigned char> BitFileImage(const std::string& base);
 
-// Writes the service key (ImagePath, Type, Start, Parameters\Binfile), both bit files and the
-// driver's version file into `bitFolder` (created when missing).
+// Writes the service key (ImagePath: BIT_FOLDER/lmvnt.sys, Type, Start, Parameters\Binfile), both
+// bit files and the driver's version file into `bitFolder` (created when missing).
 InstallResult Install(const std::string& bitFolder);
 // Removes the service key, the bit files and the version file of `bitFolder`.
 InstallResult Uninstall(const std::string& bitFolder);

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <errno.h>
+
 #include "winport/MessageBox.h"
 #include "winport/Module.h"
 #include "winport/Process.h"
@@ -87,4 +89,10 @@ TEST(MessageBox, WritesCaptionAndTextToStderrAndAnswersOk) {
     int r = winport::ShowMessageBox("lmvntcam", "Board not found");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "lmvntcam: Board not found\n");
     EXPECT_EQ(r, winport::kIdOk);
+
+    // A box without caption is captioned with the program's name, never ": text".
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(winport::ShowMessageBox("", "WRONG LMVNT.SYS"), winport::kIdOk);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              std::string(program_invocation_short_name) + ": WRONG LMVNT.SYS\n");
 }

@@ -2,6 +2,9 @@
 // Command line of lmvcam-grab.
 #include <optional>
 #include <string>
+#include <variant>
+
+#include "tools/common/ToolOptions.h"
 
 struct GrabOptions {
     int board = 0;
@@ -14,6 +17,7 @@ struct GrabOptions {
     bool quiet = false;
 };
 
-// The options, or nullopt after the reason was written to standard error.
-std::optional<GrabOptions> ParseGrabOptions(int argc, char** argv);
-void PrintGrabUsage();
+extern const zrtool::Tool kGrabTool;
+
+// The options, or the exit code after help, version or a usage error was printed.
+std::variant<GrabOptions, int> ParseGrabOptions(int argc, char** argv);

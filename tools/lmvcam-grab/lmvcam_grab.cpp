@@ -2,6 +2,7 @@
 // and writes them as 8-bit grey PNG files, each scaled between its darkest and brightest pixel.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -19,9 +20,26 @@ constexpr int kAdjusted = 103;
 constexpr int kWholeSensor = 9999;  // the check cuts the region to the sensor
 constexpr int kPictureMarginMs = 5000;
 
+// Where the registry store is, for the message that the installation is missing.
+std::string RegistryWhere() {
+    const char* dir = std::getenv("WINPORT_REGISTRY_DIR");
+    if (dir && *dir) return std::string("WINPORT_REGISTRY_DIR=") + dir;
+    return "/etc/winport/HKLM.reg; WINPORT_REGISTRY_DIR chooses another folder";
+}
+
+constexpr int kNoInstallation = -30;
+constexpr const char* kDriverKey = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Lmvnt";
+
 int Failed(const char* call, int rc) {
-    std::fprintf(stderr, "lmvcam-grab: %s returned %d\n", call, rc);
-    return 1;
+    return kGrabTool.Failure(std::string(call) + " returned " + std::to_string(rc));
+}
+
+// SET_INIT's answer when the driver's service key is missing: say how to get an installation.
+int NoInstallation() {
+    return kGrabTool.Failure(
+        std::string("no camera installation: the driver key ") + kDriverKey +
+        " is missing from the registry store (" + RegistryWhere() +
+        "). Install the simulated board with lmvpci-install, or the driver of a real board.");
 }
 
 // The board stays initialised only while the object lives.
@@ -34,10 +52,11 @@ class BoardSession {
     int Init(const GrabOptions& o) {
         if (int rc = SET_BOARD(o.board); rc != 0) return Failed("SET_BOARD", rc);
         const int rc = SET_INIT(1);
+        if (rc == kNoInstallation) return NoInstallation();
         if (rc != 0 && rc != kNoCameraAnswer) return Failed("SET_INIT(1)", rc);
         initialised_ = true;
         if (rc == kNoCameraAnswer)
-            std::fprintf(stderr, "lmvcam-grab: warning: no camera answers on board %d\n", o.board);
+            kGrabTool.Warning("no camera answers on board " + std::to_string(o.board));
         return 0;
     }
     int Run() {
@@ -130,8 +149,7 @@ int Grab(const GrabOptions& o) {
         const std::string name = OutputName(o.output, i, o.count);
         std::string error;
         if (!WriteGreyPng(name, grey.data(), width, height, &error)) {
-            std::fprintf(stderr, "lmvcam-grab: %s\n", error.c_str());
-            return 1;
+            return kGrabTool.Failure(error);
         }
         const std::string where = std::filesystem::absolute(name).string();
         if (o.quiet)
@@ -147,6 +165,6 @@ int Grab(const GrabOptions& o) {
 
 int main(int argc, char** argv) {
     const auto options = ParseGrabOptions(argc, argv);
-    if (!options) return 2;
-    return Grab(*options);
+    if (const int* done = std::get_if<int>(&options)) return *done;
+    return Grab(std::get<GrabOptions>(options));
 }

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "StageDatabaseImage.h"
@@ -24,26 +25,37 @@
 #include "motion/stages/AtomicFile.h"
 #include "motion/stages/StageFileProbe.h"
 #include "motion/stages/ZRStageInfoFile_V200.h"
+#include "tools/common/ToolOptions.h"
 
 namespace {
 
-int Usage() {
-    std::fputs(
-        "usage: stagetool build DESCRIPTION OUTPUT\n"
-        "       stagetool list FILE\n"
-        "       stagetool show FILE NAME\n"
-        "       stagetool verify FILE\n"
-        "       stagetool add FILE DESCRIPTION\n"
-        "       stagetool set FILE NAME KEY VALUE\n"
-        "       stagetool remove FILE NAME\n"
-        "       stagetool keys\n",
-        stderr);
-    return 2;
-}
+const zrtool::Tool kTool(
+    {"stagetool",
+     "build DESCRIPTION OUTPUT\n"
+     "list FILE\n"
+     "show FILE NAME\n"
+     "verify FILE\n"
+     "add FILE DESCRIPTION\n"
+     "set FILE NAME KEY VALUE\n"
+     "remove FILE NAME\n"
+     "keys",
+     "Builds, lists, shows, verifies and edits stage database files.",
+     "  build   maker database (protected, with checksum) from a text description\n"
+     "  list    header, checksum state, one line per stage\n"
+     "  show    every known parameter of a stage\n"
+     "  verify  checks the checksum (exit 1 when not valid)\n"
+     "  add     adds described stages to a user database (created when missing)\n"
+     "  set     changes one parameter in a user database\n"
+     "  remove  removes a stage from a user database\n"
+     "  keys    the parameter keys of descriptions, show and set\n"
+     "The file is used as named; the TALTranslator folder of the registry store\n"
+     "plays no part. A description has one [NAME] section per stage with\n"
+     "key = value lines; # starts a comment.\n"});
+
+constexpr std::string_view kCommands = " build list show verify add set remove keys ";
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "stagetool: %s\n", message.c_str());
-    return 1;
+    return kTool.Failure(message);
 }
 
 bool ReadText(const std::string& path, std::string& text) {
@@ -239,6 +251,7 @@ int Keys() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto done = kTool.Start(argc, argv)) return *done;
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string command = args.empty() ? "" : args[0];
     const size_t n = args.size();
@@ -250,5 +263,8 @@ int main(int argc, char** argv) {
     if (command == "set" && n == 5) return Set(args[1], args[2], args[3], args[4]);
     if (command == "remove" && n == 3) return Remove(args[1], args[2]);
     if (command == "keys" && n == 1) return Keys();
-    return Usage();
+    if (command.empty()) return kTool.UsageError("a command is needed");
+    return kTool.UsageError(kCommands.find(" " + command + " ") == std::string::npos
+                                ? "unknown command \"" + command + "\""
+                                : "wrong number of arguments for " + command);
 }

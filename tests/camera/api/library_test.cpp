@@ -1,5 +1,6 @@
 // The built liblmvntcam.so as an application meets it: loaded by path, functions found by name.
 #include <dlfcn.h>
+#include <errno.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -162,7 +163,8 @@ TEST_F(LibraryTest, ErrorMessagesShowTheirSwitchBox) {
     auto enable = Get<IntFn>("ENABLE_ERROR_MESSAGES");
     testing::internal::CaptureStderr();
     EXPECT_EQ(enable(1), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), ": set messages\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              std::string(program_invocation_short_name) + ": set messages\n");
     testing::internal::CaptureStderr();
     EXPECT_EQ(enable(0), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

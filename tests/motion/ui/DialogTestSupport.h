@@ -1,5 +1,6 @@
-// Test support for the setup dialog: a fake machine without serial ports of its own, an empty
-// registry, a private X server, and hooks that drive the dialog in the toolkit's thread.
+// Test support for the setup dialog, linked in rather than loaded as a module: a fake machine
+// without serial ports of its own, an empty registry, a private X server, and hooks that drive the
+// dialog in the toolkit's thread.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +20,8 @@
 #include "motion/comm/HexFaceTools.h"
 #include "motion/comm/RS232.h"
 #include "motion/ui/DialogContainer.h"
+#include "motion/ui/DialogModule.h"
+#include "motion/ui/DialogServices.h"
 #include "motion/ui/RS232Dlg.h"
 #include "winport/SerialPortList.h"
 
@@ -45,6 +48,9 @@ class DialogMachine : public ::testing::Test {
         IFsetEnabledInterfaceTypes(IF_TYPE_RS232);
         IFsetRS232Available(false);
         C_RS232::ResetPortCache();
+        // The dialog code is linked in: the library's side uses it instead of the module.
+        UseLinkedDialog(&ZR_Corvane_TAL_SetupDialog);
+        SetDialogHost(&LibraryDialogHost());
     }
     void TearDown() override {
         CDialogContainer::SetShownHook({});

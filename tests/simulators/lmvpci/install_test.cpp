@@ -51,7 +51,9 @@ TEST_F(InstallTest, WritesServiceKeyAndBitFiles) {
     ASSERT_TRUE(service);
     const auto image = service->ReadString("ImagePath");
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->substr(image->find(':') - 1), "C:\\Windows\\System32\\drivers\\lmvnt.sys");
+    // The driver file in the installation's folder, so that its version file is found from any
+    // working folder.
+    EXPECT_EQ(*image, (fs::absolute(bits) / "lmvnt.sys").lexically_normal().string());
     auto parameters = RegistryKey::Open(Hive::LocalMachine,
                                         "System\\CurrentControlSet\\Services\\lmvnt\\Parameters");
     ASSERT_TRUE(parameters);
