@@ -8,6 +8,7 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/board/CcdTraits.h"
 #include "camera/coc/CocReload.h"
 #include "lmvntcam.h"
 #include "winport/Clock.h"
@@ -80,13 +81,6 @@ uint32_t continuous_command(const board_record& rec) {
     if (!(rec.camera_flags & 1)) return 5;
     const int flags = trigger_flags(rec);
     return flags == 2 ? 15 : flags == 1 ? 14 : 6;
-}
-
-uint32_t settle_ms(int ccd_typ) {
-    if (ccd_typ == 1 || ccd_typ == 2) return 50;
-    if ((ccd_typ >= 3 && ccd_typ <= 6) || (ccd_typ >= 9 && ccd_typ <= 12)) return 150;
-    if (ccd_typ >= 17 && ccd_typ <= 19) return 110;
-    return ccd_typ == 21 ? 110 : 0;
 }
 
 // Waits while the camera reports busy: 0, -2 when it still is after 600 ms, or a read error.
@@ -163,7 +157,7 @@ int acquire_stop(int board, board_record& rec, int stop_mode) {
     int rc = wait_not_busy(board);
     if (rc != kOk && rc != kTimeout) return rc;
     if (stop_mode != 4 && stop_mode != 5)
-        if (uint32_t ms = settle_ms(rec.ccd_typ)) winport::SleepMs(ms);
+        if (uint32_t ms = ccd_traits_or_unknown(rec.ccd_typ).settle_ms) winport::SleepMs(ms);
     if (rc == kOk) rc = driver::WriteRegister(board, 0, coc_arm_command(rec.trigger));
     return rc;
 }

@@ -12,6 +12,7 @@
 #include "camera/board/BoardHooks.h"
 #include "camera/board/BoardLimits.h"
 #include "camera/board/BoardMemory.h"
+#include "camera/board/CcdTraits.h"
 #include "camera/board/DialogModule.h"
 #include "camera/board/DriverVersion.h"
 #include "camera/board/InitBoard.h"
@@ -30,7 +31,6 @@ constexpr int kHighestMode = 8;
 constexpr int kReleaseMode = 0;
 constexpr int kFirstModuleMode = 2;
 constexpr const char* kTestKey = "Software\\RVD\\LMVTEST";
-constexpr int kBoardTypeThreeCcd = 21;
 
 // While a board is set up: the thread runs at highest priority and board selection waits.
 class SetupScope {
@@ -80,7 +80,7 @@ int SetUpCamera(int board) {
 int CheckBoardType(int board, const board_record& rec) {
     const int type = rec.board_type & 0xFF;
     if (type == 3) {
-        if (rec.ccd_typ != kBoardTypeThreeCcd) {
+        if (!ccd_traits_or_unknown(rec.ccd_typ).board_type_three) {
             char text[32];
             std::snprintf(text, sizeof text, "CCD= %x", static_cast<unsigned>(rec.ccd_typ));
             winport::ShowMessageBox("", text);

@@ -1,4 +1,5 @@
 #include "camera/coc/CocParamCommit.h"
+#include "camera/board/CcdTraits.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -53,7 +54,7 @@ int check_long_exposure(const board_record& copy, const coc_check& checked, int 
     if (camera == 0 || camera == 1 || camera == 5) return refuse("WRONGVAL wrong camera_typ\r\n");
     if (submode > 19) return refuse("WRONGVAL wrong submode\r\n");
     // The header programs exist for the CCD types 21 and 22 only.
-    if (submode >= 16 && copy.ccd_typ != 21 && copy.ccd_typ != 22)
+    if (submode >= 16 && !ccd_traits_or_unknown(copy.ccd_typ).header_programs)
         return refuse("WRONGVAL wrong CCD-type\r\n");
     if (submode == 5) {
         const coc_parameters& p = checked.adjusted;
@@ -85,7 +86,8 @@ int check_fast_shutter(const board_record& copy, const coc_check& checked, int s
     if (copy.camera_typ != 1) return refuse("WRONGVAL wrong camera_typ\r\n");
     if (submode > 9) return refuse("WRONGVAL wrong submode\r\n");
     const std::vector<int32_t>& v = checked.stored;
-    const int ccd = copy.ccd_typ;
+    const uint32_t runs = ccd_traits_or_unknown(copy.ccd_typ).fast_submodes;
+    auto runs_submode = [runs](int n) { return (runs & (1u << n)) != 0; };
     const int trigger = coc_trigger_low(checked.adjusted.trigger);
     switch (submode) {
         case 1:
@@ -105,18 +107,17 @@ int check_fast_shutter(const board_record& copy, const coc_check& checked, int s
             }
             return kOk;
         case 6:
-            if (ccd != 3) {
+            if (!runs_submode(6)) {
                 LogMessage(kLogCocError, "WRONGVAL wrong CCD-type\r\n");
                 return kTypeNotSupported;
             }
             return checked.line_count >= 32 && checked.line_count <= 1024 ? kOk : kWrongParameter;
         case 7:
         case 8:
-            if (ccd != 10 && !(submode == 7 && ccd == 9))
-                return refuse("WRONGVAL wrong CCD-type\r\n");
+            if (!runs_submode(submode)) return refuse("WRONGVAL wrong CCD-type\r\n");
             return value_count(v) > 12 ? refuse("WRONGVAL too much values\r\n") : kOk;
         case 9:
-            if (ccd < 9 || ccd > 12) return refuse("WRONGVAL wrong CCD-type\r\n");
+            if (!runs_submode(9)) return refuse("WRONGVAL wrong CCD-type\r\n");
             return check_delay_and_time(copy, v);
         default:
             return kOk;
@@ -210,7 +211,7 @@ int coc_commit_parameters(board_record& copy, const coc_check& checked) {
     apply_option_bits(copy, p.mode);
 
     const int32_t black = static_cast<int32_t>(static_cast<uint32_t>(p.vbin) >> 16);
-    if (copy.ccd_typ >= 9 && copy.ccd_typ <= 12) {
+    if (ccd_traits_or_unknown(copy.ccd_typ).black_lines) {
         if (black != 0 && black != 2 && black != 4) {
             LogMessage(kLogCocError, "WRONGVAL blacklines %d\r\n", black);
             return kWrongParameter;
