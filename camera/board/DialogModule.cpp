@@ -7,7 +7,6 @@
 
 #include "camera/api/BoardTable.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "camera/board/CcdTraits.h"
 #include "lmvntcam.h"
 #include "winport/MessageBox.h"
@@ -161,15 +160,14 @@ const parameter_block& FillParameterBlock(int board, const board_record& rec, in
     b[kWordStatusDialogCol] = OwnExport("STATUS_DIALOG_COL");
     b[kWordGetCocTime] = Address(&GET_COCTIME);
     b[kWordGetBelTime] = Address(&GET_BELTIME);
-    b[kWordSetBoard] = Address(&SET_BOARD);
+    b[kWordSetBoard] = OwnExport("SET_BOARD");  // selection reloads the COC: a session export
     b[kWordGetBoard] = Address(&GET_BOARD);
     b[kWordAutoRange] = OwnExport("AUTO_RANGE");
     b[kWordExpMax] = rec.exp_max;
     b[kWordExpMin] = rec.exp_min;
     b[kWordBoard] = board;
     b[kWordDelayMax] = rec.delay_max;
-    if (auto slots = BoardHooks().dialog_window_slots)
-        b[kWordDialogWindows] = reinterpret_cast<intptr_t>(slots());
+    b[kWordDialogWindows] = 0;  // the dialog-window slots are handed over by no module yet
     b[kWordGainIndex] = rec.gain_index;
     b[kWordInitMode] = init_word;
     b[kWordCcdTyp] = rec.ccd_typ;

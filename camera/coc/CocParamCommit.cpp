@@ -8,22 +8,15 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/coc/CocReload.h"
-#include "winport/Clock.h"
 
 namespace lmv {
 namespace {
 
 constexpr unsigned kLogCocError = kLogCocAndMemory | kLogErrors;
-constexpr int32_t kStatusExtraOptions = 0x100;    // status_extra bit 8
-constexpr int32_t kStatusExtraProgram = 0x10000;  // status_extra bit 16: option program
+constexpr int32_t kStatusExtraOptions = 0x100;  // status_extra bit 8
 constexpr int32_t kCameraFlagExtendedShutter = 0x100;
 constexpr int32_t kCountedMax = 10000;
 constexpr int64_t kBoardMemoryBytes = 8388608;
-constexpr int32_t kIntensifiedRunFlag = 0x100;  // bit 8 of the third time value
-constexpr int64_t kNsPerMs = 1000000;
-constexpr int32_t kShortGate = 20;
-constexpr int kSingleRunMode = 4;
 
 int refuse(const char* text) {
     LogMessage(kLogCocError, "%s", text);
@@ -166,44 +159,6 @@ void store_time_values(board_record& copy, const std::vector<int32_t>& stored) {
     std::fill(copy.timevalues + n, copy.timevalues + kCocMaxTimeValues, -1);
 }
 
-// Runs the copy's table once in single-picture mode and clears the picture it leaves.
-void run_once(int board, board_record& copy) {
-    const int32_t run_mode = copy.run_mode;
-    copy.run_mode = kSingleRunMode;
-    coc_run_once(board, copy);
-    copy.run_mode = run_mode;
-}
-
-// The option program of a camera whose option bits changed.
-void run_option_program(int board, board_record& copy) {
-    copy.status_extra |= kStatusExtraProgram;
-    run_once(board, copy);
-    copy.status_extra &= ~kStatusExtraProgram;
-}
-
-int64_t gate_of(const board_record& r) {
-    return int64_t{r.timevalues[6]} * kNsPerMs + r.timevalues[7];
-}
-
-bool intensified_needs_run(const board_record& old, const board_record& copy) {
-    if (copy.camera_typ != 5) return false;
-    if (old.timevalues[1] != copy.timevalues[1]) return true;
-    if ((old.submode == 0) != (copy.submode == 0)) return true;
-    if (copy.submode != 0) return false;
-    const int64_t before = gate_of(old);
-    const int64_t now = gate_of(copy);
-    return (before < kShortGate && now != before) || (before >= kShortGate && now < kShortGate);
-}
-
-// The intensifier is prepared with one run of the new table before it is loaded for good.
-void run_intensified_preparation(int board, board_record& copy) {
-    const int32_t third = copy.timevalues[2];
-    copy.timevalues[2] = third | kIntensifiedRunFlag;
-    run_once(board, copy);
-    winport::SleepMs(static_cast<uint32_t>(std::max(copy.toram_wait, 0)));
-    copy.timevalues[2] = third;
-}
-
 }  // namespace
 
 int coc_commit_parameters(board_record& copy, const coc_check& checked) {
@@ -237,24 +192,6 @@ int coc_commit_parameters(board_record& copy, const coc_check& checked) {
     copy.vbin = p.vbin & 0xFFFF;
     copy.hbin = p.hbin;
     return kOk;
-}
-
-int coc_set(int board, const coc_parameters& request) {
-    board_record* record = Record(board);
-    if (!record) return kNotInitialised;
-    coc_check checked;
-    const int check = coc_check_parameters(*record, request, checked);
-    if (check == kCocChanged) return kWrongParameter;  // settings that need adjusting are refused
-    if (check < 0) return check;
-
-    board_record copy = *record;
-    if (int rc = coc_commit_parameters(copy, checked); rc != kOk) return rc;
-    if ((copy.status_extra & kStatusExtraOptions) && copy.status_extra != record->status_extra)
-        run_option_program(board, copy);
-    if (intensified_needs_run(*record, copy)) run_intensified_preparation(board, copy);
-    const int rc = coc_reload(board, copy);
-    if (rc == kOk) *record = copy;
-    return rc;
 }
 
 }  // namespace lmv

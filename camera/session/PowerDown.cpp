@@ -4,8 +4,8 @@
 
 #include "camera/api/BoardTable.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "camera/board/CcdTraits.h"
+#include "camera/session/CocReload.h"
 #include "lmvntcam.h"
 
 using namespace lmv;
@@ -41,9 +41,7 @@ extern "C" LMV_API int SET_POWERDOWN(int hi_time, int lo_time) {
     copy.powerdown_lo = static_cast<int32_t>(lo);
     copy.powerdown_hi = static_cast<int32_t>(hi);
     if (ReloadsCoc(copy.camera_typ)) {
-        auto reload = BoardHooks().reload_coc;
-        if (!reload) return kFunctionMissing;
-        if (int rc = reload(board, copy); rc != kOk) return rc;
+        if (int rc = session_reload(board, copy); rc != kOk) return rc;
     }
     *rec = copy;
     return kOk;
