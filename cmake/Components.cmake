@@ -1,5 +1,5 @@
-# Each source folder is one static component; the shared libraries take every component of their
-# family whole, so exported functions never depend on being referenced.
+# Each source folder is one static component; the shared libraries are built from the objects of
+# every component of their family, so exported functions never depend on being referenced.
 
 # zr_component(NAME FAMILY <motion|camera|none> [DEPS libs...] [SOURCES files...])
 # Without SOURCES the folder's *.cpp files are taken.
@@ -45,16 +45,13 @@ function(zr_shared_library name)
         set(L_SOURCES ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
         file(CONFIGURE OUTPUT ${L_SOURCES} CONTENT "// components carry the code\n")
     endif()
-    add_library(${name} SHARED ${L_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/include)
-    set(whole "")
+    set(objects "")
     foreach(c ${components})
-        list(APPEND whole "$<TARGET_FILE:${c}>")
+        list(APPEND objects "$<TARGET_OBJECTS:${c}>")
     endforeach()
-    if(whole)
-        target_link_options(${name} PRIVATE "LINKER:--whole-archive" ${whole}
-                            "LINKER:--no-whole-archive")
-    endif()
+    add_library(${name} SHARED ${L_SOURCES} ${objects})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/include)
+    # The components' own dependencies (winport, system libraries) come with them.
     target_link_libraries(${name} PRIVATE ${components} ${L_DEPS})
     target_link_options(${name} PRIVATE -Wl,--version-script=${script} -Wl,--no-undefined)
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${L_EXPORTS})

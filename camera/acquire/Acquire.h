@@ -23,9 +23,6 @@ int acquire_start_board(int board, int mode);
 // the CCD settles (except modes 4 and 5) and the arm command is written. 0 when already stopped.
 int acquire_stop(int board, board_record& rec, int stop_mode);
 
-// Sends the clear command while a picture waits: 0, -333 after more than 100, or a driver error.
-int acquire_empty_board_buffer(int board);
-
 // Moves the picture in the board buffer by read: 100 when none waits; -9, -2, -12, -27 as the
 // driver channel gives them. The 12-bit transfer logs its failures; the others are silent.
 int acquire_transfer_12bit(int board, int width, int height, uint16_t* buffer);

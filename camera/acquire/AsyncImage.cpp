@@ -8,6 +8,7 @@
 
 #include "camera/acquire/EventFd.h"
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
@@ -71,13 +72,13 @@ int queue_read(int board, void* buffer, uint32_t bytes, int event_fd) {
 int picture_for_transfer(int board, int event_fd) {
     uint32_t status = 0;
     int rc = driver::ReadStatus(board, &status);
-    if (rc == kOk && (status & ioctl::kStatusPicture)) {
+    if (rc == kOk && camera::PictureWaiting(status)) {
         board_record* rec = Record(board);
         if (!rec || !rec->clear_needed) return kOk;
         rc = driver::BoardCommand(board, ioctl::kCmdClearBuffer);
         rec->clear_needed = 0;
         if (rc == kOk) rc = driver::ReadStatus(board, &status);
-        if (rc == kOk) return status & ioctl::kStatusPicture ? kOk : kNoPicture;
+        if (rc == kOk) return camera::PictureWaiting(status) ? kOk : kNoPicture;
     }
     if (rc == kOk) return kNoPicture;
     if (rc == kTimeout) reset_event_fd(event_fd);
@@ -126,14 +127,14 @@ LMV_API int BEGIN_WAIT_IMAGE(int board, int event_fd) {
     reset_event_fd(event_fd);
     uint32_t status = 0;
     int rc = driver::ReadStatus(board, &status);
-    if (rc == kOk && (status & ioctl::kStatusPicture)) {
+    if (rc == kOk && camera::PictureWaiting(status)) {
         winport::SignalEventFd(event_fd);
         return kOk;
     }
     if (rc == kOk) rc = driver::BeginWaitImage(board, event_fd);
     if (rc == kOk) rc = driver::ReadStatus(board, &status);
     if (rc == kOk) {
-        if (status & ioctl::kStatusPicture) winport::SignalEventFd(event_fd);
+        if (camera::PictureWaiting(status)) winport::SignalEventFd(event_fd);
         return kOk;
     }
     reset_event_fd(event_fd);

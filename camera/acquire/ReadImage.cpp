@@ -6,6 +6,7 @@
 #include "camera/acquire/ImageOrientation.h"
 #include "camera/acquire/SyncHold.h"
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
@@ -72,10 +73,6 @@ size_t pixels_of(int width, int height) {
     return size_t(width) * size_t(height);
 }
 
-bool has_picture(uint32_t status) {
-    return status & ioctl::kStatusPicture;
-}
-
 // The camera gets one image time to finish a picture that is on its way.
 void pause_for_picture(const board_record& rec) {
     if (rec.image_ms >= 0 && rec.image_ms < kLongImageMs)
@@ -86,7 +83,7 @@ int look_again(int board, const board_record& rec, bool& present) {
     pause_for_picture(rec);
     uint32_t status = 0;
     const int rc = driver::ReadStatus(board, &status);
-    present = rc == kOk && has_picture(status);
+    present = rc == kOk && camera::PictureWaiting(status);
     return rc;
 }
 
@@ -94,7 +91,7 @@ int look_again(int board, const board_record& rec, bool& present) {
 int picture_ready(int board, board_record& rec, int mode, const read_texts& texts) {
     uint32_t status = 0;
     if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-    bool present = has_picture(status);
+    bool present = camera::PictureWaiting(status);
     if (!present && mode != kNoTransfer) {
         if (int rc = look_again(board, rec, present); rc != kOk) return rc;
         if (!present) {
@@ -119,7 +116,7 @@ int picture_ready(int board, board_record& rec, int mode, const read_texts& text
 int picture_ready_ext(int board, board_record& rec, int mode) {
     uint32_t status = 0;
     if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-    if ((has_picture(status) || mode == kNoTransfer) && !rec.clear_needed) return kOk;
+    if ((camera::PictureWaiting(status) || mode == kNoTransfer) && !rec.clear_needed) return kOk;
     if (rec.clear_needed) {
         if (int rc = driver::BoardCommand(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
         rec.clear_needed = 0;
@@ -194,7 +191,7 @@ int finish_first_read(int board, board_record& rec, int rc) {
     LogMessage(kLogApi, "firstread TRUE\r\n");
     rec.firstread = 0;
     int stopped = acquire_stop(board, rec, 0);
-    if (stopped == kOk) stopped = acquire_empty_board_buffer(board);
+    if (stopped == kOk) stopped = camera::EmptyBoardBuffer(board);
     return rc == kOk ? stopped : rc;
 }
 

@@ -5,9 +5,11 @@
 #include "camera/acquire/Acquire.h"
 #include "camera/acquire/SyncHold.h"
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/board/CcdTraits.h"
 #include "camera/coc/CocReload.h"
 #include "lmvntcam.h"
 #include "winport/Clock.h"
@@ -16,10 +18,6 @@ namespace lmv {
 namespace {
 
 constexpr int kDirectCommand = 0x100;  // RUN_COC: write the low byte as it is
-constexpr uint32_t kStopCommand = 0;
-constexpr uint32_t kSingleCommand = 4;
-constexpr uint32_t kArmInternal = 10;
-constexpr uint32_t kArmExternal = 11;
 constexpr uint32_t kBusyPollMs = 600;
 
 int trigger_mode(const board_record& rec) {
@@ -57,11 +55,11 @@ int send_run_command(int board, uint32_t d) {
             return driver::WriteRegister(board, 0, d);
         case 8:
         case 14:
-            seq = {true, kArmInternal};
+            seq = {true, camera::kArmInternal};
             break;
         case 9:
         case 15:
-            seq = {true, kArmExternal};
+            seq = {true, camera::kArmExternal};
             break;
         case 10:
         case 11:
@@ -82,35 +80,6 @@ uint32_t continuous_command(const board_record& rec) {
     return flags == 2 ? 15 : flags == 1 ? 14 : 6;
 }
 
-uint32_t settle_ms(int ccd_typ) {
-    if (ccd_typ == 1 || ccd_typ == 2) return 50;
-    if ((ccd_typ >= 3 && ccd_typ <= 6) || (ccd_typ >= 9 && ccd_typ <= 12)) return 150;
-    if (ccd_typ >= 17 && ccd_typ <= 19) return 110;
-    return ccd_typ == 21 ? 110 : 0;
-}
-
-// Waits while the camera reports busy: 0, -2 when it still is after 600 ms, or a read error.
-int wait_not_busy(int board) {
-    const uint32_t start = winport::TickCount();
-    for (;;) {
-        uint32_t busy = 0;
-        if (int rc = driver::ReadBusy(board, &busy); rc != kOk) return rc;
-        if (!(busy & ioctl::kBusyCamera)) return kOk;
-        if (winport::TicksSince(start) >= kBusyPollMs) return kTimeout;
-        winport::SleepMs(1);
-    }
-}
-
-// The reload runs the camera on with a new table through this; it already holds the sync_event.
-int start_for_reload(int board, board_record& rec, int run_mode) {
-    return acquire_start(board, rec, run_mode);
-}
-
-const bool kRegistered = [] {
-    coc_set_start_procedure(&start_for_reload);
-    return true;
-}();
-
 }  // namespace
 
 int acquire_start(int board, board_record& rec, int mode) {
@@ -118,7 +87,7 @@ int acquire_start(int board, board_record& rec, int mode) {
     rec.firstread = 0;
     if (double_shutter(rec) && rec.run_mode != kCameraStopped) {
         if (int rc = acquire_stop(board, rec, 0); rc != kOk) return rc;
-        if (int rc = acquire_empty_board_buffer(board); rc != kOk) return rc;
+        if (int rc = camera::EmptyBoardBuffer(board); rc != kOk) return rc;
     }
     rec.run_mode = mode & 0xF;
     uint32_t d = static_cast<uint32_t>(rec.run_mode);
@@ -156,20 +125,17 @@ int acquire_stop(int board, board_record& rec, int stop_mode) {
     }
     if (stop_mode >= 0 && stop_mode <= 5) {
         const bool single = stop_mode == 2 || stop_mode == 3;
-        if (int rc = driver::WriteRegister(board, 0, single ? kSingleCommand : kStopCommand);
+        if (int rc =
+                driver::WriteRegister(board, 0, single ? camera::kSinglePicture : camera::kStop);
             rc != kOk)
             return rc;
     }
-    int rc = wait_not_busy(board);
+    int rc = camera::WaitNotBusy(board, kBusyPollMs);
     if (rc != kOk && rc != kTimeout) return rc;
     if (stop_mode != 4 && stop_mode != 5)
-        if (uint32_t ms = settle_ms(rec.ccd_typ)) winport::SleepMs(ms);
+        if (uint32_t ms = ccd_traits_or_unknown(rec.ccd_typ).settle_ms) winport::SleepMs(ms);
     if (rc == kOk) rc = driver::WriteRegister(board, 0, coc_arm_command(rec.trigger));
     return rc;
-}
-
-int acquire_empty_board_buffer(int board) {
-    return coc_empty_board_buffer(board);
 }
 
 }  // namespace lmv
@@ -205,7 +171,8 @@ LMV_API int STOP_COC(int mode) {
     rec->firstread = 0;
     const int trigger = trigger_mode(*rec);
     if (trigger == 1 || trigger == 2) {
-        const int arm = driver::WriteRegister(board, 0, trigger == 1 ? kArmExternal : kArmInternal);
+        const int arm = driver::WriteRegister(
+            board, 0, trigger == 1 ? camera::kArmExternal : camera::kArmInternal);
         if (arm != kOk) return arm;
         rc = arm;
     }
@@ -213,7 +180,7 @@ LMV_API int STOP_COC(int mode) {
         rc = acquire_stop(board, *rec, mode);
         if (mode == 0 || mode == 2 || mode == 4) {
             // Emptied also when the camera stayed busy: the pictures of the stop go.
-            const int emptied = acquire_empty_board_buffer(board);
+            const int emptied = camera::EmptyBoardBuffer(board);
             if (rc == kOk) rc = emptied;
         }
     }

@@ -5,6 +5,7 @@
 #include "camera/acquire/Acquire.h"
 #include "camera/acquire/SyncHold.h"
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
@@ -72,7 +73,7 @@ int read_camera_status(int board, board_record& rec, int* status, int* ele_temp,
 
 uint32_t compose_image_status(uint32_t status_word, uint32_t reg6, uint32_t caller) {
     uint32_t s = (caller & kImageCallerBits) | (status_word & kTopByte);
-    if (!(status_word & ioctl::kStatusPicture)) s |= kImageNoPicture;
+    if (!camera::PictureWaiting(status_word)) s |= kImageNoPicture;
     for (const auto& b : kRegisterBits)
         if (reg6 & b.from) s |= b.to;
     return s;
@@ -81,7 +82,7 @@ uint32_t compose_image_status(uint32_t status_word, uint32_t reg6, uint32_t call
 int image_status_held(int board, board_record& rec, uint32_t caller, uint32_t* out) {
     uint32_t word = 0;
     if (int rc = driver::ReadStatus(board, &word); rc != kOk) return rc;
-    if (rec.clear_needed && (word & ioctl::kStatusPicture)) {
+    if (rec.clear_needed && camera::PictureWaiting(word)) {
         if (int rc = driver::BoardCommand(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
         rec.clear_needed = 0;
         if (int rc = driver::ReadStatus(board, &word); rc != kOk) return rc;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "camera/acquire/Acquire.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
@@ -24,7 +25,7 @@ uint32_t pixel_count(int width, int height) {
 int picture_check(int board) {
     uint32_t status = 0;
     if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-    return status & ioctl::kStatusPicture ? kOk : kNoPicture;
+    return camera::PictureWaiting(status) ? kOk : kNoPicture;
 }
 
 void box(const char* format, int value) {

@@ -1,8 +1,7 @@
-// Board selection and the per-board values that need no driver.
+// Board selection's read-back and the per-board values that need no driver.
 #include <algorithm>
 
 #include "camera/api/BoardTable.h"
-#include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
 #include "lmvntcam.h"
 
@@ -10,7 +9,6 @@ using namespace lmv;
 
 namespace {
 
-constexpr int kSelectOnly = 0x100;  // select without touching the hardware
 constexpr int kMinToramWait = 200;
 
 float TimeOfCurrent(float board_record::*field) {
@@ -21,20 +19,6 @@ float TimeOfCurrent(float board_record::*field) {
 }  // namespace
 
 extern "C" {
-
-LMV_API int SET_BOARD(int board) {
-    LogMessage(kLogApi, "SET_BOARD(%d) \r\n", board);
-    const int number = board & 0xFF;
-    if (number >= kSelectableBoards) return kWrongParameter;
-    CameraLibrary& lib = Library();
-    if (number == lib.currentBoard.load()) return kOk;
-    if (!lib.boardLock.Wait(kBoardLockWaitMs)) return kTimeout;
-    if (int rc = EnsureRecord(number); rc != kOk) return rc;
-    lib.currentBoard = number;
-    if ((board & kSelectOnly) || BoardState(number) == kBoardNotInitialised) return kOk;
-    auto reload = Hooks().reloadCoc;
-    return reload ? reload(number) : kFunctionMissing;
-}
 
 LMV_API int GET_BOARD(int* board) {
     if (!board) return kWrongParameter;

@@ -32,11 +32,6 @@ CameraLibrary& Library() {
     return library;
 }
 
-LibraryHooks& Hooks() {
-    static LibraryHooks hooks;
-    return hooks;
-}
-
 bool IsBoardSlot(int board) {
     return board >= 0 && board < kBoardSlots;
 }

@@ -40,14 +40,6 @@ struct CameraLibrary {
 
 CameraLibrary& Library();
 
-// Procedures that later parts of the library provide; null until they register.
-struct LibraryHooks {
-    int (*reloadCoc)(int board) = nullptr;     // reload the board's current COC
-    int (*releaseBoard)(int board) = nullptr;  // release an initialised board (set-up mode 0)
-    void (*freeRecorder)() = nullptr;          // release the recorder memory
-};
-LibraryHooks& Hooks();
-
 bool IsBoardSlot(int board);
 // `board`, or the current board for -1; -3 when the number is outside the tables.
 int ResolveBoard(int board);

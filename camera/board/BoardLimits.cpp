@@ -1,10 +1,13 @@
 #include "camera/board/BoardLimits.h"
 
+#include "camera/board/CcdTraits.h"
+
 namespace lmv {
 namespace {
 
 constexpr int32_t kInitModeLongExposure = 0x100;   // registry test flag bit 8
 constexpr int32_t kInitModeShortExposure = 0x200;  // bit 9
+constexpr int kDefaultCcd = 1;                     // assumed until the camera is identified
 
 struct intensifier_mode {
     int32_t exp_min;
@@ -40,19 +43,20 @@ void WriteRecordDefaults(board_record& rec, int board) {
     rec.sync_event = kept.sync_event;
     rec.board = board;
     rec.camera_typ = 2;
-    rec.ccd_typ = 1;
+    const ccd_traits& ccd = *ccd_lookup(kDefaultCcd);
+    rec.ccd_typ = ccd.ccd_typ;
     rec.camera_id = -1;
-    rec.ccd_width = 640;
-    rec.ccd_height = 480;
+    rec.ccd_width = ccd.width;
+    rec.ccd_height = ccd.height;
     rec.bits = 12;
     rec.exp_max = 1000000;
     rec.exp_min = 100;
-    rec.aoi_offset = 128;
+    rec.aoi_offset = ccd.aoi_offset;
     rec.pics_per_start = 1;
     rec.run_mode = 255;
     rec.image_ms = 20;
-    rec.roixmax = 640;
-    rec.roiymax = 480;
+    rec.roixmax = ccd.width;
+    rec.roiymax = ccd.height;
     rec.hbin = 1;
     rec.vbin = 1;
     rec.timevalues[1] = 10000;
@@ -60,8 +64,8 @@ void WriteRecordDefaults(board_record& rec, int board) {
     rec.timevalues[3] = -1;
     rec.delay_max = 500;
     rec.toram_wait = 500;
-    rec.powerdown_lo = 1500;
-    rec.powerdown_hi = 3071;
+    rec.powerdown_lo = ccd.powerdown_lo;
+    rec.powerdown_hi = ccd.powerdown_hi;
 }
 
 void SetExposureLimits(board_record& rec) {
@@ -72,7 +76,7 @@ void SetExposureLimits(board_record& rec) {
         rec.exp_min = (rec.init_mode & kInitModeShortExposure) ? 50 : 100;
         rec.exp_max = long_exposure ? 9999900 : 1000000;
     }
-    if (rec.ccd_typ == 5 || rec.ccd_typ == 6) rec.exp_max = 10800000;
+    if (const int32_t fixed = ccd_traits_or_unknown(rec.ccd_typ).exp_max) rec.exp_max = fixed;
 }
 
 void SetIntensifierLimits(board_record& rec, unsigned gain_mode) {

@@ -6,10 +6,10 @@
 #include <new>
 
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "lmvntcam.h"
 #include "winport/Clock.h"
 
@@ -27,7 +27,7 @@ int WaitForPattern(int board) {
     for (;;) {
         uint32_t status = 0;
         if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-        if (status & ioctl::kStatusPicture) return kOk;
+        if (camera::PictureWaiting(status)) return kOk;
         if (winport::TicksSince(start) >= limit) return kTimeout;
         winport::SleepMs(kPollMs);
     }
@@ -53,7 +53,7 @@ int ReadPass(int board, uint16_t* words, uint32_t count, int pass, unsigned log_
 }
 
 int TestMemory(int board, uint16_t* words, uint32_t count) {
-    if (int rc = BoardHooks().empty_board_buffer(board); rc != kOk) return rc;
+    if (int rc = camera::EmptyBoardBuffer(board); rc != kOk) return rc;
     if (int rc = driver::BoardCommand(board, ioctl::kCmdMemoryTest); rc != kOk) return rc;
     if (int rc = WaitForPattern(board); rc != kOk) return rc;
     int first = 0, second = 0;
@@ -78,7 +78,7 @@ int CheckBoardMemory(int board, int words) {
     std::unique_ptr<uint16_t[]> buffer(new (std::nothrow) uint16_t[count]);
     if (!buffer) return kNoMemory;
     const int rc = TestMemory(board, buffer.get(), count);
-    BoardHooks().empty_board_buffer(board);
+    (void)camera::EmptyBoardBuffer(board);
     return rc;
 }
 

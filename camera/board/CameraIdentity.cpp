@@ -5,14 +5,6 @@
 namespace lmv {
 namespace {
 
-constexpr ccd_geometry kCcds[] = {
-    {1, 640, 480, 128, 1500, 3071},    {3, 1280, 1024, 160, 1900, 3071},
-    {5, 1312, 1032, 128, 1900, 3071},  {9, 1280, 1024, 160, 1900, 3071},
-    {10, 1280, 1024, 160, 1900, 3071}, {11, 1280, 1024, 160, 1900, 3071},
-    {17, 1376, 1040, 96, 1900, 3071},  {21, 1376, 1040, 96, 1900, 3071},
-    {19, 1376, 1040, 96, 1900, 3071},
-};
-
 // Identification bytes other than 0 name their CCD type directly.
 struct ident_entry {
     uint32_t ident_byte;
@@ -22,12 +14,6 @@ constexpr ident_entry kIdentBytes[] = {{1, 9}, {2, 10}, {3, 11}, {16, 17}, {18, 
 
 uint32_t Bits(uint32_t value, int low, int count) {
     return (value >> low) & ((1u << count) - 1);
-}
-
-const ccd_geometry* ByType(int ccd_typ) {
-    for (const auto& c : kCcds)
-        if (c.ccd_typ == ccd_typ) return &c;
-    return nullptr;
 }
 
 int CcdOfStatus(uint32_t status) {
@@ -72,14 +58,14 @@ void DecodeFlags(board_record& rec, uint32_t status) {
 
 }  // namespace
 
-const ccd_geometry* FindCcd(uint32_t ident_byte, uint32_t status) {
-    return ByType(ident_byte == 0 ? CcdOfStatus(status) : CcdOfIdentByte(ident_byte));
+const ccd_traits* FindCcd(uint32_t ident_byte, uint32_t status) {
+    return ccd_lookup(ident_byte == 0 ? CcdOfStatus(status) : CcdOfIdentByte(ident_byte));
 }
 
 int DecodeCamera(board_record& rec, uint32_t ident_byte, uint32_t status) {
     DecodeCameraType(rec, status);
     DecodeFlags(rec, status);
-    const ccd_geometry* ccd = FindCcd(ident_byte, status);
+    const ccd_traits* ccd = FindCcd(ident_byte, status);
     if (!ccd) return kTypeNotSupported;
     rec.ccd_typ = ccd->ccd_typ + ((status & 0x100) ? 1 : 0);
     rec.ccd_width = ccd->width;

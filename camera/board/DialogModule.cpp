@@ -7,7 +7,7 @@
 
 #include "camera/api/BoardTable.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
+#include "camera/board/CcdTraits.h"
 #include "lmvntcam.h"
 #include "winport/MessageBox.h"
 #include "winport/Module.h"
@@ -18,17 +18,26 @@ namespace {
 using InitFn = int (*)(intptr_t*);
 using EndFn = int (*)(int);
 
+ccd_dialog InitDialog(const board_record& r) {
+    return ccd_traits_or_unknown(r.ccd_typ).init_dialog;
+}
+ccd_dialog OpenDialog(const board_record& r) {
+    return ccd_traits_or_unknown(r.ccd_typ).open_dialog;
+}
 bool Ccd56(const board_record& r) {
-    return r.ccd_typ == 5 || r.ccd_typ == 6;
+    return InitDialog(r) == ccd_dialog::interline;
 }
-bool Ccd9to11(const board_record& r) {
-    return r.ccd_typ >= 9 && r.ccd_typ <= 11;
+bool InitHsf(const board_record& r) {
+    return InitDialog(r) == ccd_dialog::hsf;
 }
-bool Ccd17to22(const board_record& r) {
-    return r.ccd_typ >= 17 && r.ccd_typ <= 22;
+bool InitHsl(const board_record& r) {
+    return InitDialog(r) == ccd_dialog::hsl;
 }
-bool Ccd17or18(const board_record& r) {
-    return r.ccd_typ == 17 || r.ccd_typ == 18;
+bool OpenHsf(const board_record& r) {
+    return OpenDialog(r) == ccd_dialog::hsf;
+}
+bool OpenHsl(const board_record& r) {
+    return OpenDialog(r) == ccd_dialog::hsl;
 }
 bool Camera1(const board_record& r) {
     return r.camera_typ == 1;
@@ -52,8 +61,8 @@ struct module_rule {
 
 constexpr module_rule kInitRules[] = {
     {2, Ccd56, nullptr},
-    {2, Ccd17to22, "LMV_HSL"},
-    {2, Ccd9to11, "LMV_HSF"},
+    {2, InitHsl, "LMV_HSL"},
+    {2, InitHsf, "LMV_HSF"},
     {2, Camera1, "LMV_STF"},
     {2, Camera2to4, "LMV_STL"},
     {2, Camera5, "LMV_GAT"},
@@ -66,8 +75,8 @@ constexpr module_rule kInitRules[] = {
 };
 
 constexpr module_rule kOpenRules[] = {
-    {0, Ccd9to11, "LMV_HSF"}, {0, Ccd17or18, "LMV_HSL"},  {0, Camera1, "LMV_STF"},
-    {0, Camera5, "LMV_GAT"},  {0, Camera2to4, "LMV_STL"},
+    {0, OpenHsf, "LMV_HSF"}, {0, OpenHsl, "LMV_HSL"},    {0, Camera1, "LMV_STF"},
+    {0, Camera5, "LMV_GAT"}, {0, Camera2to4, "LMV_STL"},
 };
 
 template <size_t N>
@@ -151,15 +160,14 @@ const parameter_block& FillParameterBlock(int board, const board_record& rec, in
     b[kWordStatusDialogCol] = OwnExport("STATUS_DIALOG_COL");
     b[kWordGetCocTime] = Address(&GET_COCTIME);
     b[kWordGetBelTime] = Address(&GET_BELTIME);
-    b[kWordSetBoard] = Address(&SET_BOARD);
+    b[kWordSetBoard] = OwnExport("SET_BOARD");  // selection reloads the COC: a session export
     b[kWordGetBoard] = Address(&GET_BOARD);
     b[kWordAutoRange] = OwnExport("AUTO_RANGE");
     b[kWordExpMax] = rec.exp_max;
     b[kWordExpMin] = rec.exp_min;
     b[kWordBoard] = board;
     b[kWordDelayMax] = rec.delay_max;
-    if (auto slots = BoardHooks().dialog_window_slots)
-        b[kWordDialogWindows] = reinterpret_cast<intptr_t>(slots());
+    b[kWordDialogWindows] = 0;  // the dialog-window slots are handed over by no module yet
     b[kWordGainIndex] = rec.gain_index;
     b[kWordInitMode] = init_word;
     b[kWordCcdTyp] = rec.ccd_typ;

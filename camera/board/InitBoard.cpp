@@ -7,12 +7,10 @@
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/board/BitFile.h"
-#include "camera/board/BoardHooks.h"
 
 namespace lmv {
 namespace {
 
-constexpr int kLutMaximum = 4096;
 constexpr size_t kLetterByte = 4;
 constexpr size_t kVersionBytes = 5;
 constexpr uint8_t kVariantBit = 0x04;  // first byte of register 6
@@ -74,7 +72,6 @@ int32_t BoardVersionOfDigits(uint8_t high, uint8_t low) {
 }
 
 int InitBoard(int board, board_identity& identity) {
-    if (auto maxima = BoardHooks().set_lut_maxima) maxima(kLutMaximum);
     if (int rc = driver::Open(board); rc != kOk) return rc;
     if (int rc = Identify(board, identity); rc != kOk) return rc;
     return LoadFpga(board, identity.board_type);

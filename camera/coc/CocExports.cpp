@@ -1,4 +1,4 @@
-// Exports of the camera operation code parameters: check, set, read back, image size, user
+// Exports of the camera operation code parameters: check, read back, image size, user
 // tables and the user area of interest.
 #include <cstdint>
 #include <cstring>
@@ -6,10 +6,10 @@
 #include <string>
 
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/coc/CocParamCommit.h"
 #include "camera/coc/CocParamSettings.h"
 #include "camera/coc/TestCoc.h"
 #include "lmvntcam.h"
@@ -23,9 +23,6 @@ constexpr int kSettingsTextBytes = 20000;  // GET_SETTINGS takes the caller's te
 constexpr int32_t kSizeWithoutRecord = 1431040;
 constexpr size_t kUserCocSearchWords = 250000;
 constexpr size_t kUserCocLimitWords = 230000;  // an end word here or later does not fit
-constexpr uint32_t kAoiMask = 0xFFE0;
-constexpr uint32_t kAoiStartCommand = 12;
-constexpr uint32_t kAoiEndCommand = 13;
 
 bool is_end_word(uint16_t word) {
     return ((word >> 8) & 0xF) == 0xF;
@@ -140,25 +137,6 @@ LMV_API int TESTCOC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiym
                     length);
 }
 
-LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int roiymin, int roiymax,
-                    int hbin, int vbin, char* timevalues) {
-    try {
-        coc_parameters request;
-        request.mode = mode;
-        request.trigger = trig;
-        request.roixmin = roixmin;
-        request.roixmax = roixmax;
-        request.roiymin = roiymin;
-        request.roiymax = roiymax;
-        request.hbin = hbin;
-        request.vbin = vbin;
-        if (timevalues) request.text = timevalues;
-        return coc_set(Library().currentBoard.load(), request);
-    } catch (const std::bad_alloc&) {
-        return kNoMemory;
-    }
-}
-
 LMV_API int GET_SETTINGS(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin,
                          int* roiymax, int* hbin, int* vbin, char* timevalues) {
     return get_coc_setting({mode, trig, roixmin, roixmax, roiymin, roiymax, hbin, vbin}, timevalues,
@@ -206,9 +184,10 @@ LMV_API int LOAD_USER_COC(unsigned short* table) {
 
 LMV_API int LOAD_USER_AOI(int x, int y) {
     const int board = Library().currentBoard.load();
-    const uint32_t start = (static_cast<uint32_t>(x) & kAoiMask) | kAoiStartCommand;
-    if (int rc = driver::WriteRegister(board, 0, start); rc != kOk) return rc;
-    return driver::WriteRegister(board, 0, (static_cast<uint32_t>(y) & kAoiMask) | kAoiEndCommand);
+    // The user's words carry no area-of-interest offset.
+    const camera::aoi_words aoi = camera::AoiWords(x, y, 0);
+    if (int rc = driver::WriteRegister(board, 0, aoi.start); rc != kOk) return rc;
+    return driver::WriteRegister(board, 0, aoi.end);
 }
 
 }  // extern "C"

@@ -1,4 +1,5 @@
 #include "camera/coc/CocParamCommit.h"
+#include "camera/board/CcdTraits.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,22 +8,15 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/coc/CocReload.h"
-#include "winport/Clock.h"
 
 namespace lmv {
 namespace {
 
 constexpr unsigned kLogCocError = kLogCocAndMemory | kLogErrors;
-constexpr int32_t kStatusExtraOptions = 0x100;    // status_extra bit 8
-constexpr int32_t kStatusExtraProgram = 0x10000;  // status_extra bit 16: option program
+constexpr int32_t kStatusExtraOptions = 0x100;  // status_extra bit 8
 constexpr int32_t kCameraFlagExtendedShutter = 0x100;
 constexpr int32_t kCountedMax = 10000;
 constexpr int64_t kBoardMemoryBytes = 8388608;
-constexpr int32_t kIntensifiedRunFlag = 0x100;  // bit 8 of the third time value
-constexpr int64_t kNsPerMs = 1000000;
-constexpr int32_t kShortGate = 20;
-constexpr int kSingleRunMode = 4;
 
 int refuse(const char* text) {
     LogMessage(kLogCocError, "%s", text);
@@ -53,7 +47,7 @@ int check_long_exposure(const board_record& copy, const coc_check& checked, int 
     if (camera == 0 || camera == 1 || camera == 5) return refuse("WRONGVAL wrong camera_typ\r\n");
     if (submode > 19) return refuse("WRONGVAL wrong submode\r\n");
     // The header programs exist for the CCD types 21 and 22 only.
-    if (submode >= 16 && copy.ccd_typ != 21 && copy.ccd_typ != 22)
+    if (submode >= 16 && !ccd_traits_or_unknown(copy.ccd_typ).header_programs)
         return refuse("WRONGVAL wrong CCD-type\r\n");
     if (submode == 5) {
         const coc_parameters& p = checked.adjusted;
@@ -85,7 +79,8 @@ int check_fast_shutter(const board_record& copy, const coc_check& checked, int s
     if (copy.camera_typ != 1) return refuse("WRONGVAL wrong camera_typ\r\n");
     if (submode > 9) return refuse("WRONGVAL wrong submode\r\n");
     const std::vector<int32_t>& v = checked.stored;
-    const int ccd = copy.ccd_typ;
+    const uint32_t runs = ccd_traits_or_unknown(copy.ccd_typ).fast_submodes;
+    auto runs_submode = [runs](int n) { return (runs & (1u << n)) != 0; };
     const int trigger = coc_trigger_low(checked.adjusted.trigger);
     switch (submode) {
         case 1:
@@ -105,18 +100,17 @@ int check_fast_shutter(const board_record& copy, const coc_check& checked, int s
             }
             return kOk;
         case 6:
-            if (ccd != 3) {
+            if (!runs_submode(6)) {
                 LogMessage(kLogCocError, "WRONGVAL wrong CCD-type\r\n");
                 return kTypeNotSupported;
             }
             return checked.line_count >= 32 && checked.line_count <= 1024 ? kOk : kWrongParameter;
         case 7:
         case 8:
-            if (ccd != 10 && !(submode == 7 && ccd == 9))
-                return refuse("WRONGVAL wrong CCD-type\r\n");
+            if (!runs_submode(submode)) return refuse("WRONGVAL wrong CCD-type\r\n");
             return value_count(v) > 12 ? refuse("WRONGVAL too much values\r\n") : kOk;
         case 9:
-            if (ccd < 9 || ccd > 12) return refuse("WRONGVAL wrong CCD-type\r\n");
+            if (!runs_submode(9)) return refuse("WRONGVAL wrong CCD-type\r\n");
             return check_delay_and_time(copy, v);
         default:
             return kOk;
@@ -165,44 +159,6 @@ void store_time_values(board_record& copy, const std::vector<int32_t>& stored) {
     std::fill(copy.timevalues + n, copy.timevalues + kCocMaxTimeValues, -1);
 }
 
-// Runs the copy's table once in single-picture mode and clears the picture it leaves.
-void run_once(int board, board_record& copy) {
-    const int32_t run_mode = copy.run_mode;
-    copy.run_mode = kSingleRunMode;
-    coc_run_once(board, copy);
-    copy.run_mode = run_mode;
-}
-
-// The option program of a camera whose option bits changed.
-void run_option_program(int board, board_record& copy) {
-    copy.status_extra |= kStatusExtraProgram;
-    run_once(board, copy);
-    copy.status_extra &= ~kStatusExtraProgram;
-}
-
-int64_t gate_of(const board_record& r) {
-    return int64_t{r.timevalues[6]} * kNsPerMs + r.timevalues[7];
-}
-
-bool intensified_needs_run(const board_record& old, const board_record& copy) {
-    if (copy.camera_typ != 5) return false;
-    if (old.timevalues[1] != copy.timevalues[1]) return true;
-    if ((old.submode == 0) != (copy.submode == 0)) return true;
-    if (copy.submode != 0) return false;
-    const int64_t before = gate_of(old);
-    const int64_t now = gate_of(copy);
-    return (before < kShortGate && now != before) || (before >= kShortGate && now < kShortGate);
-}
-
-// The intensifier is prepared with one run of the new table before it is loaded for good.
-void run_intensified_preparation(int board, board_record& copy) {
-    const int32_t third = copy.timevalues[2];
-    copy.timevalues[2] = third | kIntensifiedRunFlag;
-    run_once(board, copy);
-    winport::SleepMs(static_cast<uint32_t>(std::max(copy.toram_wait, 0)));
-    copy.timevalues[2] = third;
-}
-
 }  // namespace
 
 int coc_commit_parameters(board_record& copy, const coc_check& checked) {
@@ -210,7 +166,7 @@ int coc_commit_parameters(board_record& copy, const coc_check& checked) {
     apply_option_bits(copy, p.mode);
 
     const int32_t black = static_cast<int32_t>(static_cast<uint32_t>(p.vbin) >> 16);
-    if (copy.ccd_typ >= 9 && copy.ccd_typ <= 12) {
+    if (ccd_traits_or_unknown(copy.ccd_typ).black_lines) {
         if (black != 0 && black != 2 && black != 4) {
             LogMessage(kLogCocError, "WRONGVAL blacklines %d\r\n", black);
             return kWrongParameter;
@@ -236,24 +192,6 @@ int coc_commit_parameters(board_record& copy, const coc_check& checked) {
     copy.vbin = p.vbin & 0xFFFF;
     copy.hbin = p.hbin;
     return kOk;
-}
-
-int coc_set(int board, const coc_parameters& request) {
-    board_record* record = Record(board);
-    if (!record) return kNotInitialised;
-    coc_check checked;
-    const int check = coc_check_parameters(*record, request, checked);
-    if (check == kCocChanged) return kWrongParameter;  // settings that need adjusting are refused
-    if (check < 0) return check;
-
-    board_record copy = *record;
-    if (int rc = coc_commit_parameters(copy, checked); rc != kOk) return rc;
-    if ((copy.status_extra & kStatusExtraOptions) && copy.status_extra != record->status_extra)
-        run_option_program(board, copy);
-    if (intensified_needs_run(*record, copy)) run_intensified_preparation(board, copy);
-    const int rc = coc_reload(board, copy);
-    if (rc == kOk) *record = copy;
-    return rc;
 }
 
 }  // namespace lmv

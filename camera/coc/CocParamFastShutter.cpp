@@ -1,6 +1,7 @@
 // Time values of the fast-shutter camera, in nanoseconds.
 #include <cstdint>
 
+#include "camera/board/CcdTraits.h"
 #include "camera/coc/CocParamTimes.h"
 
 namespace lmv {
@@ -191,17 +192,17 @@ int resolve_submode(const coc_time_job& job) {
     const int low = coc_mode_low(job.p.mode);
     int submode = job.submode();
     if (low >= kFastShortcutFirst && low <= kFastShortcutLast) submode = low - 1;
-    const int ccd = job.rec.ccd_typ;
+    const uint32_t runs = ccd_traits_or_unknown(job.rec.ccd_typ).fast_submodes;
     switch (submode) {
         case 1:
         case 2:
             return job.rec.camera_flags & kCameraFlagExtendedShutter ? submode : 0;
         case 6:
-            return ccd == 3 ? 6 : 0;
+            return runs & (1u << 6) ? 6 : 0;
         case 7:
         case 8:
-            if (ccd == 9) return 7;
-            return ccd == 10 ? submode : 0;
+            if (runs & (1u << submode)) return submode;
+            return runs & (1u << 7) ? 7 : 0;
         default:
             return submode < 10 ? submode : 0;
     }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "camera/board/CcdTraits.h"
+
 namespace lmv {
 namespace {
 
@@ -38,43 +40,18 @@ int32_t read_number(const char* token) {
     return static_cast<int32_t>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-struct ccd_binning {
-    std::initializer_list<int> ccd_types;
-    std::initializer_list<int32_t> vbin;  // empty: any value
-    std::initializer_list<int32_t> hbin;
-};
-
-const ccd_binning kBinning[] = {
-    {{1, 2}, {1, 2, 4, 8, 16, 32, 60, 64, 120, 128, 240, 256, 480}, {1, 2, 4, 8}},
-    {{3, 4, 11}, {1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024}, {1, 2, 4, 8}},
-    {{5, 6}, {1, 2, 4, 8}, {1, 2, 4, 8}},
-    {{12}, {}, {1, 2, 4, 8}},
-    {{17, 18, 19, 20}, {1, 2, 4, 8, 16}, {1, 2, 4, 8}},
-    {{21, 22}, {1, 2}, {1, 2}},
-};
-const ccd_binning kOtherBinning = {{}, {}, {1, 2, 4, 8}};
-
-const ccd_binning& binning_of(int ccd_typ) {
-    for (const auto& b : kBinning)
-        if (std::find(b.ccd_types.begin(), b.ccd_types.end(), ccd_typ) != b.ccd_types.end())
-            return b;
-    return kOtherBinning;
-}
-
-bool is_ccd_9_10(int ccd_typ) {
-    return ccd_typ == 9 || ccd_typ == 10;
-}
-
 // Largest listed value not above the request; the smallest one below it.
-int32_t snap_down(std::initializer_list<int32_t> allowed, int32_t value) {
-    int32_t best = *allowed.begin();
-    for (int32_t a : allowed)
-        if (a <= value) best = std::max(best, a);
+int32_t snap_down(const ccd_bin_list& allowed, int32_t value) {
+    int32_t best = allowed.values[0];
+    for (int i = 0; i < allowed.count; ++i)
+        if (allowed.values[i] <= value) best = std::max(best, allowed.values[i]);
     return best;
 }
 
-int32_t snap_ccd_9_10(int32_t init_mode, int32_t value) {
-    if (init_mode & kInitModeDoubleBinning) return snap_down({1, 2}, value);
+// Binning 1, or up to 2 when the registry test flags allow it.
+int32_t snap_switched(int32_t init_mode, int32_t value) {
+    constexpr ccd_bin_list kUpToTwo{2, {1, 2}};
+    if (init_mode & kInitModeDoubleBinning) return snap_down(kUpToTwo, value);
     return 1;
 }
 
@@ -124,33 +101,33 @@ std::string coc_format(const char* format, ...) {
 }
 
 int32_t coc_snap_hbin(int ccd_typ, int32_t init_mode, int32_t hbin) {
-    if (is_ccd_9_10(ccd_typ)) return snap_ccd_9_10(init_mode, hbin);
-    return snap_down(binning_of(ccd_typ).hbin, hbin);
+    const ccd_traits& ccd = ccd_traits_or_unknown(ccd_typ);
+    if (ccd.double_binning_switch) return snap_switched(init_mode, hbin);
+    return snap_down(ccd.hbin, hbin);
 }
 
 int32_t coc_snap_vbin(int ccd_typ, int32_t init_mode, int32_t vbin) {
-    if (is_ccd_9_10(ccd_typ)) return snap_ccd_9_10(init_mode, vbin);
-    const auto& allowed = binning_of(ccd_typ).vbin;
-    return allowed.size() ? snap_down(allowed, vbin) : vbin;
+    const ccd_traits& ccd = ccd_traits_or_unknown(ccd_typ);
+    if (ccd.double_binning_switch) return snap_switched(init_mode, vbin);
+    return ccd.vbin.count ? snap_down(ccd.vbin, vbin) : vbin;
 }
 
 int32_t coc_black_lines(int ccd_typ, int32_t requested) {
-    if (ccd_typ < 9 || ccd_typ > 12) return 0;
+    if (!ccd_traits_or_unknown(ccd_typ).black_lines) return 0;
     if (requested <= 1) return 0;
     return requested < 4 ? 2 : 4;
 }
 
 int coc_trigger_limit(int ccd_typ) {
-    return ccd_typ >= 19 && ccd_typ <= 22 ? 4 : 2;
+    return ccd_traits_or_unknown(ccd_typ).trigger_limit;
 }
 
 bool coc_has_partial_row_block(int ccd_typ) {
-    return ccd_typ == 5 || ccd_typ == 6 || (ccd_typ >= 17 && ccd_typ <= 22);
+    return coc_partial_block_shortfall(ccd_typ) > 0;
 }
 
 int coc_partial_block_shortfall(int ccd_typ) {
-    if (ccd_typ == 5 || ccd_typ == 6) return 24;
-    return coc_has_partial_row_block(ccd_typ) ? 16 : 0;
+    return ccd_traits_or_unknown(ccd_typ).row_shortfall;
 }
 
 coc_pixel_region coc_region_pixels(const board_record& rec, const coc_parameters& p) {

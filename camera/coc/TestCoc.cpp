@@ -1,4 +1,5 @@
 #include "camera/coc/TestCoc.h"
+#include "camera/board/CcdTraits.h"
 
 #include <algorithm>
 
@@ -77,7 +78,7 @@ void check_times(coc_time_job& job) {
 int32_t check_options(const board_record& rec, int32_t mode) {
     int options = 0;
     if (rec.status_extra & kStatusExtraOptions) {
-        const bool two_bits = rec.ccd_typ == 17 || rec.ccd_typ == 18;
+        const bool two_bits = ccd_traits_or_unknown(rec.ccd_typ).mode_option_bits == 2;
         options = coc_mode_options(mode) & (two_bits ? 0x3 : 0x1);
     }
     return coc_make_mode(coc_mode_low(mode), options, coc_mode_submode(mode));

@@ -18,14 +18,14 @@ struct image_view {
 };
 
 // The caller's image, or a picture taken for it into `taken`.
-int image_for(int width, int height, const uint16_t* image, captured_image& taken,
-              image_view& view) {
+int image_for(const image_capture_procedures& procs, int width, int height, const uint16_t* image,
+              captured_image& taken, image_view& view) {
     if (image) {
         if (width < 0 || height < 0) return kWrongParameter;
         view = {image, static_cast<size_t>(width) * static_cast<size_t>(height)};
         return kOk;
     }
-    if (int rc = image_take_picture(taken); rc != kOk) return rc;
+    if (int rc = image_take_picture(procs, taken); rc != kOk) return rc;
     view = {taken.pixels.data(), taken.pixels.size()};
     return kOk;
 }
@@ -80,20 +80,22 @@ level_range histogram_range(const uint32_t histogram[kHistogramBins], size_t pix
     return {min, max};
 }
 
-int auto_minmax(int mode, int* min, int* max, int width, int height, const uint16_t* image) {
+int auto_minmax(const image_capture_procedures& procs, int mode, int* min, int* max, int width,
+                int height, const uint16_t* image) {
     if (!min || !max) return kNoMemory;
     captured_image taken;
     image_view view;
-    if (int rc = image_for(width, height, image, taken, view); rc != kOk) return rc;
+    if (int rc = image_for(procs, width, height, image, taken, view); rc != kOk) return rc;
     return finish(mode, image_extremes(view.pixels, view.count), min, max);
 }
 
-int auto_minmax_off(int mode, int* min, int* max, int low_percent, int high_percent, int width,
-                    int height, const uint16_t* image) {
+int auto_minmax_off(const image_capture_procedures& procs, int mode, int* min, int* max,
+                    int low_percent, int high_percent, int width, int height,
+                    const uint16_t* image) {
     if (!min || !max) return kNoMemory;
     captured_image taken;
     image_view view;
-    if (int rc = image_for(width, height, image, taken, view); rc != kOk) return rc;
+    if (int rc = image_for(procs, width, height, image, taken, view); rc != kOk) return rc;
     uint32_t histogram[kHistogramBins];
     image_histogram(view.pixels, view.count, histogram);
     return finish(mode, histogram_range(histogram, view.count, low_percent, high_percent), min,

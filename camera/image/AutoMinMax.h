@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "camera/image/ImageCapture.h"
+
 namespace lmv {
 
 constexpr int kHistogramBins = 4096;
@@ -27,8 +29,10 @@ level_range histogram_range(const uint32_t histogram[kHistogramBins], size_t pix
 
 // The exports. A null image takes a picture of the current board at its COC size (see
 // image_take_picture). 0, -3 for a negative size, -23 for null results, or the picture's error.
-int auto_minmax(int mode, int* min, int* max, int width, int height, const uint16_t* image);
-int auto_minmax_off(int mode, int* min, int* max, int low_percent, int high_percent, int width,
-                    int height, const uint16_t* image);
+int auto_minmax(const image_capture_procedures& procs, int mode, int* min, int* max, int width,
+                int height, const uint16_t* image);
+int auto_minmax_off(const image_capture_procedures& procs, int mode, int* min, int* max,
+                    int low_percent, int high_percent, int width, int height,
+                    const uint16_t* image);
 
 }  // namespace lmv

@@ -240,7 +240,8 @@ int level_above_share(const uint16_t* image, size_t pixels, long long target) {
     return -1;
 }
 
-int auto_range(int flags, int* exposure, int percent, int width, int height, uint16_t* image) {
+int auto_range(const image_capture_procedures& procs, int flags, int* exposure, int percent,
+               int width, int height, uint16_t* image) {
     const int board = Library().currentBoard.load();
     board_record* rec = Record(board);
     if (!rec) return kNoMemory;
@@ -249,7 +250,6 @@ int auto_range(int flags, int* exposure, int percent, int width, int height, uin
     if (!exposure) return kNoMemory;
     if (image && (width <= 0 || height <= 0)) return kWrongParameter;
     if (BoardState(board) < kBoardReady) return kNotInitialised;
-    const image_capture_procedures procs = image_capture();
     if (!procs.start || !procs.read_12bit) return kFunctionMissing;
 
     winport::ScopedThreadPriority raised(winport::ThreadPriority::Highest);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "camera/image/ImageCapture.h"
+
 namespace lmv {
 
 constexpr int kAutoRangeLowLevel = 1400;
@@ -42,6 +44,7 @@ int level_above_share(const uint16_t* image, size_t pixels, long long target);
 // long-exposure one, -28 while the recorder owns the board, -1 when the board is not ready, -23
 // for a null exposure or no memory, -3 for a bad image size, -13 without capture procedures or
 // with a dialog module lacking "AUTO_INFO_TEXT", -2 on time-outs, or a driver or build error.
-int auto_range(int flags, int* exposure, int percent, int width, int height, uint16_t* image);
+int auto_range(const image_capture_procedures& procs, int flags, int* exposure, int percent,
+               int width, int height, uint16_t* image);
 
 }  // namespace lmv

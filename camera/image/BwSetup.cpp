@@ -4,7 +4,6 @@
 
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "camera/image/BwSettings.h"
 #include "camera/image/OutputLut.h"
 #include "winport/Registry.h"
@@ -45,17 +44,5 @@ void bw_set_lut_maximum(int maximum) {
 int bw_lut_maximum() {
     return lut_maximum.load();
 }
-
-namespace {
-
-const bool kRegistered = [] {
-    board_hooks& hooks = BoardHooks();
-    hooks.set_lut_maxima = &bw_set_lut_maximum;
-    hooks.build_default_luts = &bw_build_default;
-    hooks.restore_luts = &bw_restore;
-    return true;
-}();
-
-}  // namespace
 
 }  // namespace lmv

@@ -1,6 +1,6 @@
 #pragma once
 // The B/W output table at board set-up: the linear defaults, and the settings restored from the
-// board's registry key. Board set-up calls these through its hooks (registered at library load).
+// board's registry key, built when a board is set up.
 namespace lmv {
 
 // Default parameters (0, 4095, linear); the table is built, kept and sent to the board when its

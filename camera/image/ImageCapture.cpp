@@ -1,9 +1,9 @@
 #include "camera/image/ImageCapture.h"
 
-#include <mutex>
 #include <new>
 
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/coc/CocParamSettings.h"
@@ -14,16 +14,6 @@ namespace {
 
 constexpr int kSinglePicture = 4;
 constexpr uint32_t kPictureGraceMs = 5000;
-
-struct capture_state {
-    std::mutex mutex;
-    image_capture_procedures procedures;
-};
-
-capture_state& capture() {
-    static capture_state s;
-    return s;
-}
 
 // Holds a board's sync_event for a scope; `acquired` tells whether the wait succeeded.
 class sync_hold {
@@ -43,24 +33,7 @@ class sync_hold {
     bool acquired_;
 };
 
-int picture_waiting(int board, bool& waiting) {
-    uint32_t status = 0;
-    const int rc = driver::ReadStatus(board, &status);
-    waiting = rc == kOk && (status & ioctl::kStatusPicture);
-    return rc;
-}
-
 }  // namespace
-
-void image_set_capture(const image_capture_procedures& procedures) {
-    std::lock_guard<std::mutex> lock(capture().mutex);
-    capture().procedures = procedures;
-}
-
-image_capture_procedures image_capture() {
-    std::lock_guard<std::mutex> lock(capture().mutex);
-    return capture().procedures;
-}
 
 bool image_size_of(const board_record& rec, int& width, int& height) {
     const coc_image_size size = coc_image_size_of(rec);
@@ -73,7 +46,7 @@ int image_wait_picture(int board, uint32_t limit_ms, void (*each_poll)(void*), v
     const uint32_t start = winport::TickCount();
     for (;;) {
         bool waiting = false;
-        if (int rc = picture_waiting(board, waiting); rc != kOk) return rc;
+        if (int rc = camera::ReadPictureWaiting(board, waiting); rc != kOk) return rc;
         if (waiting) return kOk;
         if (winport::TicksSince(start) > limit_ms) return kTimeout;
         if (each_poll) each_poll(context);
@@ -81,10 +54,9 @@ int image_wait_picture(int board, uint32_t limit_ms, void (*each_poll)(void*), v
     }
 }
 
-int image_take_picture(captured_image& out) {
+int image_take_picture(const image_capture_procedures& procs, captured_image& out) {
     const int board = Library().currentBoard.load();
     if (BoardState(board) < kBoardReady) return kNotInitialised;
-    const image_capture_procedures procs = image_capture();
     if (!procs.start || !procs.read_12bit) return kFunctionMissing;
     board_record* rec = Record(board);
     if (!rec) return kNoMemory;
@@ -101,7 +73,7 @@ int image_take_picture(captured_image& out) {
     sync_hold sync(rec->sync_event);
     if (!sync.acquired()) return kTimeout;
     bool waiting = false;
-    if (int rc = picture_waiting(board, waiting); rc != kOk) return rc;
+    if (int rc = camera::ReadPictureWaiting(board, waiting); rc != kOk) return rc;
     if (!waiting) {
         const int32_t run_mode = rec->run_mode;
         int rc = procs.start(board, kSinglePicture);

@@ -1,7 +1,8 @@
 #pragma once
 // How the automatic functions take a picture when the caller passes none. The picture itself is
-// started and read by the acquisition layer, which registers its procedures here; until it has,
-// taking a picture is refused with -13 (function missing).
+// started and read by the acquisition layer, whose procedures the caller passes in (the session
+// passes the acquisition's; tests pass stand-ins); without them taking a picture is refused with
+// -13 (function missing).
 #include <cstdint>
 #include <vector>
 
@@ -18,9 +19,6 @@ struct image_capture_procedures {
     // Called while the caller holds the board's sync_event.
     int (*read_12bit)(int board, int width, int height, uint16_t* dst) = nullptr;
 };
-
-void image_set_capture(const image_capture_procedures& procedures);
-image_capture_procedures image_capture();
 
 // A picture in its own memory.
 struct captured_image {
@@ -42,6 +40,6 @@ int image_wait_picture(int board, uint32_t limit_ms, void (*each_poll)(void*) = 
 // owns the board, -2 when the sync_event or the picture does not come in time (the picture has
 // image_ms + 5000 ms), or the start's or read's error. When no picture waits, the camera takes a
 // single one and its run mode is set back afterwards.
-int image_take_picture(captured_image& out);
+int image_take_picture(const image_capture_procedures& procs, captured_image& out);
 
 }  // namespace lmv

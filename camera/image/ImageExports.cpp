@@ -1,9 +1,6 @@
-// Exports of the 12-to-8-bit conversion, the B/W output table, the automatic range and exposure
-// and the display palette.
+// Exports of the 12-to-8-bit conversion, the B/W output table and the display palette.
 #include <cstdint>
 
-#include "camera/image/AutoMinMax.h"
-#include "camera/image/AutoRange.h"
 #include "camera/image/BwSettings.h"
 #include "camera/image/Convert12To8.h"
 #include "camera/image/OutputLut.h"
@@ -21,21 +18,6 @@ LMV_API int LOAD_OUTPUT_LUT(unsigned char* lut) {
 LMV_API int CONVERT_BUFFER_12TO8(int mode, int width, int height, short* src, unsigned char* dst) {
     return convert_12to8(mode, width, height, reinterpret_cast<const uint16_t*>(src), dst,
                          bw_conversion_table());
-}
-
-LMV_API int AUTO_MINMAX(int mode, int* min, int* max, int width, int height,
-                        unsigned short* image) {
-    return auto_minmax(mode, min, max, width, height, image);
-}
-
-LMV_API int AUTO_MINMAX_OFF(int mode, int* min, int* max, int low_percent, int high_percent,
-                            int width, int height, unsigned short* image) {
-    return auto_minmax_off(mode, min, max, low_percent, high_percent, width, height, image);
-}
-
-LMV_API int AUTO_RANGE(int flags, int* exposure, int percent, int width, int height,
-                       unsigned short* image) {
-    return auto_range(flags, exposure, percent, width, height, image);
 }
 
 LMV_API int SET_DIALOG_BW(int min, int max, int lin) {

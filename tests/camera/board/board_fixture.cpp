@@ -9,7 +9,6 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/LmvpciBackend.h"
 #include "simulators/lmvpci/SimTrace.h"
@@ -19,7 +18,6 @@ namespace testing_board {
 
 void BoardTest::SetUp() {
     ASSERT_TRUE(installed_.ok()) << installed_.error();
-    hooks_ = lmv::BoardHooks();
     lmv::UseDriverBackend(lmvpci::Backend());
     ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk);
     env_.ClearTrace();
@@ -31,7 +29,6 @@ void BoardTest::TearDown() {
             lmv::Library().currentBoard = b;
             SET_INIT(0);
         }
-    lmv::BoardHooks() = hooks_;
     lmv::Library().currentBoard = 0;
     lmv::Library().showMessages = 0;
     lmv::EnableMessageLog(0, nullptr);

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "camera/board/BoardHooks.h"
 #include "simulators/lmvpci/SimEnvironment.h"
 #include "simulators/lmvpci/SimInstalled.h"
 
@@ -41,7 +40,6 @@ class BoardTest : public ::testing::Test {
 
   private:
     testing_lmvpci::SimInstalled installed_{env_.Dir()};
-    lmv::board_hooks hooks_{};
 };
 
 }  // namespace testing_board

@@ -5,7 +5,6 @@
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "lmvntcam.h"
 
 namespace {
@@ -96,14 +95,6 @@ TEST_F(CameraInfoTest, BoardMemoryReadErrorIsReturnedAsItIs) {
     EXPECT_EQ(CHECK_BOARD_MEMORY(0, 100), lmv::kTransferIncomplete);
 }
 
-int reloads = 0;
-int reloadResult = 0;
-int Reload(int, lmv::board_record& rec) {
-    ++reloads;
-    EXPECT_NE(&rec, lmv::Record(0));  // a copy is reloaded, the record waits for the outcome
-    return reloadResult;
-}
-
 TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
     Sim("BOARD_TYPE", "1");
     ASSERT_EQ(SET_INIT(1), 0);
@@ -113,22 +104,20 @@ TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
         int hi;
         int lo;
     } refused[] = {{100, 100}, {100, 150}, {195, 100}, {200, 95}, {190, 100}};
+    ClearTrace();
     for (const auto& c : refused) {
         EXPECT_EQ(SET_POWERDOWN(c.hi, c.lo), lmv::kWrongParameter) << c.hi << "/" << c.lo;
         EXPECT_EQ(rec.powerdown_lo, 1500);
         EXPECT_EQ(rec.powerdown_hi, 3071);
     }
-    lmv::BoardHooks().reload_coc = nullptr;  // no COC reload registered (the fixture restores it)
-    EXPECT_EQ(SET_POWERDOWN(200, 100), lmv::kFunctionMissing);
+    // A reload that fails leaves the record as it was.
+    rec.recorder_busy = 1;
+    EXPECT_EQ(SET_POWERDOWN(200, 100), lmv::kRecorderOwnsBoard);
     EXPECT_EQ(rec.powerdown_hi, 3071);
-
-    lmv::BoardHooks().reload_coc = Reload;
-    reloadResult = -21;
-    EXPECT_EQ(SET_POWERDOWN(200, 100), -21);
-    EXPECT_EQ(rec.powerdown_hi, 3071);
-    reloadResult = 0;
+    rec.recorder_busy = 0;
+    EXPECT_TRUE(TraceOf("0x222028").empty());
     EXPECT_EQ(SET_POWERDOWN(200, 100), 0);
-    EXPECT_EQ(reloads, 2);
+    EXPECT_EQ(TraceOf("0x222028").size(), 1u);
     EXPECT_EQ(rec.powerdown_lo, 1574);
     EXPECT_EQ(rec.powerdown_hi, 3148);
 
@@ -137,7 +126,7 @@ TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
     EXPECT_EQ(SET_POWERDOWN(4000, 1899), lmv::kWrongParameter);
     EXPECT_EQ(SET_POWERDOWN(4000, 3999), lmv::kWrongParameter);  // two counts apart at least
     EXPECT_EQ(SET_POWERDOWN(4000, 1900), 0);
-    EXPECT_EQ(reloads, 2);
+    EXPECT_EQ(TraceOf("0x222028").size(), 1u);  // taken without a reload
     EXPECT_EQ(rec.powerdown_lo, 1900);
     EXPECT_EQ(rec.powerdown_hi, 4000);
     EXPECT_EQ(SET_POWERDOWN(0x7FFFFFFF, 1900), 0);

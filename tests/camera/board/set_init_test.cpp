@@ -1,6 +1,8 @@
 // SET_INIT through the exports and the driver seam to the simulated board.
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "board_fixture.h"
 #include "camera/api/BoardTable.h"
@@ -245,13 +247,17 @@ TEST_F(SetInitTest, DriverVersionIsCheckedBeforeTheBoard) {
 }
 
 TEST_F(SetInitTest, BoardLockIsResetWhileTheBoardIsSetUp) {
-    static bool lockedDuringSetUp = false;
-    lockedDuringSetUp = false;
-    lmv::BoardHooks().build_default_luts = [](int) {
-        lockedDuringSetUp = !lmv::Library().boardLock.IsSet();
-        return 0;
-    };
-    ASSERT_EQ(SET_INIT(1), 0);
+    // Watched from a second thread: the set-up takes its steps' sleeps, so the watcher sees it.
+    std::atomic<bool> done{false};
+    std::atomic<bool> lockedDuringSetUp{false};
+    std::thread watcher([&] {
+        while (!done && !lockedDuringSetUp)
+            if (!lmv::Library().boardLock.IsSet()) lockedDuringSetUp = true;
+    });
+    const int rc = SET_INIT(1);
+    done = true;
+    watcher.join();
+    ASSERT_EQ(rc, 0);
     EXPECT_TRUE(lockedDuringSetUp);
     EXPECT_TRUE(lmv::Library().boardLock.IsSet());
 }

@@ -49,13 +49,7 @@ std::vector<std::string> ReloadLines(const std::vector<uint16_t>& table, uint32_
             RegisterWrite(0, 0, arm)};
 }
 
-class SetCocTest : public ReadyBoardTest {
-  protected:
-    void TearDown() override {
-        lmv::coc_set_start_procedure(nullptr);
-        ReadyBoardTest::TearDown();
-    }
-};
+class SetCocTest : public ReadyBoardTest {};
 
 TEST_F(SetCocTest, LoadsTheBuilderTableThenKeepsTheSettings) {
     Coc c;
@@ -241,36 +235,30 @@ TEST_F(SetCocTest, BoardSelectionReloadsTheCocOfAnInitialisedBoard) {
     ::unsetenv("LMVSIM_BOARDS");
 }
 
-struct StartCall {
-    int board = -1;
-    int run_mode = -1;
-    int32_t roixmax = -1;
-    int calls = 0;
-};
-StartCall g_start;
-
-// Test double of the acquisition's start: notes the call and starts a single picture.
-int RecordingStart(int board, lmv::board_record& rec, int run_mode) {
-    g_start.board = board;
-    g_start.run_mode = run_mode;
-    g_start.roixmax = rec.roixmax;
-    ++g_start.calls;
-    return lmv::driver::WriteRegister(board, 0, static_cast<uint32_t>(run_mode));
+// The register writes after the last COC load of `lines`.
+std::vector<std::string> WritesAfterLastLoad(const std::vector<std::string>& lines) {
+    std::vector<std::string> writes;
+    for (const auto& l : lines) {
+        if (l.rfind("0 ioctl 0x222028", 0) == 0) writes.clear();
+        if (l.rfind("0 ioctl 0x22201c", 0) == 0) writes.push_back(l);
+    }
+    return writes;
 }
 
 TEST_F(SetCocTest, ARunningCameraGoesOnWithTheNewTable) {
-    lmv::coc_set_start_procedure(&RecordingStart);
-    g_start = {};
     Coc c;
     c.xmax = 10;
-    ASSERT_EQ(SetCoc(c), lmv::kOk);
-    EXPECT_EQ(g_start.calls, 0);  // stopped camera
+    auto lines = TraceOf([&] { ASSERT_EQ(SetCoc(c), lmv::kOk); });
+    const std::string run = RegisterWrite(0, 0, 5);
+    auto writes = WritesAfterLastLoad(lines);
+    EXPECT_EQ(std::count(writes.begin(), writes.end(), run), 0);  // stopped camera
     Rec().run_mode = 5;
     c.xmax = 12;
-    ASSERT_EQ(SetCoc(c), lmv::kOk);
-    EXPECT_EQ(g_start.calls, 1);
-    EXPECT_EQ(g_start.run_mode, 5);
-    EXPECT_EQ(g_start.roixmax, 12 * 32);  // the new settings start
+    lines = TraceOf([&] { ASSERT_EQ(SetCoc(c), lmv::kOk); });
+    writes = WritesAfterLastLoad(lines);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back(), run);  // started after the new table and its arm command
+    EXPECT_EQ(Rec().roixmax, 12 * 32);
     EXPECT_EQ(Rec().run_mode, 5);
 }
 
@@ -278,8 +266,6 @@ TEST_F(SetCocTest, ChangedOptionBitsRunTheOptionProgramFirst) {
     lmv::driver::Close(0);
     ::setenv("LMVSIM_IMAGE_MS", "1", 1);
     ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
-    lmv::coc_set_start_procedure(&RecordingStart);
-    g_start = {};
     Rec().status_extra = 0x100;  // option bits available
     Coc c;
     c.mode = 0x100;
@@ -290,8 +276,8 @@ TEST_F(SetCocTest, ChangedOptionBitsRunTheOptionProgramFirst) {
     EXPECT_EQ(option_program[0], 584);  // 576 + 8: option bits 8 and 0
     const auto lines = TraceOf([&] { ASSERT_EQ(SetCoc(c), lmv::kOk); });
     EXPECT_EQ(Rec().status_extra, 0x101);
-    EXPECT_EQ(g_start.calls, 1);
-    EXPECT_EQ(g_start.run_mode, 4);
+    // One single-picture start, for the option program; the final load leaves the camera stopped.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), RegisterWrite(0, 0, 4)), 1);
     EXPECT_EQ(Rec().run_mode, 255);
     std::vector<std::string> loads;
     for (const auto& l : lines)

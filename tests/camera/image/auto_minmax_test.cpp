@@ -12,6 +12,9 @@
 
 namespace {
 
+using testing_image::AutoMinMax;
+using testing_image::AutoMinMaxOff;
+using testing_image::AutoRange;
 using testing_image::FakeCamera;
 
 class AutoMinMaxTest : public testing_image::BoardFixture {
@@ -21,6 +24,7 @@ class AutoMinMaxTest : public testing_image::BoardFixture {
         lmv::bw_store_parameters({0, 4095, 1});
     }
     void TearDown() override {
+        FakeCamera::Uninstall();
         lmv::bw_store_parameters({});
         lmv::bw_reset_table();
         BoardFixture::TearDown();
@@ -30,15 +34,15 @@ class AutoMinMaxTest : public testing_image::BoardFixture {
 TEST_F(AutoMinMaxTest, ExtremesOfAGivenImage) {
     std::vector<uint16_t> image = {300, 17, 2000, 4000, 18};
     int min = 0, max = 0;
-    ASSERT_EQ(AUTO_MINMAX(0, &min, &max, 5, 1, image.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMax(0, &min, &max, 5, 1, image.data()), lmv::kOk);
     EXPECT_EQ(min, 17);
     EXPECT_EQ(max, 4000);
     // The start values bound the result: a black image gives max 1, a white one min 4095.
     std::vector<uint16_t> black(6, 0), white(6, 0xFFFF);
-    ASSERT_EQ(AUTO_MINMAX(0, &min, &max, 3, 2, black.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMax(0, &min, &max, 3, 2, black.data()), lmv::kOk);
     EXPECT_EQ(min, 0);
     EXPECT_EQ(max, 1);
-    ASSERT_EQ(AUTO_MINMAX(0, &min, &max, 3, 2, white.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMax(0, &min, &max, 3, 2, white.data()), lmv::kOk);
     EXPECT_EQ(min, 4095);
     EXPECT_EQ(max, 4095);
     EXPECT_TRUE(env_.TraceLines().empty());
@@ -47,7 +51,7 @@ TEST_F(AutoMinMaxTest, ExtremesOfAGivenImage) {
 TEST_F(AutoMinMaxTest, OffsetsOnAConstantImage) {
     std::vector<uint16_t> image(64, 100);
     int min = 0, max = 0;
-    ASSERT_EQ(AUTO_MINMAX_OFF(0, &min, &max, 0, 0, 8, 8, image.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMaxOff(0, &min, &max, 0, 0, 8, 8, image.data()), lmv::kOk);
     EXPECT_EQ(min, 99);
     EXPECT_EQ(max, 100);
 }
@@ -66,7 +70,7 @@ TEST_F(AutoMinMaxTest, OffsetsCutTheGivenShares) {
     };
     for (const auto& r : rows) {
         int min = 0, max = 0;
-        ASSERT_EQ(AUTO_MINMAX_OFF(0, &min, &max, r.low, r.high, 1000, 1, image.data()), lmv::kOk);
+        ASSERT_EQ(AutoMinMaxOff(0, &min, &max, r.low, r.high, 1000, 1, image.data()), lmv::kOk);
         EXPECT_EQ(min, r.min) << r.low << " " << r.high;
         EXPECT_EQ(max, r.max) << r.low << " " << r.high;
     }
@@ -75,17 +79,17 @@ TEST_F(AutoMinMaxTest, OffsetsCutTheGivenShares) {
 TEST_F(AutoMinMaxTest, ValuesAbove4095CountAsWhite) {
     std::vector<uint16_t> image = {5000, 5000, 0xFFFF, 4095, 10, 10};
     int min = 0, max = 0;
-    ASSERT_EQ(AUTO_MINMAX_OFF(0, &min, &max, 0, 0, 6, 1, image.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMaxOff(0, &min, &max, 0, 0, 6, 1, image.data()), lmv::kOk);
     EXPECT_EQ(min, 10);
     EXPECT_EQ(max, 4095);
-    ASSERT_EQ(AUTO_MINMAX(0, &min, &max, 6, 1, image.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMax(0, &min, &max, 6, 1, image.data()), lmv::kOk);
     EXPECT_EQ(max, 4095);
 }
 
 TEST_F(AutoMinMaxTest, ModeOneSetsTheBwTableKeepingItsCurve) {
     std::vector<uint16_t> image = {200, 900, 500};
     int min = 0, max = 0;
-    ASSERT_EQ(AUTO_MINMAX(1, &min, &max, 3, 1, image.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMax(1, &min, &max, 3, 1, image.data()), lmv::kOk);
     int dmin = 0, dmax = 0, lin = 0;
     GET_DIALOG_BW(&dmin, &dmax, &lin);
     EXPECT_EQ(dmin, 200);
@@ -95,7 +99,7 @@ TEST_F(AutoMinMaxTest, ModeOneSetsTheBwTableKeepingItsCurve) {
     lmv::lut_build(200, 900, 1, expected.data());
     EXPECT_EQ(std::vector<uint8_t>(lmv::bw_conversion_table(), lmv::bw_conversion_table() + 4096),
               expected);
-    ASSERT_EQ(AUTO_MINMAX_OFF(1, &min, &max, 0, 0, 3, 1, image.data()), lmv::kOk);
+    ASSERT_EQ(AutoMinMaxOff(1, &min, &max, 0, 0, 3, 1, image.data()), lmv::kOk);
     GET_DIALOG_BW(&dmin, &dmax, &lin);
     EXPECT_EQ(dmin, 200);
     EXPECT_EQ(dmax, 900);
@@ -104,17 +108,17 @@ TEST_F(AutoMinMaxTest, ModeOneSetsTheBwTableKeepingItsCurve) {
 TEST_F(AutoMinMaxTest, Refusals) {
     std::vector<uint16_t> image(4, 1);
     int v = 0;
-    EXPECT_EQ(AUTO_MINMAX(0, nullptr, &v, 2, 2, image.data()), lmv::kNoMemory);
-    EXPECT_EQ(AUTO_MINMAX_OFF(0, &v, nullptr, 0, 0, 2, 2, image.data()), lmv::kNoMemory);
-    EXPECT_EQ(AUTO_MINMAX(0, &v, &v, -2, 2, image.data()), lmv::kWrongParameter);
+    EXPECT_EQ(AutoMinMax(0, nullptr, &v, 2, 2, image.data()), lmv::kNoMemory);
+    EXPECT_EQ(AutoMinMaxOff(0, &v, nullptr, 0, 0, 2, 2, image.data()), lmv::kNoMemory);
+    EXPECT_EQ(AutoMinMax(0, &v, &v, -2, 2, image.data()), lmv::kWrongParameter);
 }
 
 // Taking the picture when none is given.
 
 TEST_F(AutoMinMaxTest, WithoutCaptureProceduresNoPictureIsTaken) {
-    lmv::image_set_capture({});  // the acquisition layer's are registered in this build
+    FakeCamera::Uninstall();  // no capture procedures
     int min = 0, max = 0;
-    EXPECT_EQ(AUTO_MINMAX(0, &min, &max, 0, 0, nullptr), lmv::kFunctionMissing);
+    EXPECT_EQ(AutoMinMax(0, &min, &max, 0, 0, nullptr), lmv::kFunctionMissing);
     EXPECT_TRUE(env_.TraceLines().empty());
 }
 
@@ -122,10 +126,10 @@ TEST_F(AutoMinMaxTest, BoardNotReadyOrOwnedByTheRecorder) {
     FakeCamera::Install();
     int min = 0, max = 0;
     lmv::SetBoardState(0, lmv::kBoardOpened);
-    EXPECT_EQ(AUTO_MINMAX(0, &min, &max, 0, 0, nullptr), lmv::kNotInitialised);
+    EXPECT_EQ(AutoMinMax(0, &min, &max, 0, 0, nullptr), lmv::kNotInitialised);
     lmv::SetBoardState(0, lmv::kBoardReady);
     rec_->recorder_busy = 1;
-    EXPECT_EQ(AUTO_MINMAX_OFF(0, &min, &max, 1, 1, 0, 0, nullptr), lmv::kRecorderOwnsBoard);
+    EXPECT_EQ(AutoMinMaxOff(0, &min, &max, 1, 1, 0, 0, nullptr), lmv::kRecorderOwnsBoard);
     EXPECT_TRUE(FakeCamera::Get().starts.empty());
 }
 
@@ -137,7 +141,7 @@ TEST_F(AutoMinMaxTest, TakesASinglePictureAtTheCocSize) {
     cam.fixed[640 * 480 - 1] = 3333;
     rec_->run_mode = 255;
     int min = 0, max = 0;
-    ASSERT_EQ(AUTO_MINMAX(0, &min, &max, 1, 1, nullptr), lmv::kOk);
+    ASSERT_EQ(AutoMinMax(0, &min, &max, 1, 1, nullptr), lmv::kOk);
     EXPECT_EQ(min, 33);
     EXPECT_EQ(max, 3333);
     EXPECT_EQ(cam.starts, std::vector<int>{4});
@@ -158,7 +162,7 @@ TEST_F(AutoMinMaxTest, AWaitingPictureIsReadWithoutAStart) {
     ASSERT_EQ(lmv::driver::WriteRegister(0, 0, 4), lmv::kOk);
     ASSERT_EQ(lmv::image_wait_picture(0, 5000), lmv::kOk);
     int min = 0, max = 0;
-    ASSERT_EQ(AUTO_MINMAX_OFF(0, &min, &max, 0, 0, 0, 0, nullptr), lmv::kOk);
+    ASSERT_EQ(AutoMinMaxOff(0, &min, &max, 0, 0, 0, 0, nullptr), lmv::kOk);
     EXPECT_EQ(min, 99);
     EXPECT_EQ(max, 100);
     EXPECT_TRUE(cam.starts.empty());
@@ -170,7 +174,7 @@ TEST_F(AutoMinMaxTest, NoPictureComesInTime) {
     rec_->image_ms = 0;  // the wait is image_ms + 5000 ms
     rec_->run_mode = 5;
     int min = -7, max = -7;
-    EXPECT_EQ(AUTO_MINMAX(0, &min, &max, 0, 0, nullptr), lmv::kTimeout);
+    EXPECT_EQ(AutoMinMax(0, &min, &max, 0, 0, nullptr), lmv::kTimeout);
     EXPECT_EQ(min, -7);
     EXPECT_EQ(rec_->run_mode, 5);
     EXPECT_EQ(FakeCamera::Get().reads, 0);
@@ -180,7 +184,7 @@ TEST_F(AutoMinMaxTest, ReadErrorsAreReturned) {
     FakeCamera::Install();
     FakeCamera::Get().fail_read_at = 0;
     int min = 0, max = 0;
-    EXPECT_EQ(AUTO_MINMAX(0, &min, &max, 0, 0, nullptr), lmv::kTransferIncomplete);
+    EXPECT_EQ(AutoMinMax(0, &min, &max, 0, 0, nullptr), lmv::kTransferIncomplete);
 }
 
 }  // namespace

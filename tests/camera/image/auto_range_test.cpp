@@ -18,6 +18,9 @@
 
 namespace {
 
+using testing_image::AutoMinMax;
+using testing_image::AutoMinMaxOff;
+using testing_image::AutoRange;
 using testing_image::FakeCamera;
 
 TEST(ExposureSearch, StartValues) {
@@ -95,6 +98,7 @@ class AutoRangeTest : public testing_image::BoardFixture {
         lmv::Library().imageTimeout = lmv::kDefaultImageTimeout;
     }
     void TearDown() override {
+        FakeCamera::Uninstall();
         lmv::SetDialogModule(0, nullptr);
         lmv::bw_store_parameters({});
         lmv::bw_reset_table();
@@ -129,7 +133,7 @@ TEST_F(AutoRangeTest, OnlyLongExposureCameras) {
     int exposure = 0;
     for (int typ : {1, 5, 0, 4}) {
         rec_->camera_typ = typ;
-        EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), lmv::kTypeNotSupported) << typ;
+        EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kTypeNotSupported) << typ;
     }
     EXPECT_TRUE(env_.TraceLines().empty());
     EXPECT_TRUE(FakeCamera::Get().starts.empty());
@@ -138,16 +142,16 @@ TEST_F(AutoRangeTest, OnlyLongExposureCameras) {
 TEST_F(AutoRangeTest, Refusals) {
     int exposure = 0;
     rec_->recorder_busy = 1;
-    EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), lmv::kRecorderOwnsBoard);
+    EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kRecorderOwnsBoard);
     rec_->recorder_busy = 0;
-    EXPECT_EQ(AUTO_RANGE(0, nullptr, 5, 0, 0, nullptr), lmv::kNoMemory);
+    EXPECT_EQ(AutoRange(0, nullptr, 5, 0, 0, nullptr), lmv::kNoMemory);
     uint16_t image[4];
-    EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 2, image), lmv::kWrongParameter);
+    EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 2, image), lmv::kWrongParameter);
     lmv::SetBoardState(0, lmv::kBoardOpened);
-    EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), lmv::kNotInitialised);
+    EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kNotInitialised);
     lmv::SetBoardState(0, lmv::kBoardReady);
-    lmv::image_set_capture({});
-    EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), lmv::kFunctionMissing);
+    FakeCamera::Uninstall();
+    EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kFunctionMissing);
     EXPECT_TRUE(env_.TraceLines().empty());
     EXPECT_EQ(rec_->timevalues[1], 10000);
 }
@@ -155,7 +159,7 @@ TEST_F(AutoRangeTest, Refusals) {
 TEST_F(AutoRangeTest, FindsTheExposureAndRestoresTheRunMode) {
     rec_->run_mode = 5;
     int exposure = 0;
-    ASSERT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), lmv::kOk);
+    ASSERT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kOk);
     EXPECT_EQ(exposure, 1406);
     EXPECT_EQ(rec_->timevalues[1], 1406);
     EXPECT_EQ(FakeCamera::Get().exposures, (std::vector<int>{1500, 750, 1125, 1500, 1313, 1406}));
@@ -173,7 +177,7 @@ TEST_F(AutoRangeTest, StoppedCameraStaysStoppedAndThePictureIsDelivered) {
     rec_->run_mode = 255;
     std::vector<uint16_t> image(640 * 480, 0xBEEF);
     int exposure = 0;
-    ASSERT_EQ(AUTO_RANGE(0, &exposure, 5, 640, 480, image.data()), lmv::kOk);
+    ASSERT_EQ(AutoRange(0, &exposure, 5, 640, 480, image.data()), lmv::kOk);
     EXPECT_EQ(FakeCamera::Get().starts, (std::vector<int>{4, 4, 4, 4, 4, 4, 4}));
     EXPECT_EQ(rec_->run_mode, 255);
     EXPECT_EQ(image.front(), 1406);  // the bright tenth, taken with the new exposure
@@ -192,7 +196,7 @@ TEST_F(AutoRangeTest, StatesKeepTheExposureReached) {
         FakeCamera::Get().gain = r.gain;
         rec_->timevalues[1] = 10000;
         int exposure = 0;
-        EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), r.state);
+        EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), r.state);
         EXPECT_EQ(exposure, r.exposure);
         EXPECT_EQ(rec_->timevalues[1], r.exposure);
     }
@@ -203,7 +207,7 @@ TEST_F(AutoRangeTest, AnErrorRestoresTheOldExposureAndItsTable) {
     FakeCamera::Get().fail_read_at = 1;
     rec_->run_mode = 255;
     int exposure = 0;
-    EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), lmv::kTransferIncomplete);
+    EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kTransferIncomplete);
     EXPECT_EQ(exposure, 10000);
     EXPECT_EQ(rec_->timevalues[1], 10000);
     EXPECT_EQ(rec_->run_mode, 255);
@@ -227,7 +231,7 @@ TEST_F(AutoRangeTest, ProgressGoesToAnOpenCameraDialog) {
     ASSERT_NE(open, nullptr);
     open(1);
     int exposure = 0;
-    ASSERT_EQ(AUTO_RANGE(3, &exposure, 5, 0, 0, nullptr), lmv::kOk);
+    ASSERT_EQ(AutoRange(3, &exposure, 5, 0, 0, nullptr), lmv::kOk);
     EXPECT_EQ(Call(module, "TEST_TEXTS"),
               "0|AutoExposure running|1500\n0|AutoExposure running|750\n"
               "0|AutoExposure running|1125\n0|AutoExposure running|1500\n"
@@ -245,12 +249,12 @@ TEST_F(AutoRangeTest, ProgressGoesToAnOpenCameraDialog) {
     // A closed dialog hears nothing; a state is reported with its own text.
     open(0);
     FakeCamera::Install();
-    ASSERT_EQ(AUTO_RANGE(2, &exposure, 5, 0, 0, nullptr), lmv::kOk);
+    ASSERT_EQ(AutoRange(2, &exposure, 5, 0, 0, nullptr), lmv::kOk);
     EXPECT_EQ(Call(module, "TEST_TEXTS"), "");
     open(1);
     FakeCamera::Install();
     FakeCamera::Get().gain = 0.0;
-    ASSERT_EQ(AUTO_RANGE(2, &exposure, 5, 0, 0, nullptr), lmv::kAutoRangeUnder);
+    ASSERT_EQ(AutoRange(2, &exposure, 5, 0, 0, nullptr), lmv::kAutoRangeUnder);
     const std::string texts = Call(module, "TEST_TEXTS");
     EXPECT_NE(texts.find("0|AutoExposure Under-Exposure, Picture to dark|2000\n"),
               std::string::npos)
@@ -261,7 +265,7 @@ TEST_F(AutoRangeTest, ProgressGoesToAnOpenCameraDialog) {
 TEST_F(AutoRangeTest, ModuleWithoutInfoTextIsRefused) {
     LoadModule("LMV_IMGDLG_NOINFO.so");
     int exposure = 0;
-    EXPECT_EQ(AUTO_RANGE(0, &exposure, 5, 0, 0, nullptr), lmv::kFunctionMissing);
+    EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kFunctionMissing);
     EXPECT_TRUE(CocLoads().empty());
     EXPECT_TRUE(rec_->sync_event->Wait(0));
     EXPECT_EQ(rec_->timevalues[1], 10000);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "camera/board/BoardHooks.h"
 #include "camera/image/BwSettings.h"
 #include "camera/image/BwSetup.h"
 #include "camera/image/OutputLut.h"
@@ -45,11 +44,15 @@ class BwSetupTest : public testing_image::BoardFixture {
     }
 };
 
-TEST_F(BwSetupTest, TheBoardSetUpFindsTheImageProcedures) {
-    EXPECT_EQ(lmv::BoardHooks().build_default_luts, &lmv::bw_build_default);
-    EXPECT_EQ(lmv::BoardHooks().restore_luts, &lmv::bw_restore);
-    lmv::BoardHooks().set_lut_maxima(4096);
+TEST_F(BwSetupTest, TheBoardSetUpBuildsTheLinearTableBeforeTheDeviceOpens) {
+    lmv::bw_set_lut_maximum(1);
+    lmv::bw_store_parameters({100, 200, 1});
+    ASSERT_EQ(SET_INIT(0), lmv::kOk);
+    env_.ClearTrace();
+    ASSERT_EQ(SET_INIT(1), lmv::kOk);
     EXPECT_EQ(lmv::bw_lut_maximum(), 4096);
+    EXPECT_EQ(Kept(), Built(0, 4095, 0));
+    EXPECT_TRUE(LutLoads().empty());  // kept only: the device opens after the defaults
 }
 
 TEST_F(BwSetupTest, DefaultsAreLinearOverTheWholeRange) {

@@ -1,8 +1,9 @@
 #pragma once
-// Capture procedures for the tests, standing in for the acquisition layer: the start writes the
-// run command to the simulated board (so a picture lands there), the read takes the picture off
-// the board and hands over a test image instead, whose brightness follows the exposure of the
-// record.
+// Capture procedures for the tests, standing in for the acquisition layer (the automatic
+// functions are called with them, as the library calls them with the acquisition's): the start
+// writes the run command to the simulated board (so a picture lands there), the read takes the
+// picture off the board and hands over a test image instead, whose brightness follows the exposure
+// of the record.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/image/AutoMinMax.h"
+#include "camera/image/AutoRange.h"
 #include "camera/image/ImageCapture.h"
 
 namespace testing_image {
@@ -58,10 +61,31 @@ struct FakeCamera {
         return lmv::kOk;
     }
 
+    // The procedures the automatic functions are called with; empty until Install.
+    static lmv::image_capture_procedures& Procedures() {
+        static lmv::image_capture_procedures procedures;
+        return procedures;
+    }
     static void Install() {
         Get() = FakeCamera{};
-        lmv::image_set_capture({&Start, &Read});
+        Procedures() = {&Start, &Read};
     }
+    static void Uninstall() { Procedures() = {}; }
 };
+
+// The automatic functions as the exports call them, with the stand-in's procedures.
+inline int AutoMinMax(int mode, int* min, int* max, int width, int height, uint16_t* image) {
+    return lmv::auto_minmax(FakeCamera::Procedures(), mode, min, max, width, height, image);
+}
+inline int AutoMinMaxOff(int mode, int* min, int* max, int low, int high, int width, int height,
+                         uint16_t* image) {
+    return lmv::auto_minmax_off(FakeCamera::Procedures(), mode, min, max, low, high, width, height,
+                                image);
+}
+inline int AutoRange(int flags, int* exposure, int percent, int width, int height,
+                     uint16_t* image) {
+    return lmv::auto_range(FakeCamera::Procedures(), flags, exposure, percent, width, height,
+                           image);
+}
 
 }  // namespace testing_image

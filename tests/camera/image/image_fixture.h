@@ -10,7 +10,6 @@
 #include "camera/api/DriverBackend.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/image/ImageCapture.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/LmvpciBackend.h"
 #include "simulators/lmvpci/SimEnvironment.h"
@@ -32,7 +31,6 @@ class BoardFixture : public ::testing::Test {
         env_.ClearTrace();
     }
     void TearDown() override {
-        lmv::image_set_capture({});
         SET_INIT(0);
         lmv::driver::CloseAll();
         lmv::ReleaseBoardTables();

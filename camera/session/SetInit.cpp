@@ -4,20 +4,23 @@
 #include <cstdio>
 #include <string>
 
+#include "camera/acquire/Acquire.h"
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/LogSettings.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "camera/board/BoardLimits.h"
 #include "camera/board/BoardMemory.h"
+#include "camera/board/CcdTraits.h"
 #include "camera/board/DialogModule.h"
 #include "camera/board/DriverVersion.h"
 #include "camera/board/InitBoard.h"
-#include "camera/board/SetInit.h"
-#include "camera/board/SetupBoard.h"
 #include "camera/board/SetupMessages.h"
+#include "camera/image/BwSetup.h"
+#include "camera/session/CameraSetup.h"
+#include "camera/session/SetInit.h"
 #include "lmvntcam.h"
 #include "winport/MessageBox.h"
 #include "winport/Registry.h"
@@ -27,10 +30,10 @@ namespace lmv {
 namespace {
 
 constexpr int kHighestMode = 8;
+constexpr int kLutMaximum = 4096;
 constexpr int kReleaseMode = 0;
 constexpr int kFirstModuleMode = 2;
 constexpr const char* kTestKey = "Software\\RVD\\LMVTEST";
-constexpr int kBoardTypeThreeCcd = 21;
 
 // While a board is set up: the thread runs at highest priority and board selection waits.
 class SetupScope {
@@ -52,6 +55,7 @@ void ReadTestFlags(board_record& rec) {
 }
 
 int OpenBoard(int board, board_record& rec) {
+    bw_set_lut_maximum(kLutMaximum);
     board_identity identity;
     const int rc = InitBoard(board, identity);
     if (rc != kOk) {
@@ -80,7 +84,7 @@ int SetUpCamera(int board) {
 int CheckBoardType(int board, const board_record& rec) {
     const int type = rec.board_type & 0xFF;
     if (type == 3) {
-        if (rec.ccd_typ != kBoardTypeThreeCcd) {
+        if (!ccd_traits_or_unknown(rec.ccd_typ).board_type_three) {
             char text[32];
             std::snprintf(text, sizeof text, "CCD= %x", static_cast<unsigned>(rec.ccd_typ));
             winport::ShowMessageBox("", text);
@@ -107,7 +111,8 @@ int SetLimits(int board, board_record& rec) {
 }
 
 int BindDialogModule(int board, int mode, const board_record& rec) {
-    if (auto restore = BoardHooks().restore_luts) restore(board);
+    (void)bw_restore(board);
+    // The colour tables are restored from the registry here as well, once they exist.
     std::string name;
     if (int rc = SelectInitModule(mode, rec, &name); rc != kOk) return rc;
     ReleaseDialogModule(board);  // a module of an earlier set-up
@@ -119,7 +124,8 @@ int Initialise(int board, board_record& rec, int mode) {
     rec.init_mode = mode;
     if (int rc = CheckDriverVersion(); rc != kOk) return rc;
     WriteRecordDefaults(rec, board);
-    if (auto luts = BoardHooks().build_default_luts) luts(board);
+    (void)bw_build_default(board);
+    // The colour tables are built linear here as well, once they exist.
     ReadTestFlags(rec);
     ApplyLogSettings(board, mode);
     if (BoardState(board) == kBoardNotInitialised) {
@@ -139,20 +145,19 @@ int Initialise(int board, board_record& rec, int mode) {
 
 // Stops the camera of an opened board and resets the board.
 void QuietBoard(int board, board_record& rec) {
-    BoardHooks().stop_camera(board, rec, 0);
-    driver::BoardCommand(board, ioctl::kCmdReset);
+    (void)acquire_stop(board, rec, 0);
+    (void)driver::BoardCommand(board, ioctl::kCmdReset);
 }
 
 }  // namespace
 
 int ReleaseBoard(int board) {
     ReleaseDialogModule(board);
-    board_hooks& hooks = BoardHooks();
-    if (hooks.close_lut_dialogs) hooks.close_lut_dialogs();
-    if (hooks.release_recorder) hooks.release_recorder(board);
+    // The LUT dialogs are closed here, once they exist.
+    // The board's recorder thread and buffers are released here, once the recorder exists.
     if (board_record* rec = Record(board); rec && driver::IsOpen(board)) {
-        hooks.stop_camera(board, *rec, 0);
-        hooks.empty_board_buffer(board);
+        (void)acquire_stop(board, *rec, 0);
+        (void)camera::EmptyBoardBuffer(board);
     }
     ApplyLogSettings(board, kReleaseMode);
     driver::Close(board);
@@ -161,15 +166,6 @@ int ReleaseBoard(int board) {
     return kOk;
 }
 
-namespace {
-
-// The library's unload releases every board that is still initialised through this.
-const bool kRegistered = [] {
-    Hooks().releaseBoard = &ReleaseBoard;
-    return true;
-}();
-
-}  // namespace
 }  // namespace lmv
 
 using namespace lmv;

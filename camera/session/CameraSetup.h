@@ -1,6 +1,6 @@
 #pragma once
 // The camera set-up of an opened board: temperature checks, camera identification through the
-// set-up programs and a first picture. Acts on the current board.
+// set-up programs and a first picture (the operation-code and acquisition layers at work).
 namespace lmv {
 
 inline constexpr unsigned kLogSetupError = 3;  // errors and initialisation

@@ -4,7 +4,8 @@
 
 #include "camera/api/BoardTable.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
+#include "camera/board/CcdTraits.h"
+#include "camera/session/CocReload.h"
 #include "lmvntcam.h"
 
 using namespace lmv;
@@ -13,21 +14,10 @@ namespace {
 
 constexpr int kUpperFloor = 3070;  // the upper count must lie above it
 
-// Clock counts per time unit by CCD type; 0 takes the times as counts.
-double CountsPerUnit(int ccd) {
-    if (ccd == 1 || ccd == 2) return 15.7430725;
-    if ((ccd >= 3 && ccd <= 6) || (ccd >= 9 && ccd <= 12)) return 8.526603;
-    if (ccd == 17 || ccd == 18) return 10.471204;
-    return 0.0;
-}
-
-int LowerFloor(int ccd) {
-    return ccd == 1 || ccd == 2 ? 1500 : 1900;
-}
-
-bool Valid(int ccd, double lo, double hi) {
+// The lower count may not fall below the CCD type's default.
+bool Valid(const ccd_traits& ccd, double lo, double hi) {
     if (hi - 2 < lo || hi > INT32_MAX) return false;
-    return std::trunc(hi) > kUpperFloor && std::trunc(lo) >= LowerFloor(ccd);
+    return std::trunc(hi) > kUpperFloor && std::trunc(lo) >= ccd.powerdown_lo;
 }
 
 // Camera types whose operation code carries the power-down counts.
@@ -42,17 +32,16 @@ extern "C" LMV_API int SET_POWERDOWN(int hi_time, int lo_time) {
     const int board = Library().currentBoard.load();
     board_record* rec = Record(board);
     if (!rec) return kNoMemory;
-    const double factor = CountsPerUnit(rec->ccd_typ);
+    const ccd_traits& ccd = ccd_traits_or_unknown(rec->ccd_typ);
+    const double factor = ccd.powerdown_counts_per_unit;
     const double lo = factor > 0 ? lo_time * factor : lo_time;
     const double hi = factor > 0 ? hi_time * factor : hi_time;
-    if (!Valid(rec->ccd_typ, lo, hi)) return kWrongParameter;
+    if (!Valid(ccd, lo, hi)) return kWrongParameter;
     board_record copy = *rec;
     copy.powerdown_lo = static_cast<int32_t>(lo);
     copy.powerdown_hi = static_cast<int32_t>(hi);
     if (ReloadsCoc(copy.camera_typ)) {
-        auto reload = BoardHooks().reload_coc;
-        if (!reload) return kFunctionMissing;
-        if (int rc = reload(board, copy); rc != kOk) return rc;
+        if (int rc = session_reload(board, copy); rc != kOk) return rc;
     }
     *rec = copy;
     return kOk;

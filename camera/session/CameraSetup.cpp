@@ -1,16 +1,18 @@
-#include "camera/board/SetupBoard.h"
+#include "camera/session/CameraSetup.h"
 
 #include <cstdint>
 #include <cstdio>
 
+#include "camera/acquire/Acquire.h"
 #include "camera/api/BoardTable.h"
+#include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
-#include "camera/board/BoardHooks.h"
 #include "camera/board/CameraIdentity.h"
 #include "camera/board/SetupMessages.h"
 #include "camera/board/SetupPrograms.h"
+#include "lmvntcam.h"
 #include "winport/Clock.h"
 
 namespace lmv {
@@ -26,7 +28,6 @@ constexpr uint32_t kRestartWaitMs = 500;
 constexpr uint32_t kIdleWaitMs = 50;
 constexpr int kFirstWidth = 64, kFirstHeight = 5;
 constexpr size_t kScratchBytes = 1000;
-constexpr uint32_t kRunCommand = 5;
 
 struct temperatures {
     uint32_t raw = 0;
@@ -55,13 +56,13 @@ int Failed(const temperatures& t) {
 
 int LoadProgram(uint16_t selector) {
     setup_program program = SetupProgram(selector);
-    return BoardHooks().load_user_coc(program.data());
+    return LOAD_USER_COC(program.data());
 }
 
 // Loads the program, then lets the camera run it once.
 int RunProgram(int board, uint16_t selector) {
     if (int rc = LoadProgram(selector); rc != kOk) return rc;
-    if (int rc = driver::WriteRegister(board, 0, kRunCommand); rc != kOk) return rc;
+    if (int rc = driver::WriteRegister(board, 0, camera::kRun); rc != kOk) return rc;
     winport::SleepMs(kStepMs);
     return driver::WriteRegister(board, 0, 0);
 }
@@ -135,7 +136,7 @@ int Idle(int board) {
     uint32_t raw = 0;
     int rc = RunProgram(board, kProgramTemperatures);
     if (rc == kOk) rc = driver::ReadRegister(board, 7, &raw);
-    if (rc == kOk) rc = driver::WriteRegister(board, 0, kRunCommand);
+    if (rc == kOk) rc = driver::WriteRegister(board, 0, camera::kRun);
     if (rc == kOk) rc = driver::BoardCommand(board, ioctl::kCmdRestartLink);
     if (rc == kOk) {
         winport::SleepMs(kIdleWaitMs);
@@ -152,12 +153,12 @@ int Idle(int board) {
 int TakeIdlePicture(int board) {
     uint32_t status = 0;
     if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-    if (!(status & ioctl::kStatusPicture)) {
+    if (!camera::PictureWaiting(status)) {
         SetupBox("error picin");
         LogMessage(kLogSetupError, "error no picture  \r\n");
         return kNotInitialised;
     }
-    if (int rc = BoardHooks().empty_board_buffer(board); rc != kOk) {
+    if (int rc = camera::EmptyBoardBuffer(board); rc != kOk) {
         SetupBox("error clear");
         LogMessage(kLogSetupError, "error clear buffers \r\n");
         return rc;
@@ -166,13 +167,12 @@ int TakeIdlePicture(int board) {
 }
 
 int FirstRead(int board, board_record& rec) {
-    board_hooks& hooks = BoardHooks();
-    if (int rc = hooks.start_camera(board, rec, 0); rc != kOk) return rc;
+    if (int rc = acquire_start(board, rec, 0); rc != kOk) return rc;
     unsigned short scratch[kScratchBytes / sizeof(unsigned short)] = {};
     static_assert(sizeof scratch >= kFirstWidth * kFirstHeight * sizeof(unsigned short));
-    const int rc = hooks.read_image_12bit(0, kFirstWidth, kFirstHeight, scratch);
-    hooks.stop_camera(board, rec, 0);
-    hooks.empty_board_buffer(board);
+    const int rc = READ_IMAGE_12BIT(0, kFirstWidth, kFirstHeight, scratch);
+    (void)acquire_stop(board, rec, 0);
+    (void)camera::EmptyBoardBuffer(board);
     return rc;
 }
 

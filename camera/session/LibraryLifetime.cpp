@@ -7,6 +7,7 @@
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/image/ImageLibrary.h"
+#include "camera/session/SetInit.h"
 
 namespace lmv {
 namespace {
@@ -15,13 +16,13 @@ class CameraLibraryLifetime {
   public:
     CameraLibraryLifetime() {
         // Every library-wide object is made here, so all of them outlive the unload below.
-        Hooks();
         driver::CloseAll();
         MessageLevel();
         ReleaseDriverBackend();
         if (InitialiseBoardTables() != kOk)
             std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
         image_library_load();
+        // The colour output tables are filled with 255 here, once they exist.
     }
 
     ~CameraLibraryLifetime() {
@@ -29,10 +30,10 @@ class CameraLibraryLifetime {
         for (int b = 0; b < kBoardSlots; ++b) {
             if (BoardState(b) == kBoardNotInitialised) continue;
             lib.currentBoard = b;
-            if (auto release = Hooks().releaseBoard) release(b);
+            (void)ReleaseBoard(b);
             driver::Close(b);
         }
-        if (auto freeRecorder = Hooks().freeRecorder) freeRecorder();
+        // The recorder's memory is released here, once the recorder exists.
         ReleaseBoardTables();
         CloseMessageLog();
         image_library_unload();
