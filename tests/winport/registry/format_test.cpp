@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "winport/RegistryFormat.h"
+#include "winport/RegistryUnicode.h"
 
 namespace {
 
@@ -14,6 +15,12 @@ using winport::RegValue;
 namespace reg = winport::reg;
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00\r\n\r\n";
+
+// The text of a Unicode .reg file, which must start with the byte-order mark.
+std::string TextOf(const std::string& file) {
+    EXPECT_EQ(file.substr(0, 2), "\xFF\xFE");
+    return reg::Utf16ToUtf8(reg::UnitsOfLeBytes(std::string_view(file).substr(2)));
+}
 
 reg::Node Apply(const reg::ParseResult& parsed) {
     reg::Node root;
@@ -67,7 +74,7 @@ TEST(RegistryFormat, EveryValueKindSurvivesWriteAndRead) {
     reg::Node& key = root.FindOrAdd({"Software", "RVD"});
     for (const auto& c : EveryKindOfValue()) key.SetValue(c.name, c.value);
 
-    const std::string text = reg::WriteRegText(Hive::CurrentUser, root, {}, true);
+    const std::string text = reg::WriteRegFile(Hive::CurrentUser, root, {});
     reg::Node back = ParseOk(text);
     const reg::Node* k = back.Find({"Software", "RVD"});
     ASSERT_NE(k, nullptr);
@@ -78,7 +85,7 @@ TEST(RegistryFormat, EveryValueKindSurvivesWriteAndRead) {
         EXPECT_EQ(*v, c.value) << c.label;
     }
     // Writing what was read gives the same text: nothing drifts from one save to the next.
-    EXPECT_EQ(reg::WriteRegText(Hive::CurrentUser, back, {}, true), text);
+    EXPECT_EQ(reg::WriteRegFile(Hive::CurrentUser, back, {}), text);
 }
 
 TEST(RegistryFormat, WritesTheWindowsExportLayout) {
@@ -90,8 +97,8 @@ TEST(RegistryFormat, WritesTheWindowsExportLayout) {
     log.SetValue("Raw", RegValue::FromBinary({0x00, 0x7f, 0xff}));
     log.SetValue("Exp", {RegType::ExpandString, {0x41, 0x00}});
 
-    EXPECT_EQ(reg::WriteRegText(Hive::CurrentUser, *root.Find({"Software", "RVD"}),
-                                {"Software", "RVD"}, true),
+    EXPECT_EQ(TextOf(reg::WriteRegFile(Hive::CurrentUser, *root.Find({"Software", "RVD"}),
+                                       {"Software", "RVD"})),
               std::string(kHeader) +
                   "[HKEY_CURRENT_USER\\Software\\RVD]\r\n\r\n"
                   "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings]\r\n\r\n"
@@ -107,7 +114,7 @@ TEST(RegistryFormat, WritesTheWindowsExportLayout) {
 TEST(RegistryFormat, LongHexDataWrapWithinEightyColumns) {
     reg::Node root;
     root.FindOrAdd({"K"}).SetValue("Data", RegValue::FromBinary(std::vector<uint8_t>(100, 0xAB)));
-    const std::string text = reg::WriteRegText(Hive::LocalMachine, root, {}, true);
+    const std::string text = TextOf(reg::WriteRegFile(Hive::LocalMachine, root, {}));
     size_t start = 0, lines = 0;
     while (start < text.size()) {
         size_t end = text.find("\r\n", start);
@@ -217,12 +224,25 @@ TEST(RegistryFormat, EmptyInputIsAnEmptyHive) {
 
 TEST(RegistryFormat, Utf16ConversionsRoundTrip) {
     const std::string text = "A\xc3\xbc\xe2\x82\xac\xf0\x9f\x98\x80";  // A, u-umlaut, euro, emoji
-    const std::string utf16 = reg::Utf8ToUtf16Le(text);
-    EXPECT_EQ(utf16, std::string("A\0\xfc\0\xac\x20\x3d\xd8\x00\xde", 10));
-    EXPECT_EQ(reg::Utf16LeToUtf8(utf16), text);
-    // Bytes that are not UTF-8 travel as Latin-1; a lone surrogate becomes U+FFFD.
-    EXPECT_EQ(reg::Utf8ToUtf16Le("\xe9"), std::string("\xe9\0", 2));
-    EXPECT_EQ(reg::Utf16LeToUtf8(std::string("\x00\xd8", 2)), "\xef\xbf\xbd");
+    const std::u16string utf16 = reg::Utf8ToUtf16(text);
+    EXPECT_EQ(utf16, std::u16string(u"A\u00fc\u20ac\U0001F600"));
+    EXPECT_EQ(reg::Utf16ToUtf8(utf16), text);
+    EXPECT_TRUE(reg::IsWellFormedUtf16(utf16));
+    std::string le;
+    reg::AppendLeBytes(le, utf16);
+    EXPECT_EQ(le, std::string("A\0\xfc\0\xac\x20\x3d\xd8\x00\xde", 10));
+    EXPECT_EQ(reg::UnitsOfLeBytes(le + "\x01"), utf16);  // an odd last byte is no unit
+
+    // Bytes that are not UTF-8 travel as escapes and come back unchanged.
+    const std::string bytes = "\xe9 \xc3 \xed\xa0\x80 \xff";
+    const std::u16string escaped = reg::Utf8ToUtf16(bytes);
+    EXPECT_EQ(escaped.substr(0, 2), std::u16string(u"\xdce9 "));
+    EXPECT_FALSE(reg::IsWellFormedUtf16(escaped));
+    EXPECT_EQ(reg::Utf16ToUtf8(escaped), bytes);
+    EXPECT_FALSE(reg::IsWellFormedUtf8(bytes));
+    EXPECT_TRUE(reg::IsWellFormedUtf8(text));
+    // Other lone surrogates have no 8-bit form.
+    EXPECT_EQ(reg::Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xef\xbf\xbd");
 }
 
 TEST(RegistryFormat, KeyPathsAndNames) {

@@ -98,14 +98,14 @@ TEST_F(RegtoolCommands, SetQueryExportDelete) {
 
     Result e = Regtool({"export", "HKCU\\Software\\RVD\\Camera Settings"});
     EXPECT_EQ(e.code, 0);
-    EXPECT_EQ(e.out, std::string(kHeader) +
-                         "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings]\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings\\LOG]\r\n"
-                         "\"LoggingLevel\"=dword:00000008\r\n"
-                         "\"Mask\"=dword:ffffffff\r\n"
-                         "\"LogFileName\"=\"C:\\\\logs\\\\lmv \\\"1\\\".txt\"\r\n"
-                         "\"Raw\"=hex:00,7f,ff\r\n"
-                         "@=\"\"\r\n\r\n");
+    EXPECT_EQ(TextOf(e.out), std::string(kHeader) +
+                                 "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings]\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings\\LOG]\r\n"
+                                 "\"LoggingLevel\"=dword:00000008\r\n"
+                                 "\"Mask\"=dword:ffffffff\r\n"
+                                 "\"LogFileName\"=\"C:\\\\logs\\\\lmv \\\"1\\\".txt\"\r\n"
+                                 "\"Raw\"=hex:00,7f,ff\r\n"
+                                 "@=\"\"\r\n\r\n");
 
     EXPECT_EQ(Regtool({"delete", log, "Raw"}).code, 0);
     EXPECT_EQ(Regtool({"query", log, "Raw"}).code, 1);
@@ -129,7 +129,9 @@ TEST_F(RegtoolCommands, ExitCodesAndMessages) {
         {{"query", "HKEY_CLASSES_ROOT\\x"}, 2, "unknown root key"},
         {{"query", "Software\\RVD"}, 2, "unknown root key"},
         {{"set", "HKLM\\K", "v", "dword"}, 2, "set needs"},
-        {{"set", "HKLM\\K", "v", "qword", "1"}, 2, "unknown type"},
+        {{"set", "HKLM\\K", "v", "float", "1"}, 2, "unknown type"},
+        {{"set", "HKLM\\K", "v", "hex(xyz)", "01"}, 2, "hex(N)"},
+        {{"set", "HKLM\\K", "v", "qword", "0x10000000000000000"}, 2, "64 bits"},
         {{"set", "HKLM\\K", "v", "dword", "4294967296"}, 2, "32 bits"},
         {{"set", "HKLM\\K", "v", "dword", "-1"}, 2, "dword DATA"},
         {{"set", "HKLM\\K", "v", "dword", "0x"}, 2, "dword DATA"},
