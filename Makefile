@@ -41,3 +41,13 @@ tsan: deps build/tsan/CMakeCache.txt
 
 clean:
 	rm -rf build
+
+# ---- Registry interop: the settings files against Wine's regedit -----------------------------
+# Installs Debian's `wine` (large, so not part of `deps`) and runs the interop tests.
+.PHONY: interop
+SUDO_IF_NEEDED = $(if $(filter 0,$(shell id -u)),,sudo)
+interop: deps build/asan/CMakeCache.txt
+	@command -v wine > /dev/null || { $(SUDO_IF_NEEDED) apt-get update && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO_IF_NEEDED) apt-get install -y wine; }
+	cmake --build build/asan -j$(JOBS) --target registry_interop_tests
+	cd build/asan && ctest --output-on-failure -L interop --timeout 900
