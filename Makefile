@@ -50,4 +50,4 @@ interop: deps build/asan/CMakeCache.txt
 	@command -v wine > /dev/null || { $(SUDO_IF_NEEDED) apt-get update && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO_IF_NEEDED) apt-get install -y wine; }
 	cmake --build build/asan -j$(JOBS) --target registry_interop_tests
-	cd build/asan && ctest --output-on-failure -L interop --timeout 900
+	cd build/asan && ctest --output-on-failure -R WineInterop --timeout 900
