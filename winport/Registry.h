@@ -21,7 +21,7 @@
 // or CRLF. A file in an older 8-bit form is read as UTF-8 and rewritten in the form above at the
 // next change.
 //
-// Key paths use backslashes ("Software\RVD\Camera Settings\LOG") and are relative to the
+// Key paths use backslashes ("Software\\RVD\\Camera Settings\\LOG") and are relative to the
 // hive's root; key and value names compare without regard to ASCII case and keep the case they
 // were created with. The empty value name is the key's default value ("@" in the file). Names
 // cannot hold NUL, CR or LF (a .reg file has no way to write them).
@@ -80,9 +80,9 @@ struct RegValue {
 
     // The 8-bit view of a REG_SZ or REG_EXPAND_SZ: one terminator dropped, embedded NULs kept, an
     // odd last byte left out; nullopt for other types.
-    std::optional<std::string> Text() const;
+    [[nodiscard]] std::optional<std::string> Text() const;
     // The items of a REG_MULTI_SZ; nullopt for other types.
-    std::optional<std::vector<std::string>> TextList() const;
+    [[nodiscard]] std::optional<std::vector<std::string>> TextList() const;
 
     bool operator==(const RegValue&) const = default;
 };
@@ -155,10 +155,10 @@ RegStatus ImportRegistryText(const std::string& text);
 // when the key is absent or the hive cannot be read. The Ansi form is refused (NotRepresentable,
 // with the name that cannot be written in RegistryLastError) unless every name and value survive
 // it unchanged.
-std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path,
-                                             RegFileForm form = RegFileForm::Unicode);
+[[nodiscard]] std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path,
+                                                           RegFileForm form = RegFileForm::Unicode);
 // The text of a .reg file in any form it is read in, as UTF-8 with LF line ends, for people to
 // read; nullopt (last error set) when its encoding cannot be told.
-std::optional<std::string> RegistryFileText(const std::string& fileBytes);
+[[nodiscard]] std::optional<std::string> RegistryFileText(const std::string& fileBytes);
 
 }  // namespace winport

@@ -13,20 +13,20 @@ inline constexpr const char* kCodePageVariable = "WINPORT_REG_CODEPAGE";
 
 class CodePage {
   public:
-    static CodePage Utf8();
-    static CodePage Ansi1252();
+    [[nodiscard]] static CodePage Utf8();
+    [[nodiscard]] static CodePage Ansi1252();
     // By a name as in kCodePageVariable; nullopt when the system has no converter for it.
-    static std::optional<CodePage> Named(std::string_view name);
+    [[nodiscard]] static std::optional<CodePage> Named(std::string_view name);
     // The code page the environment names; nullopt (with `error` set) for an unknown name.
-    static std::optional<CodePage> FromEnvironment(std::string& error);
+    [[nodiscard]] static std::optional<CodePage> FromEnvironment(std::string& error);
 
     const std::string& name() const { return name_; }
 
     // Never fails: a byte that the code page does not define becomes the character of the same
     // number, as Windows reads such bytes.
-    std::u16string Decode(std::string_view bytes) const;
+    [[nodiscard]] std::u16string Decode(std::string_view bytes) const;
     // nullopt when a character has no form in the code page; nothing is ever replaced.
-    std::optional<std::string> Encode(std::u16string_view text) const;
+    [[nodiscard]] std::optional<std::string> Encode(std::u16string_view text) const;
 
   private:
     CodePage(std::string name, std::string iconvName)

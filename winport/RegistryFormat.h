@@ -16,7 +16,7 @@ namespace winport::reg {
 // Key and value names compare without regard to ASCII case.
 bool NamesEqual(std::string_view a, std::string_view b);
 // False for a name holding NUL, CR or LF, which no .reg line can carry.
-bool IsWritableName(std::string_view name);
+[[nodiscard]] bool IsWritableName(std::string_view name);
 
 // Splits "Software\\RVD\\LOG" into its parts; empty parts (doubled or outer separators) are
 // dropped. False when a part holds a character that a key name cannot hold (NUL, CR, LF).
@@ -69,7 +69,7 @@ struct DecodedFile {
 
 // Tells the encoding: UTF-16LE with or without byte-order mark; UTF-8 with a byte-order mark;
 // without a mark, a REGEDIT4 file in the ANSI code page of kCodePageVariable, any other in UTF-8.
-DecodedFile DecodeRegFile(std::string_view bytes);
+[[nodiscard]] DecodedFile DecodeRegFile(std::string_view bytes);
 
 // Parses the bytes of a .reg file in any of the forms above; LF or CRLF line ends. Blank and
 // empty input is valid and empty.
@@ -80,11 +80,13 @@ void ApplyOp(Node& root, const Op& op);
 
 // Writes `node` (found at `path` in the hive) and everything below it as a Unicode .reg file:
 // byte-order mark, header, each key as a "[ROOT\path]" line, its values and a blank line.
-std::string WriteRegFile(Hive hive, const Node& node, const std::vector<std::string>& path);
+[[nodiscard]] std::string WriteRegFile(Hive hive, const Node& node,
+                                       const std::vector<std::string>& path);
 // The same in the REGEDIT4 form in `codePage`; nullopt (with `error` naming the line) when a name
 // or value has no exact form there.
-std::optional<std::string> WriteAnsiRegFile(Hive hive, const Node& node,
-                                            const std::vector<std::string>& path,
-                                            const CodePage& codePage, std::string& error);
+[[nodiscard]] std::optional<std::string> WriteAnsiRegFile(Hive hive, const Node& node,
+                                                          const std::vector<std::string>& path,
+                                                          const CodePage& codePage,
+                                                          std::string& error);
 
 }  // namespace winport::reg

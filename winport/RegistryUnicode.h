@@ -11,17 +11,17 @@
 
 namespace winport::reg {
 
-std::u16string Utf8ToUtf16(std::string_view text);
+[[nodiscard]] std::u16string Utf8ToUtf16(std::string_view text);
 // Lone surrogates other than the escaped bytes above become U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
+[[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
 
 // True when the text holds no lone surrogate (escaped bytes included).
-bool IsWellFormedUtf16(std::u16string_view text);
-bool IsWellFormedUtf8(std::string_view text);
+[[nodiscard]] bool IsWellFormedUtf16(std::u16string_view text);
+[[nodiscard]] bool IsWellFormedUtf8(std::string_view text);
 
 // UTF-16LE bytes and code units; an odd last byte is not part of any unit.
-std::u16string UnitsOfLeBytes(const uint8_t* data, size_t size);
-std::u16string UnitsOfLeBytes(std::string_view bytes);
+[[nodiscard]] std::u16string UnitsOfLeBytes(const uint8_t* data, size_t size);
+[[nodiscard]] std::u16string UnitsOfLeBytes(std::string_view bytes);
 void AppendLeBytes(std::vector<uint8_t>& out, std::u16string_view units);
 void AppendLeBytes(std::string& out, std::u16string_view units);
 
