@@ -70,3 +70,13 @@ deb: deps
 	  -DZR_TESTS=OFF -DZR_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build/deb -j$(JOBS)
 	cd build/deb && cpack -G DEB
+
+# ---- Registry interop: the settings files against Wine's regedit -----------------------------
+# Installs Debian's `wine` (large, so not part of `deps`) and runs the interop tests.
+.PHONY: interop
+SUDO_IF_NEEDED = $(if $(filter 0,$(shell id -u)),,sudo)
+interop: deps build/asan/CMakeCache.txt
+	@command -v wine > /dev/null || { $(SUDO_IF_NEEDED) apt-get update && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO_IF_NEEDED) apt-get install -y wine; }
+	cmake --build build/asan -j$(JOBS) --target registry_interop_tests
+	cd build/asan && ctest --output-on-failure -R WineInterop --timeout 900

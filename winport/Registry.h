@@ -14,12 +14,23 @@
 // or the new file. A file that cannot be parsed is reported (RegStatus::ParseError, with the line
 // in RegistryLastError()) and is never overwritten.
 //
+// The files are written as Windows' regedit exports them (UTF-16LE with a byte-order mark, the
+// version-5 header, CRLF), so they can be imported on Windows as they are. They are read in every
+// form Windows and people write: UTF-16LE with or without byte-order mark, UTF-8 with or without
+// it, REGEDIT4 files in an ANSI code page (cp1252 unless WINPORT_REG_CODEPAGE names another), LF
+// or CRLF. A file in an older 8-bit form is read as UTF-8 and rewritten in the form above at the
+// next change.
+//
 // Key paths use backslashes ("Software\\RVD\\Camera Settings\\LOG") and are relative to the
 // hive's root; key and value names compare without regard to ASCII case and keep the case they
-// were created with. The empty value name is the key's default value ("@" in the file).
+// were created with. The empty value name is the key's default value ("@" in the file). Names
+// cannot hold NUL, CR or LF (a .reg file has no way to write them).
 //
-// Strings are byte strings (UTF-8 or any 8-bit text) and are stored as they stand: every byte,
-// including bytes above 0x7F, survives a round trip.
+// Values are kept as the registry holds them: a type and its data bytes, strings (REG_SZ,
+// REG_EXPAND_SZ, REG_MULTI_SZ) as UTF-16LE with their terminators, so data that are not a
+// well-formed string keep their bytes too. Names and the string calls below are the 8-bit view,
+// UTF-8: bytes that are not UTF-8 are carried one by one (as the code units U+DC80..U+DCFF) and
+// read back as the same bytes.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,7 +41,16 @@ namespace winport {
 
 enum class Hive { CurrentUser, LocalMachine };  // HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE
 
-enum class RegStatus { Ok, NotFound, WrongType, ParseError, IoError, InvalidArgument };
+// NotRepresentable: the data have no form in the file form asked for (a REGEDIT4 export).
+enum class RegStatus {
+    Ok,
+    NotFound,
+    WrongType,
+    ParseError,
+    IoError,
+    InvalidArgument,
+    NotRepresentable
+};
 
 // Value types by their registry numbers; other numbers met in files are kept as they are.
 enum class RegType : uint32_t {
@@ -43,15 +63,27 @@ enum class RegType : uint32_t {
     Qword = 11,        // REG_QWORD
 };
 
-// A value as stored: its type and its data bytes. A String's data are the text's bytes without a
-// terminator; a Dword's are four bytes, least significant first.
+// A value as stored: its type and the registry's data bytes. A Dword's are four bytes, least
+// significant first; a String's are UTF-16LE code units with a terminating NUL unit.
 struct RegValue {
     RegType type = RegType::Binary;
     std::vector<uint8_t> data;
 
     static RegValue FromDword(uint32_t v);
+    static RegValue FromQword(uint64_t v);
+    // From the 8-bit view: REG_SZ / REG_EXPAND_SZ with their terminator.
     static RegValue FromString(const std::string& s);
+    static RegValue FromExpandString(const std::string& s);
+    // REG_MULTI_SZ: each item with its terminator, then the list's terminator.
+    static RegValue FromMultiString(const std::vector<std::string>& items);
     static RegValue FromBinary(std::vector<uint8_t> bytes);
+
+    // The 8-bit view of a REG_SZ or REG_EXPAND_SZ: one terminator dropped, embedded NULs kept, an
+    // odd last byte left out; nullopt for other types.
+    [[nodiscard]] std::optional<std::string> Text() const;
+    // The items of a REG_MULTI_SZ; nullopt for other types.
+    [[nodiscard]] std::optional<std::vector<std::string>> TextList() const;
+
     bool operator==(const RegValue&) const = default;
 };
 
@@ -72,8 +104,7 @@ class RegistryKey {
 
     // nullopt: the value is missing, is not a REG_DWORD or its size is not exactly 4 bytes.
     std::optional<uint32_t> ReadDword(const std::string& name) const;
-    // nullopt: missing or not a string. REG_EXPAND_SZ data written by Windows (UTF-16LE) are
-    // returned as UTF-8, unexpanded.
+    // nullopt: missing or not a REG_SZ / REG_EXPAND_SZ (returned unexpanded). See RegValue::Text.
     std::optional<std::string> ReadString(const std::string& name) const;
     // The data bytes of a value of any type; nullopt when missing.
     std::optional<std::vector<uint8_t>> ReadBinary(const std::string& name) const;
@@ -82,6 +113,7 @@ class RegistryKey {
     RegStatus WriteDword(const std::string& name, uint32_t v);
     RegStatus WriteString(const std::string& name, const std::string& v);
     RegStatus WriteBinary(const std::string& name, const std::vector<uint8_t>& v);
+    // InvalidArgument for a name holding NUL, CR or LF.
     RegStatus WriteValue(const std::string& name, const RegValue& v);
     // NotFound when there was no such value (the file is then left untouched).
     RegStatus DeleteValue(const std::string& name);
@@ -112,15 +144,21 @@ std::optional<std::pair<Hive, std::string>> ParseRegistryKeyName(const std::stri
 // The file that holds the hive, by the rules above.
 std::string HiveFilePath(Hive hive);
 
-// Applies a .reg text (header line "Windows Registry Editor Version 5.00" or "REGEDIT4"; keys of
-// either hive; "[-KEY]" and "\"Name\"=-" deletions) as one change per hive. Nothing is applied when
-// the text does not parse.
+// How a .reg text is written: Unicode is Windows' own export (UTF-16LE with byte-order mark,
+// "Windows Registry Editor Version 5.00"); Ansi is the older "REGEDIT4" form in the ANSI code page.
+enum class RegFileForm { Unicode, Ansi };
+
+// Applies a .reg text (any form the hive files are read in; keys of either hive; "[-KEY]" and
+// "\"Name\"=-" deletions) as one change per hive. Nothing is applied when the text does not parse.
 RegStatus ImportRegistryText(const std::string& text);
-// The key and its sub-keys as .reg text (header included, CRLF line ends); nullopt when the key
-// is absent or the hive cannot be read. The text is 8-bit (strings' bytes as stored), as the hive
-// files are; with `utf16` it is UTF-16LE with a byte-order mark, as Windows' own export writes it
-// (strings taken as UTF-8, bytes that are not UTF-8 as Latin-1).
-std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path,
-                                             bool utf16 = false);
+// The key and its sub-keys as the bytes of a .reg file (header included, CRLF line ends); nullopt
+// when the key is absent or the hive cannot be read. The Ansi form is refused (NotRepresentable,
+// with the name that cannot be written in RegistryLastError) unless every name and value survive
+// it unchanged.
+[[nodiscard]] std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path,
+                                                           RegFileForm form = RegFileForm::Unicode);
+// The text of a .reg file in any form it is read in, as UTF-8 with LF line ends, for people to
+// read; nullopt (last error set) when its encoding cannot be told.
+[[nodiscard]] std::optional<std::string> RegistryFileText(const std::string& fileBytes);
 
 }  // namespace winport

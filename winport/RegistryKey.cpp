@@ -3,6 +3,7 @@
 
 #include "winport/Registry.h"
 #include "winport/RegistryStore.h"
+#include "winport/RegistryUnicode.h"
 
 namespace winport {
 namespace {
@@ -54,21 +55,7 @@ std::string StoredPath(const Node& root, const std::vector<std::string>& parts) 
     return reg::JoinKeyPath(stored);
 }
 
-std::string AsText(const std::vector<uint8_t>& data) {
-    return std::string(data.begin(), data.end());
-}
-
 }  // namespace
-
-RegValue RegValue::FromDword(uint32_t v) {
-    return {RegType::Dword, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}};
-}
-RegValue RegValue::FromString(const std::string& s) {
-    return {RegType::String, std::vector<uint8_t>(s.begin(), s.end())};
-}
-RegValue RegValue::FromBinary(std::vector<uint8_t> bytes) {
-    return {RegType::Binary, std::move(bytes)};
-}
 
 std::optional<RegistryKey> RegistryKey::Open(Hive hive, const std::string& path) {
     const Node* node = nullptr;
@@ -126,12 +113,7 @@ std::optional<uint32_t> RegistryKey::ReadDword(const std::string& name) const {
 std::optional<std::string> RegistryKey::ReadString(const std::string& name) const {
     auto v = ReadValue(name);
     if (!v) return std::nullopt;
-    if (v->type == RegType::String) return AsText(v->data);
-    if (v->type == RegType::ExpandString) {
-        std::string text = reg::Utf16LeToUtf8(AsText(v->data));
-        while (!text.empty() && text.back() == '\0') text.pop_back();
-        return text;
-    }
+    if (auto text = v->Text()) return text;
     Fail(RegStatus::WrongType, "value \"" + name + "\" is not a string");
     return std::nullopt;
 }
@@ -145,6 +127,8 @@ std::optional<std::vector<uint8_t>> RegistryKey::ReadBinary(const std::string& n
 RegStatus RegistryKey::WriteValue(const std::string& name, const RegValue& v) {
     std::vector<std::string> parts;
     if (!SplitOrFail(path_, parts)) return RegStatus::InvalidArgument;
+    if (!reg::IsWritableName(name))
+        return Fail(RegStatus::InvalidArgument, "value name holds a NUL, CR or LF character");
     RegStatus st = reg::ModifyHive(hive_, [&](Node& root) {
         root.FindOrAdd(parts).SetValue(name, v);
         return RegStatus::Ok;
@@ -241,17 +225,39 @@ RegStatus ImportRegistryText(const std::string& text) {
     return RegStatus::Ok;
 }
 
-std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path, bool utf16) {
+std::optional<std::string> ExportRegistryKey(Hive hive, const std::string& path, RegFileForm form) {
     const Node* node = nullptr;
     auto root = LoadKey(hive, path, node);
     if (!node) return std::nullopt;
-    std::vector<std::string> parts;
+    std::vector<std::string> parts, stored;
     reg::SplitKeyPath(path, parts);
-    reg::ClearLastError();
-    std::vector<std::string> stored;
     reg::SplitKeyPath(StoredPath(*root, parts), stored);
-    std::string text = reg::WriteRegText(hive, *node, stored, true);
-    return utf16 ? "\xFF\xFE" + reg::Utf8ToUtf16Le(text) : text;
+    if (form == RegFileForm::Unicode) {
+        reg::ClearLastError();
+        return reg::WriteRegFile(hive, *node, stored);
+    }
+    std::string error;
+    auto page = reg::CodePage::FromEnvironment(error);
+    auto bytes = page ? reg::WriteAnsiRegFile(hive, *node, stored, *page, error) : std::nullopt;
+    if (!bytes) {
+        Fail(page ? RegStatus::NotRepresentable : RegStatus::InvalidArgument, error);
+        return std::nullopt;
+    }
+    reg::ClearLastError();
+    return bytes;
+}
+
+std::optional<std::string> RegistryFileText(const std::string& fileBytes) {
+    const reg::DecodedFile file = reg::DecodeRegFile(fileBytes);
+    if (!file.ok) {
+        Fail(RegStatus::ParseError, file.error);
+        return std::nullopt;
+    }
+    std::string text = reg::Utf16ToUtf8(file.text);
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    reg::ClearLastError();
+    return text;
 }
 
 }  // namespace winport

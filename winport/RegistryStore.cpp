@@ -228,7 +228,7 @@ RegStatus ModifyHive(Hive hive, const std::function<RegStatus(Node&)>& change) {
     if (!root) return tLastStatus;
     RegStatus status = change(*root);
     if (status != RegStatus::Ok) return status;
-    std::string text = WriteRegText(hive, *root, {}, true);
+    std::string text = WriteRegFile(hive, *root, {});
     if (existed && text == raw) return RegStatus::Ok;
     mode_t mode = existed ? (st.st_mode & 07777) : 0644;
     return WriteAtomically(target, text, mode) ? RegStatus::Ok : tLastStatus;

@@ -22,8 +22,8 @@ echo "\$ regtool query 'HKEY_CURRENT_USER\software\rvd\camera settings\log'  (na
 echo "\$ regtool query '$log_key' LoggingLevel"
 "$regtool" query "$log_key" LoggingLevel
 
-echo "\$ regtool export 'HKCU\Software\RVD'   (the .reg text Windows reads)"
-"$regtool" export 'HKCU\Software\RVD' | tr -d '\r'
+echo "\$ regtool export 'HKCU\Software\RVD' | regtool cat -   (the UTF-16LE .reg file Windows reads, shown as text)"
+"$regtool" export 'HKCU\Software\RVD' | "$regtool" cat -
 
 echo "\$ regtool query '$log_key' NoSuchValue   (a failure: message and exit code)"
 status=0

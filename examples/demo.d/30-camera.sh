@@ -7,8 +7,8 @@ mkdir -p "$camera_dir"
 
 echo "\$ lmvpci-install $camera_dir   (driver service key and FPGA bit files)"
 "$bin/lmvpci-install" "$camera_dir"
-echo "\$ regtool export 'HKLM\\SYSTEM\\CurrentControlSet\\Services\\Lmvnt'"
-"$bin/regtool" export 'HKLM\SYSTEM\CurrentControlSet\Services\Lmvnt' | tr -d '\r'
+echo "\$ regtool export 'HKLM\\SYSTEM\\CurrentControlSet\\Services\\Lmvnt' | regtool cat -"
+"$bin/regtool" export 'HKLM\SYSTEM\CurrentControlSet\Services\Lmvnt' | "$bin/regtool" cat -
 
 if command -v python3 > /dev/null; then
     echo "\$ python3 (ctypes): selecting boards, time limits and the message log of liblmvntcam.so"

@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,14 +29,19 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "usage: regtool query KEY [VALUE]\n"
-    "       regtool set KEY VALUE (dword|sz|hex) DATA\n"
+    "       regtool set KEY VALUE TYPE DATA\n"
     "       regtool delete KEY [VALUE]\n"
     "       regtool import FILE.reg        (FILE - reads standard input)\n"
-    "       regtool export [--utf16] KEY   (.reg text on standard output)\n"
+    "       regtool export [--ascii] KEY   (.reg file on standard output)\n"
+    "       regtool cat HIVE|FILE.reg      (a hive or .reg file as UTF-8 text)\n"
     "       regtool where                  (the hive files in use)\n"
     "KEY: HKEY_CURRENT_USER\\path or HKEY_LOCAL_MACHINE\\path (short: HKCU\\, HKLM\\).\n"
     "VALUE: a value name; @ is the key's default value.\n"
-    "DATA: dword in decimal or 0x hex; sz as text; hex as bytes like 01,a0,ff or 01a0ff.\n";
+    "TYPE and DATA: dword or qword in decimal or 0x hex; sz or expand_sz as text; multi_sz as\n"
+    "  items separated by \\0; hex or hex(N) (a value of type N, N in hex) as bytes like\n"
+    "  01,a0,ff or 01a0ff.\n"
+    "export writes UTF-16LE as Windows' regedit does; --ascii writes REGEDIT4 text in the ANSI\n"
+    "  code page ($WINPORT_REG_CODEPAGE, default cp1252) and fails rather than lose anything.\n";
 
 struct UsageError {
     std::string message;
@@ -99,23 +106,52 @@ std::string HexBytes(const std::vector<uint8_t>& data) {
     return out;
 }
 
-std::string ShowData(const RegistryKey& key, const std::string& name, const RegValue& v) {
-    if (v.type == RegType::Dword && v.data.size() == 4) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "0x%x", *key.ReadDword(name));
-        return buf;
+// NUL, CR and LF would break the one-line layout; they are shown as C escapes.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\0')
+            out += "\\0";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
-    if (v.type == RegType::String || v.type == RegType::ExpandString) {
-        return key.ReadString(name).value_or("");
+    return out;
+}
+
+uint64_t LittleEndian(const std::vector<uint8_t>& data) {
+    uint64_t v = 0;
+    for (size_t i = data.size(); i-- > 0;) v = v << 8 | data[i];
+    return v;
+}
+
+// The data part of a value's line, and for REG_MULTI_SZ one more line per item.
+std::string ShowData(const RegValue& v) {
+    const bool whole = v.data.size() % 2 == 0;
+    if ((v.type == RegType::Dword && v.data.size() == 4) ||
+        (v.type == RegType::Qword && v.data.size() == 8)) {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "0x%llx",
+                      static_cast<unsigned long long>(LittleEndian(v.data)));
+        return std::string("    ") + buf;
     }
-    return HexBytes(v.data);
+    if (auto text = v.Text(); text && whole) return "    " + Printable(*text);
+    if (auto items = v.TextList(); items && whole) {
+        std::string lines;
+        for (const auto& item : *items) lines += "\n        " + Printable(item);
+        return lines;
+    }
+    return "    " + HexBytes(v.data);
 }
 
 void ShowValue(const RegistryKey& key, const std::string& name) {
     auto v = key.ReadValue(name);
     if (!v) FailFromStore();
     std::cout << "    " << (name.empty() ? "(Default)" : name) << "    " << TypeName(v->type)
-              << "    " << ShowData(key, name, *v) << "\n";
+              << ShowData(*v) << "\n";
 }
 
 RegistryKey OpenOrFail(const KeyName& k) {
@@ -155,17 +191,18 @@ int Query(const std::vector<std::string>& args) {
 
 // ---- set ----
 
-uint32_t ParseDword(const std::string& text) {
+uint64_t ParseNumber(const std::string& text, uint64_t max, const std::string& type) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const std::string digits = hex ? text.substr(2) : text;
     const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
     if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos)
-        Usage("dword DATA must be a decimal or 0x hex number: \"" + text + "\"");
+        Usage(type + " DATA must be a decimal or 0x hex number: \"" + text + "\"");
     errno = 0;
     unsigned long long v = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
-    if (errno == ERANGE || v > 0xFFFFFFFFull)
-        Usage("dword DATA does not fit 32 bits: \"" + text + "\"");
-    return uint32_t(v);
+    if (errno == ERANGE || v > max)
+        Usage(type + " DATA does not fit " + (max > 0xFFFFFFFFull ? "64" : "32") + " bits: \"" +
+              text + "\"");
+    return v;
 }
 
 std::vector<uint8_t> ParseHexData(const std::string& text) {
@@ -183,14 +220,41 @@ std::vector<uint8_t> ParseHexData(const std::string& text) {
     return bytes;
 }
 
+// "hex(7)": a value of type 7; nullopt when `type` is not of that form.
+std::optional<RegType> HexType(const std::string& type) {
+    if (type.size() < 6 || strncasecmp(type.c_str(), "hex(", 4) != 0 || type.back() != ')')
+        return std::nullopt;
+    const std::string number = type.substr(4, type.size() - 5);
+    if (number.empty() || number.size() > 8 ||
+        number.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        Usage("hex(N) needs N as 1 to 8 hex digits: \"" + type + "\"");
+    return RegType(std::stoul(number, nullptr, 16));
+}
+
+std::vector<std::string> SplitItems(const std::string& data) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (size_t at; (at = data.find("\\0", start)) != std::string::npos; start = at + 2)
+        items.push_back(data.substr(start, at - start));
+    items.push_back(data.substr(start));
+    return items;
+}
+
 RegValue ParseData(const std::string& type, const std::string& data) {
     auto is = [&type](const char* a, const char* b) {
         return strcasecmp(type.c_str(), a) == 0 || strcasecmp(type.c_str(), b) == 0;
     };
-    if (is("dword", "REG_DWORD")) return RegValue::FromDword(ParseDword(data));
+    if (is("dword", "REG_DWORD"))
+        return RegValue::FromDword(ParseNumber(data, 0xFFFFFFFFull, "dword"));
+    if (is("qword", "REG_QWORD")) return RegValue::FromQword(ParseNumber(data, ~0ull, "qword"));
     if (is("sz", "REG_SZ")) return RegValue::FromString(data);
+    if (is("expand_sz", "REG_EXPAND_SZ")) return RegValue::FromExpandString(data);
+    if (is("multi_sz", "REG_MULTI_SZ"))
+        return RegValue::FromMultiString(data.empty() ? std::vector<std::string>{}
+                                                      : SplitItems(data));
     if (is("hex", "REG_BINARY")) return RegValue::FromBinary(ParseHexData(data));
-    Usage("unknown type \"" + type + "\" (dword, sz or hex)");
+    if (auto t = HexType(type)) return RegValue{*t, ParseHexData(data)};
+    Usage("unknown type \"" + type + "\" (dword, qword, sz, expand_sz, multi_sz, hex, hex(N))");
 }
 
 int Set(const std::vector<std::string>& args) {
@@ -217,35 +281,57 @@ int Delete(const std::vector<std::string>& args) {
     return 0;
 }
 
+std::string ReadInput(const std::string& path) {
+    if (path == "-") return std::string(std::istreambuf_iterator<char>(std::cin), {});
+    std::ifstream in(path, std::ios::binary);
+    if (!in) FailWith("cannot read " + path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 int Import(const std::vector<std::string>& args) {
     if (args.size() != 1) Usage("import needs FILE.reg");
-    std::string text;
-    if (args[0] == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), {});
-    } else {
-        std::ifstream in(args[0], std::ios::binary);
-        if (!in) FailWith("cannot read " + args[0]);
-        text.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string text = ReadInput(args[0]);
     if (winport::ImportRegistryText(text) != RegStatus::Ok)
         FailWith(args[0] + ": " + winport::RegistryLastError());
     return 0;
 }
 
-int Export(const std::vector<std::string>& given) {
-    std::vector<std::string> args = given;
-    bool utf16 = false;
-    if (!args.empty() && args[0] == "--utf16") {
-        utf16 = true;
-        args.erase(args.begin());
-    }
-    if (args.size() != 1) Usage("export needs [--utf16] KEY");
-    KeyName k = ParseKey(args[0]);
-    auto text = winport::ExportRegistryKey(k.hive, k.path, utf16);
-    if (!text) FailFromStore();
-    std::cout.write(text->data(), std::streamsize(text->size()));
+void WriteOut(const std::string& bytes) {
+    std::cout.write(bytes.data(), std::streamsize(bytes.size()));
     std::cout.flush();
     if (!std::cout) FailWith("cannot write to standard output");
+}
+
+int Export(const std::vector<std::string>& given) {
+    std::vector<std::string> args = given;
+    winport::RegFileForm form = winport::RegFileForm::Unicode;
+    // --utf16 names the default, for scripts written when it was not.
+    while (!args.empty() && (args[0] == "--ascii" || args[0] == "--utf16")) {
+        form = args[0] == "--ascii" ? winport::RegFileForm::Ansi : winport::RegFileForm::Unicode;
+        args.erase(args.begin());
+    }
+    if (args.size() != 1) Usage("export needs [--ascii] KEY");
+    KeyName k = ParseKey(args[0]);
+    auto bytes = winport::ExportRegistryKey(k.hive, k.path, form);
+    if (!bytes) FailFromStore();
+    WriteOut(*bytes);
+    return 0;
+}
+
+// A hive by its root's name, else a file.
+int Cat(const std::vector<std::string>& args) {
+    if (args.size() != 1) Usage("cat needs HIVE or FILE.reg");
+    std::string path = args[0];
+    if (auto hive = winport::ParseRegistryKeyName(args[0]); hive && hive->second.empty()) {
+        path = winport::HiveFilePath(hive->first);
+        if (!std::filesystem::exists(path)) {
+            std::cerr << "regtool: " << path << " does not exist (an empty hive)\n";
+            return 0;
+        }
+    }
+    auto text = winport::RegistryFileText(ReadInput(path));
+    if (!text) FailWith(path + ": " + winport::RegistryLastError());
+    WriteOut(*text);
     return 0;
 }
 
@@ -262,8 +348,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"query", Query},   {"set", Set},       {"delete", Delete},
-    {"import", Import}, {"export", Export}, {"where", Where},
+    {"query", Query},   {"set", Set}, {"delete", Delete}, {"import", Import},
+    {"export", Export}, {"cat", Cat}, {"where", Where},
 };
 
 }  // namespace

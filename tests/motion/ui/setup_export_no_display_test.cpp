@@ -50,7 +50,13 @@ class NoDisplayExport : public ::testing::Test {
     }
     std::string Registry() const {
         std::ifstream in(root_ / "HKCU.reg", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        const std::string bytes(std::istreambuf_iterator<char>(in), {});
+        // The hive is UTF-16LE as Windows writes it; the keys and values looked at are ASCII.
+        if (bytes.compare(0, 2, "\xFF\xFE") != 0) return bytes;
+        std::string text;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text += bytes[i + 1] == 0 && uint8_t(bytes[i]) < 0x80 ? bytes[i] : '?';
+        return text;
     }
     // The values of one key as the registry file lists them.
     std::string Section(const std::string& key) const {

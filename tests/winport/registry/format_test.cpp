@@ -1,10 +1,14 @@
 // The .reg text format on its own: what is written, what is read back, what is refused.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ValueTable.h"
 #include "winport/RegistryFormat.h"
+#include "winport/RegistryUnicode.h"
 
 namespace {
 
@@ -14,6 +18,12 @@ using winport::RegValue;
 namespace reg = winport::reg;
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00\r\n\r\n";
+
+// The text of a Unicode .reg file, which must start with the byte-order mark.
+std::string TextOf(const std::string& file) {
+    EXPECT_EQ(file.substr(0, 2), "\xFF\xFE");
+    return reg::Utf16ToUtf8(reg::UnitsOfLeBytes(std::string_view(file).substr(2)));
+}
 
 reg::Node Apply(const reg::ParseResult& parsed) {
     reg::Node root;
@@ -67,7 +77,7 @@ TEST(RegistryFormat, EveryValueKindSurvivesWriteAndRead) {
     reg::Node& key = root.FindOrAdd({"Software", "RVD"});
     for (const auto& c : EveryKindOfValue()) key.SetValue(c.name, c.value);
 
-    const std::string text = reg::WriteRegText(Hive::CurrentUser, root, {}, true);
+    const std::string text = reg::WriteRegFile(Hive::CurrentUser, root, {});
     reg::Node back = ParseOk(text);
     const reg::Node* k = back.Find({"Software", "RVD"});
     ASSERT_NE(k, nullptr);
@@ -78,7 +88,7 @@ TEST(RegistryFormat, EveryValueKindSurvivesWriteAndRead) {
         EXPECT_EQ(*v, c.value) << c.label;
     }
     // Writing what was read gives the same text: nothing drifts from one save to the next.
-    EXPECT_EQ(reg::WriteRegText(Hive::CurrentUser, back, {}, true), text);
+    EXPECT_EQ(reg::WriteRegFile(Hive::CurrentUser, back, {}), text);
 }
 
 TEST(RegistryFormat, WritesTheWindowsExportLayout) {
@@ -90,8 +100,8 @@ TEST(RegistryFormat, WritesTheWindowsExportLayout) {
     log.SetValue("Raw", RegValue::FromBinary({0x00, 0x7f, 0xff}));
     log.SetValue("Exp", {RegType::ExpandString, {0x41, 0x00}});
 
-    EXPECT_EQ(reg::WriteRegText(Hive::CurrentUser, *root.Find({"Software", "RVD"}),
-                                {"Software", "RVD"}, true),
+    EXPECT_EQ(TextOf(reg::WriteRegFile(Hive::CurrentUser, *root.Find({"Software", "RVD"}),
+                                       {"Software", "RVD"})),
               std::string(kHeader) +
                   "[HKEY_CURRENT_USER\\Software\\RVD]\r\n\r\n"
                   "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings]\r\n\r\n"
@@ -107,7 +117,7 @@ TEST(RegistryFormat, WritesTheWindowsExportLayout) {
 TEST(RegistryFormat, LongHexDataWrapWithinEightyColumns) {
     reg::Node root;
     root.FindOrAdd({"K"}).SetValue("Data", RegValue::FromBinary(std::vector<uint8_t>(100, 0xAB)));
-    const std::string text = reg::WriteRegText(Hive::LocalMachine, root, {}, true);
+    const std::string text = TextOf(reg::WriteRegFile(Hive::LocalMachine, root, {}));
     size_t start = 0, lines = 0;
     while (start < text.size()) {
         size_t end = text.find("\r\n", start);
@@ -217,12 +227,25 @@ TEST(RegistryFormat, EmptyInputIsAnEmptyHive) {
 
 TEST(RegistryFormat, Utf16ConversionsRoundTrip) {
     const std::string text = "A\xc3\xbc\xe2\x82\xac\xf0\x9f\x98\x80";  // A, u-umlaut, euro, emoji
-    const std::string utf16 = reg::Utf8ToUtf16Le(text);
-    EXPECT_EQ(utf16, std::string("A\0\xfc\0\xac\x20\x3d\xd8\x00\xde", 10));
-    EXPECT_EQ(reg::Utf16LeToUtf8(utf16), text);
-    // Bytes that are not UTF-8 travel as Latin-1; a lone surrogate becomes U+FFFD.
-    EXPECT_EQ(reg::Utf8ToUtf16Le("\xe9"), std::string("\xe9\0", 2));
-    EXPECT_EQ(reg::Utf16LeToUtf8(std::string("\x00\xd8", 2)), "\xef\xbf\xbd");
+    const std::u16string utf16 = reg::Utf8ToUtf16(text);
+    EXPECT_EQ(utf16, std::u16string(u"A\u00fc\u20ac\U0001F600"));
+    EXPECT_EQ(reg::Utf16ToUtf8(utf16), text);
+    EXPECT_TRUE(reg::IsWellFormedUtf16(utf16));
+    std::string le;
+    reg::AppendLeBytes(le, utf16);
+    EXPECT_EQ(le, std::string("A\0\xfc\0\xac\x20\x3d\xd8\x00\xde", 10));
+    EXPECT_EQ(reg::UnitsOfLeBytes(le + "\x01"), utf16);  // an odd last byte is no unit
+
+    // Bytes that are not UTF-8 travel as escapes and come back unchanged.
+    const std::string bytes = "\xe9 \xc3 \xed\xa0\x80 \xff";
+    const std::u16string escaped = reg::Utf8ToUtf16(bytes);
+    EXPECT_EQ(escaped.substr(0, 2), std::u16string(u"\xdce9 "));
+    EXPECT_FALSE(reg::IsWellFormedUtf16(escaped));
+    EXPECT_EQ(reg::Utf16ToUtf8(escaped), bytes);
+    EXPECT_FALSE(reg::IsWellFormedUtf8(bytes));
+    EXPECT_TRUE(reg::IsWellFormedUtf8(text));
+    // Other lone surrogates have no 8-bit form.
+    EXPECT_EQ(reg::Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xef\xbf\xbd");
 }
 
 TEST(RegistryFormat, KeyPathsAndNames) {
@@ -234,6 +257,181 @@ TEST(RegistryFormat, KeyPathsAndNames) {
     EXPECT_TRUE(reg::NamesEqual("LutBW lin", "LUTbw LIN"));
     EXPECT_FALSE(reg::NamesEqual("LutBW lin", "LutBW li"));
     EXPECT_FALSE(reg::NamesEqual("\xc3\xa9", "\xc3\x89"));  // only ASCII letters fold
+}
+
+// Sets WINPORT_REG_CODEPAGE for one scope (unset for nullptr).
+class CodePageScope {
+  public:
+    explicit CodePageScope(const char* name) {
+        if (const char* old = std::getenv(kVar)) saved_ = old;
+        if (name)
+            setenv(kVar, name, 1);
+        else
+            unsetenv(kVar);
+    }
+    ~CodePageScope() {
+        if (saved_)
+            setenv(kVar, saved_->c_str(), 1);
+        else
+            unsetenv(kVar);
+    }
+
+  private:
+    static constexpr char kVar[] = "WINPORT_REG_CODEPAGE";
+    std::optional<std::string> saved_;
+};
+
+std::string Le(std::u16string_view text) {
+    std::string out;
+    reg::AppendLeBytes(out, text);
+    return out;
+}
+
+TEST(RegistryFormat, ReadsEveryEncodingWindowsAndPeopleWrite) {
+    using value_table::Typed;
+    using value_table::Utf16Bytes;
+    const struct {
+        const char* label;
+        std::string bytes;
+        const char* codePage;
+        RegValue expected;
+    } cases[] = {
+        {"UTF-16LE without byte-order mark",
+         Le(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\K]\r\n"
+            u"\"V\"=\"Gr\u00f6\u00dfe\"\r\n"),
+         nullptr,
+         RegValue::FromString("Gr\xc3\xb6\xc3\x9f"
+                              "e")},
+        {"UTF-8 with byte-order mark, REGEDIT4",
+         "\xEF\xBB\xBFREGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"V\"=hex(2):47,c3,b6,00\n", nullptr,
+         Typed(RegType::ExpandString, Utf16Bytes(u"G\u00f6"))},
+        {"REGEDIT4 in cp1252",
+         "REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"V\"=\"Gr\xf6\xdf"
+         "e \x80\x81\"\r\n",
+         nullptr, Typed(RegType::String, Utf16Bytes(u"Gr\u00f6\u00dfe \u20ac\u0081"))},
+        {"REGEDIT4 string data in cp1252",
+         "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"V\"=hex(7):41,f6,00,80,00,00\n", nullptr,
+         Typed(RegType::MultiString, Utf16Bytes(std::u16string(u"A\u00f6\0\u20ac\0", 5)))},
+        {"REGEDIT4 in a named code page", "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"V\"=\"\xc0\xe1\"\n",
+         "cp1251", Typed(RegType::String, Utf16Bytes(u"\u0410\u0431"))},
+        {"REGEDIT4 in a code page named by number", "REGEDIT4\n[HKCU\\K]\n\"V\"=hex(1):e1,00\n",
+         "1253", Typed(RegType::String, Utf16Bytes(u"\u03b1"))},
+        {"REGEDIT4 in UTF-8 by name", "REGEDIT4\n[HKCU\\K]\n\"V\"=\"\xc3\xb6\"\n", "utf-8",
+         RegValue::FromString("\xc3\xb6")},
+        {"version 5 in UTF-8: hex(2) holds the registry's bytes",
+         "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"V\"=hex(2):41,00,00,00\n", "cp1251",
+         Typed(RegType::ExpandString, Utf16Bytes(u"A"))},
+        {"continuation lines with LF",
+         "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"V\"=hex(7):61,00,\\\n  00,00,\\\n"
+         "  00,00\n",
+         nullptr, Typed(RegType::MultiString, Utf16Bytes(u"a", 2))},
+        {"hex(N) of any N",
+         "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"V\"=hex(FFFFFFFF):01\n", nullptr,
+         Typed(RegType(0xFFFFFFFF), {1})},
+        {"the escapes of hand-written files",
+         "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"V\"=\"a\\r\\n\\0\\t\\\\\"\n", nullptr,
+         Typed(RegType::String, Utf16Bytes(std::u16string(u"a\r\n\0\\t\\", 7)))},
+    };
+    for (const auto& c : cases) {
+        CodePageScope scope(c.codePage);
+        reg::Node root = ParseOk(c.bytes);
+        const reg::Node* k = root.Find({"K"});
+        ASSERT_NE(k, nullptr) << c.label;
+        ASSERT_NE(k->Value("V"), nullptr) << c.label;
+        EXPECT_EQ(k->Value("V")->type, c.expected.type) << c.label;
+        EXPECT_EQ(k->Value("V")->data, c.expected.data) << c.label;
+    }
+}
+
+TEST(RegistryFormat, UnknownCodePageIsReportedWhereItMatters) {
+    CodePageScope scope("no-such-code-page");
+    reg::ParseResult parsed = reg::ParseRegText("REGEDIT4\r\n[HKCU\\K]\r\n\"V\"=\"x\"\r\n");
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_NE(parsed.error.find("WINPORT_REG_CODEPAGE"), std::string::npos) << parsed.error;
+    EXPECT_NE(parsed.error.find("no-such-code-page"), std::string::npos) << parsed.error;
+    // Files in Windows' own Unicode form need no code page.
+    EXPECT_TRUE(reg::ParseRegText("\xFF\xFE" + Le(u"Windows Registry Editor Version 5.00\r\n"
+                                                  u"[HKCU\\K]\r\n\"V\"=\"x\"\r\n"))
+                    .ok);
+    EXPECT_TRUE(reg::ParseRegText("Windows Registry Editor Version 5.00\r\n").ok);
+}
+
+TEST(RegistryFormat, NeverWritesAnEscapeRegeditDoesNotKnow) {
+    using value_table::Typed;
+    using value_table::Utf16Bytes;
+    const struct {
+        const char* label;
+        RegValue value;
+        const char* line;
+    } cases[] = {
+        {"quotes and backslashes", RegValue::FromString("a\"b\\c"), "\"V\"=\"a\\\"b\\\\c\""},
+        {"tab stays as it is", RegValue::FromString("a\tb"), "\"V\"=\"a\tb\""},
+        {"line feed", RegValue::FromString("a\nb"), "\"V\"=hex(1):61,00,0a,00,62,00,00,00"},
+        {"carriage return", RegValue::FromString("\r"), "\"V\"=hex(1):0d,00,00,00"},
+        {"embedded NUL", RegValue::FromString(std::string("\0", 1)), "\"V\"=hex(1):00,00,00,00"},
+        {"bytes that are not UTF-8", RegValue::FromString("\xff"), "\"V\"=hex(1):ff,dc,00,00"},
+        {"lone surrogate", Typed(RegType::String, {0x00, 0xd8, 0, 0}), "\"V\"=hex(1):00,d8,00,00"},
+        {"expand string", RegValue::FromExpandString("a"), "\"V\"=hex(2):61,00,00,00"},
+        {"multi string", RegValue::FromMultiString({"a"}), "\"V\"=hex(7):61,00,00,00,00,00"},
+    };
+    for (const auto& c : cases) {
+        reg::Node root;
+        root.FindOrAdd({"K"}).SetValue("V", c.value);
+        const std::string text = TextOf(reg::WriteRegFile(Hive::CurrentUser, root, {}));
+        EXPECT_NE(text.find(std::string("\r\n") + c.line + "\r\n"), std::string::npos)
+            << c.label << "\n"
+            << text;
+        reg::Node back = ParseOk(reg::WriteRegFile(Hive::CurrentUser, root, {}));
+        EXPECT_EQ(*back.Find({"K"})->Value("V"), c.value) << c.label;
+    }
+}
+
+TEST(RegistryFormat, HexLinesWrapAsRegeditWrapsThem) {
+    // The well-known start of a service's ImagePath: 20 bytes on the first line, 79 columns.
+    reg::Node root;
+    root.FindOrAdd({"K"}).SetValue("ImagePath", RegValue::FromExpandString("%SystemRoot%\\x"));
+    const std::string text = TextOf(reg::WriteRegFile(Hive::LocalMachine, root, {}));
+    EXPECT_NE(text.find("\"ImagePath\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,"
+                        "00,6f,00,\\\r\n  74,00,25,00,5c,00,78,00,00,00\r\n"),
+              std::string::npos)
+        << text;
+    // A name too long for any byte: one byte per line until the indent.
+    root.FindOrAdd({"K"}).SetValue(std::string(80, 'n'), RegValue::FromBinary({1, 2}));
+    EXPECT_NE(TextOf(reg::WriteRegFile(Hive::LocalMachine, root, {}))
+                  .find(std::string(80, 'n') + "\"=hex:01,\\\r\n  02\r\n"),
+              std::string::npos);
+}
+
+TEST(RegistryFormat, AnsiFormRefusesWhatItCannotHold) {
+    const reg::CodePage cp1252 = reg::CodePage::Ansi1252();
+    const struct {
+        const char* label;
+        std::vector<std::string> key;
+        std::string name;
+        RegValue value;
+        const char* named;
+    } cases[] = {
+        {"key name", {"\xce\xa9"}, "V", RegValue::FromDword(1), "[HKEY_CURRENT_USER\\\xce\xa9]"},
+        {"value name", {"K"}, "\xf0\x9f\x98\x80", RegValue::FromDword(1), "\"\xf0\x9f\x98\x80\""},
+        {"string", {"K"}, "V", RegValue::FromString("\xce\xa9"), "\"V\""},
+        {"bytes that are not UTF-8", {"K"}, "", RegValue::FromString("\xff"), " @"},
+        {"odd-length string data", {"K"}, "V", {RegType::ExpandString, {0x41}}, "\"V\""},
+        {"multi string", {"K"}, "V", RegValue::FromMultiString({"\xce\xa9"}), "\"V\""},
+    };
+    for (const auto& c : cases) {
+        reg::Node root;
+        root.FindOrAdd(c.key).SetValue(c.name, c.value);
+        std::string error;
+        EXPECT_FALSE(reg::WriteAnsiRegFile(Hive::CurrentUser, root, {}, cp1252, error)) << c.label;
+        EXPECT_NE(error.find(c.named), std::string::npos) << c.label << ": " << error;
+        EXPECT_NE(error.find("cp1252"), std::string::npos) << c.label << ": " << error;
+    }
+    reg::Node fine;
+    fine.FindOrAdd({"K"}).SetValue("\xe2\x82\xac", RegValue::FromString("\xc3\xa9"));
+    std::string error;
+    EXPECT_EQ(reg::WriteAnsiRegFile(Hive::CurrentUser, fine, {}, cp1252, error),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER]\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n"
+              "\"\x80\"=\"\xe9\"\r\n\r\n");
 }
 
 }  // namespace

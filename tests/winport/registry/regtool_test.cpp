@@ -98,14 +98,14 @@ TEST_F(RegtoolCommands, SetQueryExportDelete) {
 
     Result e = Regtool({"export", "HKCU\\Software\\RVD\\Camera Settings"});
     EXPECT_EQ(e.code, 0);
-    EXPECT_EQ(e.out, std::string(kHeader) +
-                         "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings]\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings\\LOG]\r\n"
-                         "\"LoggingLevel\"=dword:00000008\r\n"
-                         "\"Mask\"=dword:ffffffff\r\n"
-                         "\"LogFileName\"=\"C:\\\\logs\\\\lmv \\\"1\\\".txt\"\r\n"
-                         "\"Raw\"=hex:00,7f,ff\r\n"
-                         "@=\"\"\r\n\r\n");
+    EXPECT_EQ(TextOf(e.out), std::string(kHeader) +
+                                 "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings]\r\n\r\n"
+                                 "[HKEY_CURRENT_USER\\Software\\RVD\\Camera Settings\\LOG]\r\n"
+                                 "\"LoggingLevel\"=dword:00000008\r\n"
+                                 "\"Mask\"=dword:ffffffff\r\n"
+                                 "\"LogFileName\"=\"C:\\\\logs\\\\lmv \\\"1\\\".txt\"\r\n"
+                                 "\"Raw\"=hex:00,7f,ff\r\n"
+                                 "@=\"\"\r\n\r\n");
 
     EXPECT_EQ(Regtool({"delete", log, "Raw"}).code, 0);
     EXPECT_EQ(Regtool({"query", log, "Raw"}).code, 1);
@@ -129,7 +129,9 @@ TEST_F(RegtoolCommands, ExitCodesAndMessages) {
         {{"query", "HKEY_CLASSES_ROOT\\x"}, 2, "unknown root key"},
         {{"query", "Software\\RVD"}, 2, "unknown root key"},
         {{"set", "HKLM\\K", "v", "dword"}, 2, "set needs"},
-        {{"set", "HKLM\\K", "v", "qword", "1"}, 2, "unknown type"},
+        {{"set", "HKLM\\K", "v", "float", "1"}, 2, "unknown type"},
+        {{"set", "HKLM\\K", "v", "hex(xyz)", "01"}, 2, "hex(N)"},
+        {{"set", "HKLM\\K", "v", "qword", "0x10000000000000000"}, 2, "64 bits"},
         {{"set", "HKLM\\K", "v", "dword", "4294967296"}, 2, "32 bits"},
         {{"set", "HKLM\\K", "v", "dword", "-1"}, 2, "dword DATA"},
         {{"set", "HKLM\\K", "v", "dword", "0x"}, 2, "dword DATA"},
@@ -141,6 +143,8 @@ TEST_F(RegtoolCommands, ExitCodesAndMessages) {
         {{"delete", "HKLM\\K", "nope"}, 1, "not found"},
         {{"delete", "HKLM\\Missing"}, 1, "key not found"},
         {{"delete", "HKLM"}, 1, "root"},
+        {{"set", "HKLM\\K", "a\nb", "dword", "1"}, 1, "NUL, CR or LF"},
+        {{"export", "--ascii"}, 2, "export needs"},
         {{"export", "HKLM\\Missing"}, 1, "key not found"},
         {{"import", (std::filesystem::temp_directory_path() / "no such file.reg").string()},
          1,
@@ -197,6 +201,116 @@ TEST_F(RegtoolCommands, RefusesToWriteOverADamagedHive) {
     EXPECT_NE(r.err.find("line 3"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("left unchanged"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(Hkcu()), damaged);
+}
+
+TEST_F(RegtoolCommands, QueryShowsEveryTypeReadably) {
+    const std::string k = "HKCU\\Software\\Types";
+    const std::vector<std::vector<std::string>> sets = {
+        {"Text", "sz", "C:\\x"},
+        {"Expand", "expand_sz",
+         "%USERPROFILE%\\Gr\xc3\xb6\xc3\x9f"
+         "e"},
+        {"Multi", "multi_sz", "first\\0second item\\0\xe2\x82\xac"},
+        {"Empty list", "multi_sz", ""},
+        {"Big", "qword", "0x123456789abcdef0"},
+        {"Blob", "hex", "00,7f,ff"},
+        {"Nul", "hex(1)", "78,00,00,00,0a,00,00,00"},
+        {"Odd", "hex(1)", "61,00,62"},
+        {"Other", "hex(99)", "01,02"},
+        {"Short", "hex(4)", "01"},
+    };
+    for (const auto& set : sets) {
+        Result r = Regtool({"set", k, set[0], set[1], set[2]});
+        ASSERT_EQ(r.code, 0) << set[0] << ": " << r.err;
+    }
+    Result q = Regtool({"query", k});
+    EXPECT_EQ(q.code, 0) << q.err;
+    EXPECT_EQ(q.out,
+              "HKEY_CURRENT_USER\\Software\\Types\n"
+              "    Text    REG_SZ    C:\\x\n"
+              "    Expand    REG_EXPAND_SZ    %USERPROFILE%\\Gr\xc3\xb6\xc3\x9f"
+              "e\n"
+              "    Multi    REG_MULTI_SZ\n"
+              "        first\n"
+              "        second item\n"
+              "        \xe2\x82\xac\n"
+              "    Empty list    REG_MULTI_SZ\n"
+              "    Big    REG_QWORD    0x123456789abcdef0\n"
+              "    Blob    REG_BINARY    007FFF\n"
+              "    Nul    REG_SZ    x\\0\\n\n"
+              "    Odd    REG_SZ    610062\n"
+              "    Other    REG_UNKNOWN    0102\n"
+              "    Short    REG_DWORD    01\n");
+    // What was set is what the registry holds.
+    auto key = winport::RegistryKey::Open(winport::Hive::CurrentUser, "Software\\Types");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->ReadValue("Multi"),
+              winport::RegValue::FromMultiString({"first", "second item", "\xe2\x82\xac"}));
+    EXPECT_EQ(key->ReadValue("Empty list")->data, (std::vector<uint8_t>{0, 0}));
+    EXPECT_EQ(key->ReadValue("Big"), winport::RegValue::FromQword(0x123456789abcdef0ull));
+    EXPECT_EQ(key->ReadValue("Other")->type, winport::RegType(0x99));
+}
+
+TEST_F(RegtoolCommands, CatPrintsHivesAndFilesAsText) {
+    Result r = Regtool({"cat", "HKLM"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("empty hive"), std::string::npos) << r.err;
+
+    ASSERT_EQ(Regtool({"set",
+                       "HKLM\\Gr\xc3\xb6\xc3\x9f"
+                       "e",
+                       "V", "sz", "\xe2\x82\xac"})
+                  .code,
+              0);
+    r = Regtool({"cat", "HKEY_LOCAL_MACHINE"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_LOCAL_MACHINE]\n\n"
+              "[HKEY_LOCAL_MACHINE\\Gr\xc3\xb6\xc3\x9f"
+              "e]\n"
+              "\"V\"=\"\xe2\x82\xac\"\n\n");
+    // Any .reg file, in any form the store reads.
+    r = Regtool({"cat", std::string(REGISTRY_FIXTURES) + "/value_table_ansi.reg"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\n\"\xe2\x82\xac\"=\"\xe2\x82\xac 5\"\n"), std::string::npos) << r.out;
+    r = Regtool({"cat", "-"}, "\xFE\xFFx");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("big-endian"), std::string::npos) << r.err;
+    EXPECT_EQ(Regtool({"cat"}).code, 2);
+}
+
+TEST_F(RegtoolCommands, AsciiExportOnlyWhenLossless) {
+    ASSERT_EQ(Regtool({"set", "HKCU\\Software\\A", "Size", "sz",
+                       "Gr\xc3\xb6\xc3\x9f"
+                       "e"})
+                  .code,
+              0);
+    Result r = Regtool({"export", "--ascii", "HKCU\\Software\\A"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"Size\"=\"Gr\xf6\xdf"
+              "e\"\r\n\r\n");
+
+    ASSERT_EQ(Regtool({"set", "HKCU\\Software\\A", "Greek", "sz", "\xce\xa9"}).code, 0);
+    r = Regtool({"export", "--ascii", "HKCU\\Software\\A"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("\"Greek\" has no exact form in REGEDIT4 text in code page cp1252"),
+              std::string::npos)
+        << r.err;
+    // Another code page holds it.
+    setenv("WINPORT_REG_CODEPAGE", "cp1253", 1);
+    r = Regtool({"export", "--ascii", "HKCU\\Software\\A"});
+    unsetenv("WINPORT_REG_CODEPAGE");
+    EXPECT_EQ(r.code, 1) << "\xdf is no letter of cp1253";
+    ASSERT_EQ(Regtool({"delete", "HKCU\\Software\\A", "Size"}).code, 0);
+    setenv("WINPORT_REG_CODEPAGE", "cp1253", 1);
+    r = Regtool({"export", "--ascii", "HKCU\\Software\\A"});
+    unsetenv("WINPORT_REG_CODEPAGE");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\"Greek\"=\"\xd9\"\r\n"), std::string::npos);
 }
 
 TEST_F(RegtoolCommands, WhereNamesTheHiveFiles) {

@@ -70,8 +70,8 @@ TEST_F(RegistryStore, EveryValueTypeRoundTrips) {
     for (size_t i = 0; i < std::size(texts); ++i)
         EXPECT_EQ(again->ReadString("Text" + std::to_string(i)), texts[i]) << i;
     EXPECT_EQ(again->ReadString(""), "default");
-    EXPECT_NE(ReadFile(Hkcu()).find("\r\n\"LoggingLevel\"=dword:00000008\r\n"), std::string::npos);
-    EXPECT_NE(ReadFile(Hkcu()).find("\r\n@=\"default\"\r\n"), std::string::npos);
+    EXPECT_NE(HiveText(Hkcu()).find("\r\n\"LoggingLevel\"=dword:00000008\r\n"), std::string::npos);
+    EXPECT_NE(HiveText(Hkcu()).find("\r\n@=\"default\"\r\n"), std::string::npos);
 }
 
 TEST_F(RegistryStore, DwordReadsCheckTypeAndSize) {
@@ -139,7 +139,7 @@ TEST_F(RegistryStore, ReadsTheUtf16FileWindowsExports) {
     // A change rewrites the hive in the store's own text form; every value keeps its data.
     const auto before = *lut->ReadValue("Names");
     ASSERT_EQ(log->WriteDword("LoggingLevel", 9), RegStatus::Ok);
-    const std::string text = ReadFile(Hkcu());
+    const std::string text = HiveText(Hkcu());
     EXPECT_EQ(text.rfind(kHeader, 0), 0u);
     EXPECT_NE(text.find("\"LogFileName\"=\"C:\\\\Users\\\\M\xc3\xbcller\\\\lmvlog.txt\"\r\n"),
               std::string::npos);
@@ -210,7 +210,7 @@ TEST_F(RegistryStore, SeesChangesMadeBehindItsBack) {
 
     // Same size, edited in place: only the modification time tells.
     std::string text = ReadFile(Hklm());
-    text.replace(text.find("COM1"), 4, "COM7");
+    text.replace(text.find(Utf16("COM1")), 8, Utf16("COM7"));
     WriteFile(Hklm(), text);
     EXPECT_EQ(key.ReadString("/dev/ttyS0"), "COM7");
 
@@ -291,7 +291,7 @@ TEST_F(RegistryStore, CreatesMissingFoldersAndKeepsLinksAndModes) {
     ASSERT_EQ(MustCreate(Hive::CurrentUser, "K").WriteDword("v", 2), RegStatus::Ok);
     EXPECT_TRUE(fs::is_symlink(nested / "HKCU.reg"));
     ASSERT_TRUE(fs::is_regular_file(real));
-    EXPECT_EQ(ReadFile(real).rfind(kHeader, 0), 0u);
+    EXPECT_EQ(HiveText(real).rfind(kHeader, 0), 0u);
 
     // The file keeps the permissions its owner gave it.
     ASSERT_EQ(chmod((nested / "HKLM.reg").c_str(), 0600), 0);
@@ -331,14 +331,19 @@ TEST_F(RegistryStore, ImportAndExport) {
     ASSERT_TRUE(lmvnt);
     EXPECT_EQ(lmvnt->ValueNames(), std::vector<std::string>{"ImagePath"});
 
-    EXPECT_EQ(winport::ExportRegistryKey(Hive::CurrentUser, "software\\rvd"),
+    EXPECT_EQ(TextOf(winport::ExportRegistryKey(Hive::CurrentUser, "software\\rvd").value()),
               std::string(kHeader) +
                   "[HKEY_CURRENT_USER\\Software\\RVD]\r\n\r\n"
                   "[HKEY_CURRENT_USER\\Software\\RVD\\Buffers]\r\n"
                   "\"EnableLock\"=dword:00000001\r\n\r\n");
-    auto utf16 = winport::ExportRegistryKey(Hive::CurrentUser, "Software\\RVD", true);
-    ASSERT_TRUE(utf16);
-    EXPECT_EQ(utf16->substr(0, 6), std::string("\xFF\xFEW\0i\0", 6));
+    auto ansi =
+        winport::ExportRegistryKey(Hive::CurrentUser, "Software\\RVD", winport::RegFileForm::Ansi);
+    ASSERT_TRUE(ansi);
+    EXPECT_EQ(*ansi,
+              "REGEDIT4\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\RVD]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\RVD\\Buffers]\r\n"
+              "\"EnableLock\"=dword:00000001\r\n\r\n");
     EXPECT_FALSE(winport::ExportRegistryKey(Hive::CurrentUser, "Software\\Missing"));
 
     // A text that does not parse changes nothing, not even its good first half.
