@@ -249,35 +249,38 @@ class CCorvaneController {
 
   protected:
     struct TriggerValue;  // one value of CTO: a number, or a single character
-    ZR_BOOL RefuseInMacroMode();
-    int ChannelIndex(char channel) const;  // position in the channel names, -1 when none
+    [[nodiscard]] ZR_BOOL RefuseInMacroMode();
+    // The channel's position in the channel names, -1 when none.
+    [[nodiscard]] int ChannelIndex(char channel) const;
     bool ValidJoystick(int id) const;
     bool ValidTriggerOutput(int id) const;
     // FALSE with ZR_CNTR_PARAMETER_OUT_OF_RANGE unless every ID (and every sub-ID, when given,
     // is 1) is valid.
-    ZR_BOOL CheckJoystickIDs(const int* ids, const int* subIDs, int count);
-    ZR_BOOL CheckTriggerIDs(const int* ids, int count);
+    [[nodiscard]] ZR_BOOL CheckJoystickIDs(const int* ids, const int* subIDs, int count);
+    [[nodiscard]] ZR_BOOL CheckTriggerIDs(const int* ids, int count);
     // While a macro is recorded: FALSE with ZR_CNTR_MACRO_RECORD_ERROR unless every board named
     // is the macro axis's board.
-    ZR_BOOL CheckRecordedBoards(const std::vector<int>& boards);
+    [[nodiscard]] ZR_BOOL CheckRecordedBoards(const std::vector<int>& boards);
     // Selection and query (or status read) of a board as one exchange under the channel lock.
-    char* QueryBoard(int board, const char* query, char singleByte, char first, int colon);
-    ZR_BOOL ReadBoardStatus(int board, uint8_t status[kMaxStatusBytes]);
+    [[nodiscard]] char* QueryBoard(int board, const char* query, char singleByte, char first,
+                                   int colon);
+    [[nodiscard]] ZR_BOOL ReadBoardStatus(int board, uint8_t status[kMaxStatusBytes]);
     // Text results: FALSE with COM_BUFFER_OVERFLOW, the buffer untouched, unless text fits.
-    ZR_BOOL CopyText(const std::string& text, char* buffer, int size);
+    [[nodiscard]] ZR_BOOL CopyText(const std::string& text, char* buffer, int size);
     // The joysticks a query answers for: with ids null all of them in board order (count must
     // hold them, else ZR_ARRAY_RANGE_MISMATCH), otherwise the checked ids.
-    ZR_BOOL ResolveJoysticks(const int* ids, const int* subIDs, int count, std::vector<int>& list);
-    ZR_BOOL ReadJoystickLines(const std::vector<int>& joysticks, int line,
-                              std::vector<int>& readings);
-    ZR_BOOL SendJoystickLines(int board, ZR_BOOL on);
-    ZR_BOOL SetTriggerParameter(int board, int parameter, const TriggerValue& value);
-    ZR_BOOL AddTriggerParameter(int board, int parameter, std::string& text);
+    [[nodiscard]] ZR_BOOL ResolveJoysticks(const int* ids, const int* subIDs, int count,
+                                           std::vector<int>& list);
+    [[nodiscard]] ZR_BOOL ReadJoystickLines(const std::vector<int>& joysticks, int line,
+                                            std::vector<int>& readings);
+    [[nodiscard]] ZR_BOOL SendJoystickLines(int board, ZR_BOOL on);
+    [[nodiscard]] ZR_BOOL SetTriggerParameter(int board, int parameter, const TriggerValue& value);
+    [[nodiscard]] ZR_BOOL AddTriggerParameter(int board, int parameter, std::string& text);
     // The joysticks qJLT reads: both arrays null, every joystick; else the checked list.
-    ZR_BOOL ListJoysticksToRead(const int* joysticks, const int* joystickAxes, int count,
-                                std::vector<int>& list);
+    [[nodiscard]] ZR_BOOL ListJoysticksToRead(const int* joysticks, const int* joystickAxes,
+                                              int count, std::vector<int>& list);
     void RunAsyncRead();
-    bool ReadAsyncRow(int row);
+    [[nodiscard]] bool ReadAsyncRow(int row);
 
     // asynchronous joystick-table read; the buffer and counters are guarded by m_csAsyncBuffer
     std::atomic<bool> m_bAsyncReadActive{false};
