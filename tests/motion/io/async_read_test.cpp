@@ -135,7 +135,7 @@ TEST_F(AsyncReadTest, OneReadAtATime) {
 
 TEST_F(AsyncReadTest, AFailedQueryEndsTheReadWithTheRestZero) {
     FillTable(1, 10, 0.5, 0);
-    SetTimeout(100);
+    SetTimeout(300);
     sim->ClearTranscript();
     sim->DropAnswersAfter(0, 3, 3);  // rows 0..2 answer, then every try of row 3 is lost
     const int one[1] = {1}, axis1[1] = {1};

@@ -196,7 +196,7 @@ class AnalogFormLearntTest : public IoFixture {
 TEST_F(AnalogFormLearntTest, TheFormIsLearntOnceAndInputsUseTheLine) {
     EXPECT_EQ(Board(0).m_cTAAnswer, 0);
     EXPECT_FALSE(Board(0).m_bSingleChar);
-    SetTimeout(150);
+    SetTimeout(300);
     sim->SetAnalogLine(0, 1, 255);
     sim->ClearTranscript();
     double volts = 0;
