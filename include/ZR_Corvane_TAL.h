@@ -563,6 +563,126 @@ ZR_CORVANE_API ZR_BOOL Corvane_GetStatus(int ID, const char* axes, const int* it
  * makes connecting faster when the boards' addresses are known. */
 ZR_CORVANE_API int Corvane_SetMaxNrOfControllers(int number);
 
+/* ---- Joysticks, digital and analog I/O, trigger outputs ------------------------------------
+ *
+ * Every board has four digital lines, named by four characters of the 64 listed by Corvane_qTVI
+ * (board 0: "ABCD", board 1: "EFGH", ...), and analog input lines (channel number 4 x board + line:
+ * lines 1 to 3, and 4 on a board with a joystick port). A board with a joystick port carries
+ * joystick ID board + 1, with one axis and one button (both ID 1); a board that can trigger
+ * carries trigger output ID board + 1. Lists of IDs run parallel to their value arrays, count
+ * entries each, and are checked whole (ZR_CNTR_PARAMETER_OUT_OF_RANGE for an unknown joystick,
+ * trigger output, axis or button ID) before anything is sent; value checks are made entry by
+ * entry, so the entries before a refused one are done. For the queries below that take a list of
+ * IDs, a null ID list means every joystick (or trigger output) in board order, and count must
+ * then hold them all (else ZR_ARRAY_RANGE_MISMATCH). Any other null array or out pointer leaves
+ * ZR_INVALID_ARGUMENT; a null text buffer or one too short leaves COM_BUFFER_OVERFLOW. The queries
+ * refuse with ZR_IN_MACRO_MODE while a macro is being recorded (Corvane_GetInputChannelNames
+ * does not); the setting functions are then recorded into the macro, and may name only channels,
+ * joysticks or trigger outputs on the macro's board (else ZR_CNTR_MACRO_RECORD_ERROR; Corvane_DIO
+ * exactly one channel). Only Corvane_DIO and Corvane_qDIO refuse with ZR_CONTROLLER_BUSY while a
+ * reference move runs. */
+
+/* The channel names of all boards ("ABCDEFGH" for two boards), cut to size - 1 characters, with a
+ * NUL. Inputs and outputs are the same lines: both names are one function. A null buffer or size
+ * 0 or less leaves COM_BUFFER_OVERFLOW and writes nothing. */
+ZR_CORVANE_API ZR_BOOL Corvane_GetInputChannelNames(int ID, char* buffer, int size);
+ZR_CORVANE_API ZR_BOOL Corvane_GetOutputChannelNames(int ID, char* buffer, int size);
+
+/* Switches the digital output of each channel on (non-zero) or off (0). Leaves
+ * ZR_CNTR_PARAMETER_SYNTAX_ERROR (no channel), ZR_CNTR_NO_DIGITAL_INPUT (unknown channel). */
+ZR_CORVANE_API ZR_BOOL Corvane_DIO(int ID, const char* channels, const ZR_BOOL* flags);
+
+/* The digital input of each channel (all channels, in order, for a null or empty string); each
+ * board is asked once. Leaves ZR_CNTR_NO_DIGITAL_INPUT. */
+ZR_CORVANE_API ZR_BOOL Corvane_qDIO(int ID, const char* channels, ZR_BOOL* states);
+
+/* Number of digital inputs and outputs: 4 per board each. */
+ZR_CORVANE_API ZR_BOOL Corvane_qTIO(int ID, int* inputs, int* outputs);
+
+/* Number of analog input channels, and the voltage of one (reading x 5.0 / 255, 0 to 5 V).
+ * Leaves ZR_CNTR_INVALID_ANALOG_INPUT for a channel number that names no analog input. */
+ZR_CORVANE_API ZR_BOOL Corvane_qTAC(int ID, int* count);
+ZR_CORVANE_API ZR_BOOL Corvane_qTAV(int ID, int channel, double* volts);
+
+/* Joystick control of each joystick's axis on (flag 1) or off (any other flag), at the axis's
+ * velocity. Switching on limits a referenced axis to its travel range where the board can do so;
+ * the limits sent are the travel limits in counts, computed from the stored limits with the axis
+ * factor applied once more and without the direction sign, plus home and offset (exact for
+ * factor 1 and the normal direction). Afterwards the joystick state is read from the board;
+ * Corvane_MOV refuses axes under joystick control. Leaves ZR_CNTR_PARAMETER_MISSING (a null array
+ * or count below 1). */
+ZR_CORVANE_API ZR_BOOL Corvane_JON(int ID, const int* joysticks, const ZR_BOOL* flags, int count);
+
+/* Whether each joystick controls its axis: asked from boards that can tell, else as last read. */
+ZR_CORVANE_API ZR_BOOL Corvane_qJON(int ID, const int* joysticks, ZR_BOOL* states, int count);
+
+/* Number of joysticks. */
+ZR_CORVANE_API ZR_BOOL Corvane_qTNJ(int ID, int* count);
+
+/* The axis identifier each joystick moves, entries separated by " \n", the text ending in "\n".
+ * Asks no board. Leaves ZR_CNTR_PARAMETER_SYNTAX_ERROR for a null array. */
+ZR_CORVANE_API ZR_BOOL Corvane_qJAX(int ID, const int* joysticks, const int* joystickAxes,
+                                    int count, char* buffer, int size);
+
+/* Loads a joystick table on each board: type 1 (linear) or 3 (the board's second table); waits
+ * up to 2 s for each board's confirmation (not while a macro is being recorded, since the line
+ * then goes into the macro). The serial time-out is as before afterwards. The first failed send
+ * ends the call with FALSE. Leaves ZR_CNTR_PARAMETER_MISSING, ZR_CNTR_PARAMETER_OUT_OF_RANGE
+ * (another type). */
+ZR_CORVANE_API ZR_BOOL Corvane_JDT(int ID, const int* joysticks, const int* tableTypes, int count);
+
+/* Whether each joystick's button is pressed (reading above 100), and the position of each
+ * joystick's axis (-1.0 to +1.0). */
+ZR_CORVANE_API ZR_BOOL Corvane_qJBS(int ID, const int* joysticks, const int* buttons,
+                                    ZR_BOOL* pressed, int count);
+ZR_CORVANE_API ZR_BOOL Corvane_qJAS(int ID, const int* joysticks, const int* joystickAxes,
+                                    double* values, int count);
+
+/* Writes count values (-1.0 to +1.0, stored in steps of 1/1024) into the joystick's table from
+ * address start (1 to 256; start + count at most 257). Leaves ZR_CNTR_PARAMETER_OUT_OF_RANGE
+ * (nothing is sent then). */
+ZR_CORVANE_API ZR_BOOL Corvane_JLT(int ID, int joystick, int joystickAxis, int start,
+                                   const double* values, int count);
+
+/* Starts reading rows start .. start + rows - 1 of the joysticks' tables (both arrays null: every
+ * joystick, axis 1) in the background and returns at once with the header of the table as a
+ * data-array text ("# VERSION = 1" ... "# END_HEADER\n") in header, and in *values a buffer of
+ * rows x count values, row by row, owned by the library and valid until the next Corvane_qJLT.
+ * Row r is final once Corvane_GetAsyncBufferIndex reaches (r + 1) x count; a row that could not
+ * be read stays 0.0, the reason is left for Corvane_GetError, and the count still reaches the end.
+ * One read per controller at a time (ZR_CONTROLLER_BUSY); closing the connection ends a read.
+ * Leaves ZR_CNTR_PARAMETER_MISSING (only one array null, count below 1, or no joystick),
+ * ZR_CNTR_PARAMETER_OUT_OF_RANGE (start or rows below 1, start above 256, start + rows above
+ * 257), ZR_COULD_NOT_START_THREAD. */
+ZR_CORVANE_API ZR_BOOL Corvane_qJLT(int ID, const int* joysticks, const int* joystickAxes,
+                                    int count, int start, int rows, double** values, char* header,
+                                    int size);
+/* Number of final values of the buffer of the last Corvane_qJLT; 0 for an invalid ID. */
+ZR_CORVANE_API int Corvane_GetAsyncBufferIndex(int ID);
+
+/* Trigger parameters, values given as text separated by blanks (one per entry): 1 the trigger
+ * value in position units (sent with the home position added, which Corvane_qCTO does not take
+ * away again), 2 the axis of the output's board (its identifier, one character, also a digit),
+ * 3 the mode (8, 7 or 0; it takes effect at once only while the output is on, else when
+ * Corvane_TRO switches it on), 10 a trigger position within the travel range. Leaves
+ * ZR_CNTR_PARAMETER_MISSING, ZR_CNTR_PARAMETER_SYNTAX_ERROR (not one value per entry, or no
+ * number), ZR_CNTR_PARAMETER_OUT_OF_RANGE (another parameter, axis or mode),
+ * ZR_CNTR_POSITION_OUT_OF_LIMITS. */
+ZR_CORVANE_API ZR_BOOL Corvane_CTO(int ID, const int* outputs, const int* parameters,
+                                   const char* values, int count);
+
+/* One line per entry, separated by " \n", the text ending in "\n" (null outputs: parameters 1,
+ * 2, 3 and 10 of every trigger output, so count must be 4 per output). Leaves
+ * ZR_UNEXPECTED_RESPONSE for a mode the board reports that has no TAL number. */
+ZR_CORVANE_API ZR_BOOL Corvane_qCTO(int ID, const int* outputs, const int* parameters,
+                                    char* buffer, int count, int size);
+
+/* Switches each trigger output on (flag 1, with its mode) or off; whether each is on. */
+ZR_CORVANE_API ZR_BOOL Corvane_TRO(int ID, const int* outputs, const ZR_BOOL* flags, int count);
+ZR_CORVANE_API ZR_BOOL Corvane_qTRO(int ID, const int* outputs, ZR_BOOL* states, int count);
+
+/* ---- end of joysticks, digital and analog I/O, trigger outputs ----------------------------- */
+
 #ifdef __cplusplus
 }
 #endif

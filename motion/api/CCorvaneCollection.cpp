@@ -9,6 +9,7 @@ CCorvaneCollection::~CCorvaneCollection() {
     for (auto& controller : m_Controllers) {
         if (!controller) continue;
         controller->StopReferenceThread();
+        controller->StopAsyncRead();
         controller.reset();
     }
 }
@@ -40,6 +41,7 @@ void CCorvaneCollection::Close(int id) {
     if (!controller) return;
     ZR_LOG_DEBUG("CZRControllerCollection::Close(%d)", id);
     controller->StopReferenceThread();
+    controller->StopAsyncRead();
     controller.reset();
 }
 

@@ -1,5 +1,7 @@
 #include "motion/controller/CCorvaneAxesArray.h"
 
+#include <mutex>
+
 #include "ZR_Corvane_TAL.h"
 #include "motion/base/ZRLog.h"
 
@@ -14,6 +16,8 @@ CCorvaneAxis* CCorvaneAxesArray::Get(int index) const {
 int CCorvaneAxesArray::Select(int index, bool force) {
     CCorvaneAxis* board = Get(index);
     if (!board) return COM_ERROR;
+    std::unique_lock<winport::CriticalSection> channel;
+    if (m_pChannelLock) channel = std::unique_lock<winport::CriticalSection>(*m_pChannelLock);
     if (!force && index == m_iCurrentIndex) return 0;
     ZR_LOG_DEBUG("CCorvaneAxesArray::Select(%d)", index);
     int rc = m_Device.SendChar(kCorvaneSelectByte);

@@ -7,6 +7,7 @@
 
 #include "motion/controller/CCorvaneAxis.h"
 #include "motion/controller/CCorvaneDevice.h"
+#include "winport/CriticalSection.h"
 
 inline constexpr int kMaxCorvaneBoards = 16;
 inline constexpr int kNoBoardSelected = -1;
@@ -17,6 +18,9 @@ class CCorvaneAxesArray {
     CCorvaneAxesArray();
 
     void SetInterfaceID(int interfaceID) { m_Device.SetInterfaceID(interfaceID); }
+    // The controller's channel lock, held while the select bytes go out, so that they cannot cut
+    // into another thread's exchange (a board selected and queried under that lock).
+    void SetChannelLock(winport::CriticalSection* lock) { m_pChannelLock = lock; }
 
     // Sends the select bytes unless the board is the current one and force is false. A failed
     // send leaves the selection unchanged and returns the interface error; an index outside
@@ -42,4 +46,5 @@ class CCorvaneAxesArray {
     int m_iCurrentIndex = kNoBoardSelected;
     CCorvaneAxis* m_pCurrent = nullptr;
     CCorvaneDevice m_Device;
+    winport::CriticalSection* m_pChannelLock = nullptr;
 };

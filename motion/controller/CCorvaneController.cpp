@@ -31,8 +31,10 @@ void CCorvaneController::AttachInterface(int interfaceID, bool stripTerminator) 
 }
 
 CCorvaneController::~CCorvaneController() {
-    // the reference thread talks through the device: it must end before the device closes
+    // the reference thread and the joystick-table reader talk through the device: they must end
+    // before the device closes
     StopReferenceThread();
+    StopAsyncRead();
     if (m_bInitialised) {
         for (CCorvaneAxisData& a : m_AxisData) a.m_strStageName.clear();
     }

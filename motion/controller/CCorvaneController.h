@@ -5,12 +5,13 @@
 // select a board, send a command line, query with an answer check, read the status bytes.
 //
 // Locks, all re-entrant. Where two are needed, m_csRefFlag is taken before the channel lock.
-//   m_csChannel       one native query transaction (all its attempts) at a time
+//   m_csChannel       one native query transaction (all its attempts) at a time; board
+//                     selections and command lines are written under it too
 //   m_csRefStart      serialises the starting of reference procedures
 //   m_csAnswerList    the answer list of the command-string interface
 //   m_csRefFlag       m_IsReferencing, and status reads that must not interleave with a
 //                     running reference procedure
-//   m_csAsyncBuffer   the value counter of the asynchronous joystick-table read
+//   m_csAsyncBuffer   the state, buffer and value counter of the joystick-table read
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -225,6 +226,88 @@ class CCorvaneController {
     ZR_BOOL SPA(const char* axes, const unsigned int* ids, const double* values, const char* text);
     ZR_BOOL qSPA(const char* axes, const unsigned int* ids, double* values, char* text, int size);
     ZR_BOOL qHPA(char* buffer, int size);
+    // ---- joystick, digital and analog I/O, trigger outputs -----------------------------------
+    // (CCorvaneController_IO.cpp, _Joystick.cpp, _Trigger.cpp, _AsyncRead.cpp, _IOFrame.cpp)
+    // Digital channels are named by the characters of GetInputChannelNames, four per board;
+    // joysticks and trigger outputs by IDs 1 to 16 (board index + 1); joystick axis and button
+    // IDs are always 1. ID lists are checked whole before anything is sent.
+    ZR_BOOL DIO(const char* channels, const ZR_BOOL* flags);
+    ZR_BOOL qDIO(const char* channels, ZR_BOOL* states);
+    ZR_BOOL qTIO(int* inputs, int* outputs);
+    // Input and output channels are the same lines: one operation under both export names.
+    ZR_BOOL GetInputChannelNames(char* buffer, int size);
+    ZR_BOOL qTAC(int* count);
+    ZR_BOOL qTAV(int channel, double* volts);
+    ZR_BOOL JON(const int* joysticks, const ZR_BOOL* flags, int count);
+    ZR_BOOL qJON(const int* joysticks, ZR_BOOL* states, int count);
+    ZR_BOOL qTNJ(int* count);
+    ZR_BOOL qJAX(const int* joysticks, const int* joystickAxes, int count, char* buffer, int size);
+    ZR_BOOL qJBS(const int* joysticks, const int* buttons, ZR_BOOL* pressed, int count);
+    ZR_BOOL qJAS(const int* joysticks, const int* joystickAxes, double* values, int count);
+    ZR_BOOL JDT(const int* joysticks, const int* tableTypes, int count);
+    ZR_BOOL JLT(int joystick, int joystickAxis, int start, const double* values, int count);
+    // Starts the background read of joystick-table rows; *values points into a buffer of the
+    // controller that stays valid until the next qJLT. GetAsyncBufferIndex tells how many of
+    // its values are final.
+    ZR_BOOL qJLT(const int* joysticks, const int* joystickAxes, int count, int start, int rows,
+                 double** values, char* header, int size);
+    int GetAsyncBufferIndex();
+    ZR_BOOL CTO(const int* outputs, const int* parameters, const char* values, int count);
+    ZR_BOOL qCTO(const int* outputs, const int* parameters, char* buffer, int count, int size);
+    ZR_BOOL TRO(const int* outputs, const ZR_BOOL* flags, int count);
+    ZR_BOOL qTRO(const int* outputs, ZR_BOOL* states, int count);
+    // Reading of analog line 1 to 6 of a board (5: joystick axis, 6: joystick button), 0 to 255.
+    ZR_BOOL ReadAnalogLine(int board, int line, int* reading);
+    // Ends a running joystick-table read and waits for its thread. The controller table calls it
+    // before deleting, beside StopReferenceThread.
+    void StopAsyncRead();
+
+  protected:
+    struct TriggerValue;  // one value of CTO: a number, or a single character
+    [[nodiscard]] ZR_BOOL RefuseInMacroMode();
+    // The channel's position in the channel names, -1 when none.
+    [[nodiscard]] int ChannelIndex(char channel) const;
+    bool ValidJoystick(int id) const;
+    bool ValidTriggerOutput(int id) const;
+    // FALSE with ZR_CNTR_PARAMETER_OUT_OF_RANGE unless every ID (and every sub-ID, when given,
+    // is 1) is valid.
+    [[nodiscard]] ZR_BOOL CheckJoystickIDs(const int* ids, const int* subIDs, int count);
+    [[nodiscard]] ZR_BOOL CheckTriggerIDs(const int* ids, int count);
+    // While a macro is recorded: FALSE with ZR_CNTR_MACRO_RECORD_ERROR unless every board named
+    // is the macro axis's board.
+    [[nodiscard]] ZR_BOOL CheckRecordedBoards(const std::vector<int>& boards);
+    // Selection and query (or status read) of a board as one exchange under the channel lock.
+    [[nodiscard]] char* QueryBoard(int board, const char* query, char singleByte, char first,
+                                   int colon);
+    [[nodiscard]] ZR_BOOL ReadBoardStatus(int board, uint8_t status[kMaxStatusBytes]);
+    // Text results: FALSE with COM_BUFFER_OVERFLOW, the buffer untouched, unless text fits.
+    [[nodiscard]] ZR_BOOL CopyText(const std::string& text, char* buffer, int size);
+    // The joysticks a query answers for: with ids null all of them in board order (count must
+    // hold them, else ZR_ARRAY_RANGE_MISMATCH), otherwise the checked ids.
+    [[nodiscard]] ZR_BOOL ResolveJoysticks(const int* ids, const int* subIDs, int count,
+                                           std::vector<int>& list);
+    [[nodiscard]] ZR_BOOL ReadJoystickLines(const std::vector<int>& joysticks, int line,
+                                            std::vector<int>& readings);
+    [[nodiscard]] ZR_BOOL SendJoystickLines(int board, ZR_BOOL on);
+    [[nodiscard]] ZR_BOOL SetTriggerParameter(int board, int parameter, const TriggerValue& value);
+    [[nodiscard]] ZR_BOOL AddTriggerParameter(int board, int parameter, std::string& text);
+    // The joysticks qJLT reads: both arrays null, every joystick; else the checked list.
+    [[nodiscard]] ZR_BOOL ListJoysticksToRead(const int* joysticks, const int* joystickAxes,
+                                              int count, std::vector<int>& list);
+    void RunAsyncRead();
+    [[nodiscard]] bool ReadAsyncRow(int row);
+
+    // asynchronous joystick-table read; the buffer and counters are guarded by m_csAsyncBuffer
+    std::atomic<bool> m_bAsyncReadActive{false};
+    std::atomic<bool> m_bAsyncReadStop{false};
+    std::vector<int> m_AsyncColumns[kMaxCorvaneBoards];  // columns of each board's joystick
+    int m_iAsyncStart = 1;
+    int m_iAsyncRows = 0;
+    int m_iAsyncColumnCount = 0;
+    int m_iAsyncDelivered = 0;
+    std::vector<double> m_AsyncValues;  // rows x columns, row-major
+    std::thread m_AsyncReader;
+    // ---- end of joystick, digital and analog I/O, trigger outputs ----------------------------
 
   protected:
     friend class CorvaneParameterActions;
@@ -305,8 +388,6 @@ class CCorvaneController {
     std::string m_strMacroLine;
     int m_iMacroCommandCount = 0;
 
-    bool m_bAsyncReadActive = false;  // asynchronous joystick-table read
-
     winport::CriticalSection m_csChannel;
     winport::CriticalSection m_csRefStart;
     winport::CriticalSection m_csAnswerList;
@@ -379,4 +460,9 @@ class CCorvaneController {
         CCorvaneController* owner;
         ~ReferenceThreadGuard() { owner->StopReferenceThread(); }
     } m_ReferenceThreadGuard{this};
+    // Likewise for a joystick-table read still running.
+    struct AsyncReadGuard {
+        CCorvaneController* owner;
+        ~AsyncReadGuard() { owner->StopAsyncRead(); }
+    } m_AsyncReadGuard{this};
 };

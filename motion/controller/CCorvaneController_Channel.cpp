@@ -1,6 +1,7 @@
 // The native channel: command lines, queries with answer check, status bytes and their errors.
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "motion/base/ZRLog.h"
 #include "motion/controller/CCorvaneController.h"
@@ -24,11 +25,11 @@ int CCorvaneController::SendCommand(const char* text, ZR_BOOL waitForChannel) {
     }
     ZR_LOG_INFO("CCorvaneController::SendCommand(\"%s\")", text);
     if (m_iMacroRecording) return RecordMacroLine(text);
-    if (waitForChannel) {
-        // a line must not fall between a query and its answer
-        m_csChannel.Enter();
-        m_csChannel.Leave();
-    }
+    // A line must not fall between a query and its answer, nor between another thread's selection
+    // of a board and its query: it is written under the channel lock. Callers that hold the lock
+    // already (waitForChannel FALSE) have it re-entrantly anyway.
+    std::unique_lock<winport::CriticalSection> channel(m_csChannel, std::defer_lock);
+    if (waitForChannel) channel.lock();
     const int rc = m_Device.WriteLine(text);
     if (rc != 0) {
         ZR_LOG_ERROR("CCorvaneController::SendCommand(\"%s\") failed, error %d", text, rc);

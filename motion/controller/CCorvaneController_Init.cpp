@@ -27,6 +27,7 @@ void CCorvaneController::Init() {
 
     for (int i = 0; i < kMaxIOChannels; ++i) m_iIOChannelBoard[i] = m_iIOChannelLine[i] = -1;
     m_Axes.SetInterfaceID(m_iInterfaceID);
+    m_Axes.SetChannelLock(&m_csChannel);
 
     m_Device.SetTerminators(kSendTerminator, kReceiveTerminator);
     m_Device.Clear();

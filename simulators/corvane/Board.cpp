@@ -9,6 +9,7 @@ Board::Board(int address, const BoardConfig& config)
     m_registers["JA"] = 1;
     m_registers["ZM"] = 0;
     m_registers["DP"] = 0;
+    SetDigitalInputs(config.digitalInputs);
 }
 
 void Board::AcceptLine(const std::string& line) {
@@ -93,7 +94,8 @@ std::string Board::StatusAnswer(bool consume) {
 }
 
 bool Board::IsReadOut(const std::string& name) {
-    static const char* const kReadOuts[] = {"TB", "VE", "CS", "TS", "TP", "TT", "TY", "GP"};
+    static const char* const kReadOuts[] = {"TB", "VE", "CS", "TS", "TP",
+                                            "TT", "TY", "GP", "TA", "TC"};
     for (const char* r : kReadOuts)
         if (name == r) return true;
     return false;
@@ -116,14 +118,12 @@ void Board::Execute(const Command& c, std::vector<std::string>& answers) {
         return;
     }
     if (ExecuteParameterCommand(c, answers)) return;  // parameter table (SimParameters.cpp)
-    for (const CommandInfo& info : Commands()) {
-        if (c.name == info.name) {
-            // An error the board found itself stands until the next command it carries out;
-            // reading the status or a value leaves it standing.
-            if (!IsReadOut(c.name)) m_ownError = kErrorNone;
-            (this->*info.handler)(c, answers);
-            return;
-        }
+    if (const CommandInfo* info = FindCommand(c.name)) {
+        // An error the board found itself stands until the next command it carries out;
+        // reading the status or a value leaves it standing.
+        if (!IsReadOut(c.name)) m_ownError = kErrorNone;
+        (this->*info->handler)(c, answers);
+        return;
     }
     // unknown commands are ignored without an answer
 }

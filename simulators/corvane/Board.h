@@ -56,6 +56,14 @@ class Board {
     // The force the force sensor reads ("TR"), set by a test.
     void SetForce(long force) { m_force = force; }
     // ---- end of parameter table ----
+    // ---- digital and analog lines, joystick tables (SimIo.cpp) ----------------------------
+    // The single byte "#": the input lines at once, like "TC".
+    void AcceptInputByte(std::vector<std::string>& answers);
+    void SetDigitalInputs(int bits) { m_digitalInputs = bits & 0x0F; }
+    int DigitalOutputs() const { return m_digitalOutputs; }
+    // "TA" lines 1 to 6: analog inputs 1 to 4, joystick axis 5, joystick button 6 (0 to 255).
+    void SetAnalogLine(int line, int value);
+    long JoystickTableEntry(int address) const;
 
   private:
     using Handler = void (Board::*)(const Command&, std::vector<std::string>&);
@@ -108,6 +116,15 @@ class Board {
     bool ExecuteParameterCommand(const Command& c, std::vector<std::string>& answers);
     long m_force = 0;
     // ---- end of parameter table ----
+    // digital and analog lines, joystick tables (SimIo.cpp)
+    static const std::vector<CommandInfo>& IoCommands();
+    const CommandInfo* FindCommand(const std::string& name) const;
+    std::string InputAnswer() const;
+    void TA(const Command&, std::vector<std::string>&);
+    void TC(const Command&, std::vector<std::string>&);
+    void CN(const Command&, std::vector<std::string>&);
+    void CF(const Command&, std::vector<std::string>&);
+    void JT(const Command&, std::vector<std::string>&);
 
     int m_address;
     BoardConfig m_cfg;
@@ -123,6 +140,10 @@ class Board {
     int m_tableIndex = 0;
     std::array<long, 256> m_joystickTable{};
     std::map<std::string, long> m_registers;
+    // digital and analog lines
+    int m_digitalInputs = 0;
+    int m_digitalOutputs = 0;
+    std::array<int, 6> m_analogLines{};
 };
 
 }  // namespace corvane_sim

@@ -105,7 +105,9 @@ std::chrono::nanoseconds CorvaneSim::ByteTime() const {
 
 void CorvaneSim::DropAnswers(int address, int count) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    FaultsFor(address).drop = std::max(count, 0);
+    FaultCounters& f = FaultsFor(address);
+    f.drop = std::max(count, 0);
+    f.pass = 0;
 }
 
 void CorvaneSim::GarbleAnswers(int address, int count) {
@@ -294,6 +296,9 @@ void CorvaneSim::Route(uint8_t byte, Clock::time_point time) {
     if (byte == '%' && line.empty()) {
         if (m_traceSink) m_traceEvents.push_back({m_selected, '<', "%"});
         if (board->Config().singleChar) board->AcceptStatusByte(answers);
+    } else if (byte == '#' && line.empty()) {
+        if (m_traceSink) m_traceEvents.push_back({m_selected, '<', "#"});
+        if (board->Config().singleChar) board->AcceptInputByte(answers);
     } else if (byte == '\r') {
         if (m_traceSink) m_traceEvents.push_back({m_selected, '<', line});
         board->AcceptLine(line);
@@ -315,8 +320,11 @@ void CorvaneSim::Emit(int address, const std::vector<std::string>& answers, Cloc
     for (const std::string& answer : answers) {
         FaultCounters& own = FaultsFor(address);
         SentAnswer record{now, answer, false};
-        if (own.drop > 0 || m_anyFaults.drop > 0) {
-            (own.drop > 0 ? own.drop : m_anyFaults.drop)--;
+        FaultCounters& dropping = own.drop > 0 ? own : m_anyFaults;
+        if (dropping.drop > 0 && dropping.pass > 0) {
+            --dropping.pass;
+        } else if (dropping.drop > 0) {
+            --dropping.drop;
             record.dropped = true;
             RecordSent(address, record);
             if (m_traceSink) m_traceEvents.push_back({address, '>', answer + " (dropped)"});

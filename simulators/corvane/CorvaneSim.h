@@ -87,6 +87,16 @@ class CorvaneSim {
     void HangUp();  // closes the pseudo-terminal: the port vanishes; serving ends
     // parameter table: the force the board's sensor reads ("TR")
     void SetForce(int address, long force);
+    // Lets the next `answered` answers through, then drops `count` (DropAnswers drops at once).
+    void DropAnswersAfter(int address, int answered, int count);
+
+    // Digital and analog lines of a board (SimIo.cpp).
+    void SetDigitalInputs(int address, int bits);  // input lines 1 to 4 as bits 0 to 3
+    int DigitalOutputs(int address) const;         // output lines switched by "CN" and "CF"
+    // "TA" lines 1 to 6, readings 0 to 255: analog inputs 1 to 4, joystick axis 5, button 6.
+    void SetAnalogLine(int address, int line, int value);
+    // The board's joystick table at address 0 to 255, as "SJ" stored it.
+    long JoystickTableEntry(int address, int tableAddress) const;
 
     // What crossed the wire (see Transcript).
     std::vector<ReceivedByte> Received(int address) const;
@@ -117,6 +127,7 @@ class CorvaneSim {
     };
     struct FaultCounters {
         int drop = 0;
+        int pass = 0;  // answers still let through before the drops begin
         int garble = 0;
         std::chrono::milliseconds delay{0};
     };

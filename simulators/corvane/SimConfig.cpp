@@ -239,7 +239,16 @@ void SimConfig::SetBoardOption(int address, const std::string& rawKey, const std
         b.inputNibble = static_cast<int>(n);
     } else if (key == "servo")
         b.servoOn = ToBool(key, value);
-    else
+    // digital and analog lines
+    else if (key == "ta-answer") {
+        std::string v = Trim(value);
+        if (v != "A" && v != "T") throw std::invalid_argument("ta-answer: A or T");
+        b.taAnswer = v[0];
+    } else if (key == "digital-inputs") {
+        long bits = ToLong(key, value);
+        if (bits < 0 || bits > 15) throw std::invalid_argument("digital-inputs: out of 0..15");
+        b.digitalInputs = static_cast<int>(bits);
+    } else
         throw std::invalid_argument("unknown key \"" + rawKey + "\"");
 }
 

@@ -20,7 +20,7 @@ struct BoardConfig {
     std::vector<std::string> probes;  // queries the firmware knows ("JA?", "GP", ...)
     bool probesGiven = false;
     char sjAnswer = 'S';       // first letter of the "SJ?" answer: 'S' or 'J'
-    bool singleChar = true;    // answers the single byte "%" with its status
+    bool singleChar = true;    // answers the single bytes "%" (status) and "#" (inputs)
     long travelMin = -100000;  // mechanical ends of the carriage
     long travelMax = 100000;
     long negLimit = -95000;          // negative switch active at or below this position
@@ -35,6 +35,9 @@ struct BoardConfig {
     long acceleration = 200000;      // counts per second squared
     int inputNibble = 0;             // R-210: upper four bits of status byte 1
     bool servoOn = false;            // motor state at power-up
+    // digital and analog lines
+    char taAnswer = 'A';    // form of the "TA%d" answer: 'A' ("A1:200") or 'T' ("TA1:200")
+    int digitalInputs = 0;  // input lines 1 to 4 as bits 0 to 3
 
     void ApplyTypeDefaults();
     bool Knows(const std::string& query) const;

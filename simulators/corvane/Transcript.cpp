@@ -51,8 +51,8 @@ std::vector<std::string> Transcript::ReceivedLines(int board) const {
         } else if (b == '\r') {
             lines.push_back(line);
             line.clear();
-        } else if (b == '%' && line.empty()) {
-            lines.push_back("%");
+        } else if ((b == '%' || b == '#') && line.empty()) {
+            lines.push_back(std::string(1, static_cast<char>(b)));
         } else if (b != '\n') {
             line += static_cast<char>(b);
         }

@@ -31,7 +31,7 @@ class Transcript {
     std::vector<ReceivedByte> Received(int board) const;
     std::string ReceivedText(int board) const;
     // Command lines as the board took them: select sequences left out, one entry per CR, the
-    // single status byte "%" as an entry of its own.
+    // single bytes "%" (status) and "#" (inputs) as entries of their own.
     std::vector<std::string> ReceivedLines(int board) const;
     std::vector<SentAnswer> Sent(int board) const;
 

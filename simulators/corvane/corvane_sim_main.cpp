@@ -37,11 +37,12 @@ int ParseAddress(const std::string& word) {
 }
 
 // One line of the control language: "drop A N", "garble A N", "delay A MS", "error A CODE",
-// "stall A 0|1", "motion-error A", "place A COUNTS", "baud N", "hangup".
+// "stall A 0|1", "motion-error A", "place A COUNTS", "baud N", "hangup"; the lines of a board:
+// "inputs A BITS", "analog A LINE VALUE"; "drop-after A K N" (answer K, then drop N).
 bool Control(corvane_sim::CorvaneSim& sim, const std::string& line) {
     std::istringstream in(line);
-    std::string verb, a, b;
-    in >> verb >> a >> b;
+    std::string verb, a, b, c;
+    in >> verb >> a >> b >> c;
     if (verb.empty()) return true;
     try {
         if (verb == "drop")
@@ -62,6 +63,12 @@ bool Control(corvane_sim::CorvaneSim& sim, const std::string& line) {
             sim.SetBaudRate(std::stoi(a));
         else if (verb == "hangup")
             sim.HangUp();
+        else if (verb == "inputs")
+            sim.SetDigitalInputs(std::stoi(a), std::stoi(b, nullptr, 0));
+        else if (verb == "analog")
+            sim.SetAnalogLine(std::stoi(a), std::stoi(b), std::stoi(c));
+        else if (verb == "drop-after")
+            sim.DropAnswersAfter(ParseAddress(a), std::stoi(b), std::stoi(c));
         else {
             std::fprintf(stderr, "corvane-sim: unknown control command \"%s\"\n", verb.c_str());
             return false;
