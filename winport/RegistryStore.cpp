@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +19,16 @@ namespace reg {
 namespace {
 
 thread_local RegStatus tLastStatus = RegStatus::Ok;
-thread_local std::string tLastError;
+// A plain array, not a string: the main thread's thread-locals are destroyed before a library's
+// unload object runs at exit, and that object may still fail a registry call.
+constexpr std::size_t kLastErrorSize = 1024;
+thread_local char tLastError[kLastErrorSize];
+
+void SetLastError(const std::string& message) {
+    const std::size_t n = std::min(message.size(), kLastErrorSize - 1);
+    std::memcpy(tLastError, message.data(), n);
+    tLastError[n] = '\0';
+}
 
 std::string SystemError(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
@@ -89,11 +99,20 @@ struct CacheEntry {
     std::shared_ptr<const Node> root;
 };
 
-std::mutex gCacheMutex;
-CacheEntry gCache[2];
+// Never destroyed: a library's unload object may still read the registry at exit, after this
+// file's own statics would have been torn down.
+struct Cache {
+    std::mutex mutex;
+    CacheEntry entries[2];
+};
+
+Cache& TheCache() {
+    static Cache* const cache = new Cache;
+    return *cache;
+}
 
 CacheEntry& CacheOf(Hive hive) {
-    return gCache[hive == Hive::CurrentUser ? 0 : 1];
+    return TheCache().entries[hive == Hive::CurrentUser ? 0 : 1];
 }
 
 std::string HomeDir() {
@@ -176,20 +195,20 @@ bool WriteAtomically(const std::string& target, const std::string& text, mode_t 
 
 RegStatus Fail(RegStatus status, std::string message) {
     tLastStatus = status;
-    tLastError = std::move(message);
+    SetLastError(message);
     return status;
 }
 
 void ClearLastError() {
     tLastStatus = RegStatus::Ok;
-    tLastError.clear();
+    tLastError[0] = '\0';
 }
 
 std::shared_ptr<const Node> LoadHive(Hive hive) {
     const std::string path = HiveFilePath(hive);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
-        std::lock_guard lock(gCacheMutex);
+        std::lock_guard lock(TheCache().mutex);
         CacheEntry& c = CacheOf(hive);
         if (c.root && c.path == path && c.id == IdOf(st)) return c.root;
     }
@@ -199,7 +218,7 @@ std::shared_ptr<const Node> LoadHive(Hive hive) {
     if (!root) return nullptr;
     std::shared_ptr<const Node> shared = std::move(root);
     if (existed) {
-        std::lock_guard lock(gCacheMutex);
+        std::lock_guard lock(TheCache().mutex);
         CacheOf(hive) = {path, IdOf(st), shared};
     }
     return shared;

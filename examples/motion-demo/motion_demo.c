@@ -91,6 +91,8 @@ int main(int argc, char** argv) {
 
     if (done >= 0) return done;
     setvbuf(stdout, NULL, _IOLBF, BUFSIZ);
+    /* a long scan says which address it probes (a user's own setting stands) */
+    setenv("ZR_CORVANE_SCAN_PROGRESS", "1", 0);
     printf("Corvane_SetMaxNrOfControllers(%d) -> %d\n", scan, Corvane_SetMaxNrOfControllers(scan));
     id = Corvane_ConnectRS232(port, baud);
     printf("Corvane_ConnectRS232(%d, %d) -> %d\n", port, baud, id);

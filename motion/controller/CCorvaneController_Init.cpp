@@ -8,6 +8,7 @@
 #include "motion/controller/CorvaneAnswer.h"
 #include "motion/controller/CorvaneAxisIdentifiers.h"
 #include "motion/controller/CorvaneLibrarySettings.h"
+#include "motion/controller/ScanProgress.h"
 
 namespace {
 constexpr char kSendTerminator[] = "\r";
@@ -41,6 +42,7 @@ void CCorvaneController::Init() {
     // A board that answered "TB" but failed detection or its status read makes the connection
     // fail, even when a board further down the chain clears the local error again.
     int scanError = 0;
+    ScanProgress progress(maxSearch < kMaxCorvaneBoards ? maxSearch : kMaxCorvaneBoards);
     for (int i = 0; i < kMaxCorvaneBoards; ++i) {
         m_AxisData[i].m_cIdentifier = 0;
         m_AxisData[i].m_strStageName.clear();
@@ -49,6 +51,7 @@ void CCorvaneController::Init() {
         m_iTriggerBoard[i] = -1;
         bool present = false;
         if (i < maxSearch) {
+            progress.Probing(i);
             present = CheckCorvaneBoard(i);
             if (!present && scanError == 0) scanError = m_iLocalError;
         } else {

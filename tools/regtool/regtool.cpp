@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/ToolOptions.h"
 #include "winport/Registry.h"
 
 namespace {
@@ -24,24 +25,25 @@ using winport::RegStatus;
 using winport::RegType;
 using winport::RegValue;
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
-const char kUsage[] =
-    "usage: regtool query KEY [VALUE]\n"
-    "       regtool set KEY VALUE TYPE DATA\n"
-    "       regtool delete KEY [VALUE]\n"
-    "       regtool import FILE.reg        (FILE - reads standard input)\n"
-    "       regtool export [--ascii] KEY   (.reg file on standard output)\n"
-    "       regtool cat HIVE|FILE.reg      (a hive or .reg file as UTF-8 text)\n"
-    "       regtool where                  (the hive files in use)\n"
+const zrtool::tool_description kDescription = {
+    "regtool",
+    "query KEY [VALUE]\n"
+    "set KEY VALUE TYPE DATA\n"
+    "delete KEY [VALUE]\n"
+    "import FILE.reg        (FILE - reads standard input)\n"
+    "export [--ascii] KEY   (.reg file on standard output)\n"
+    "cat HIVE|FILE.reg      (a hive or .reg file as UTF-8 text)\n"
+    "where                  (the hive files in use)",
+    "Reads and changes the settings store (the registry hives) from the command line.",
     "KEY: HKEY_CURRENT_USER\\path or HKEY_LOCAL_MACHINE\\path (short: HKCU\\, HKLM\\).\n"
     "VALUE: a value name; @ is the key's default value.\n"
     "TYPE and DATA: dword or qword in decimal or 0x hex; sz or expand_sz as text; multi_sz as\n"
-    "  items separated by \\0; hex or hex(N) (a value of type N, N in hex) as bytes like\n"
-    "  01,a0,ff or 01a0ff.\n"
+    "  items separated by \\0; hex or hex(N) (a value of type N, N in hex; hex(0) has no type)\n"
+    "  as bytes like 01,a0,ff or 01a0ff.\n"
     "export writes UTF-16LE as Windows' regedit does; --ascii writes REGEDIT4 text in the ANSI\n"
-    "  code page ($WINPORT_REG_CODEPAGE, default cp1252) and fails rather than lose anything.\n";
+    "  code page ($WINPORT_REG_CODEPAGE, default cp1252) and fails rather than lose anything.\n",
+};
+const zrtool::Tool kTool(kDescription);
 
 struct UsageError {
     std::string message;
@@ -355,11 +357,11 @@ constexpr Command kCommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> done = kTool.Start(argc, argv)) return *done;
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
-        (args.empty() ? std::cerr : std::cout) << kUsage;
-        return args.empty() ? kExitUsage : 0;
-    }
+    if (args.empty())
+        return kTool.UsageError(
+            "a command is needed; usage: regtool query|set|delete|import|export|cat|where ...");
     const std::string command = args[0];
     args.erase(args.begin());
     try {
@@ -367,10 +369,8 @@ int main(int argc, char** argv) {
             if (command == c.name) return c.run(args);
         Usage("unknown command \"" + command + "\"");
     } catch (const UsageError& e) {
-        std::cerr << "regtool: " << e.message << "\n" << kUsage;
-        return kExitUsage;
+        return kTool.UsageError(e.message);
     } catch (const Failure& e) {
-        std::cerr << "regtool: " << e.message << "\n";
-        return kExitFailure;
+        return kTool.Failure(e.message);
     }
 }

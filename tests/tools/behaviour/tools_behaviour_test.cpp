@@ -55,8 +55,8 @@ class Scratch : public ::testing::Test {
     std::string dir_;
 };
 
-const char* const kPrograms[] = {"stagetool", "lmvcam-grab", "lmvpci-install", "corvane-sim",
-                                 "motion-demo"};
+const char* const kPrograms[] = {"stagetool",   "lmvcam-grab", "lmvpci-install",
+                                 "corvane-sim", "motion-demo", "regtool"};
 
 class EveryProgram : public Scratch, public ::testing::WithParamInterface<const char*> {};
 
@@ -163,6 +163,36 @@ TEST_F(Scratch, PicturesAreReportedAsTheyAreTaken) {
     ::waitpid(pid, &status, 0);
     ::close(out[0]);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A scan over absent addresses takes half a second for each; after the first second the demo
+// shows which address the library probes.
+TEST_F(Scratch, ALongConnectScanTellsWhichAddressItProbes) {
+    const std::string portFile = dir_ + "/port";
+    const std::string sim = Tool("corvane-sim");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execl(sim.c_str(), sim.c_str(), "--com", "7", "--port-file", portFile.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::string line;
+    for (int k = 0; k < 600 && line.empty(); ++k) {
+        std::ifstream in(portFile);
+        std::getline(in, line);
+        if (line.empty()) ::usleep(50000);
+    }
+    ASSERT_EQ(line.rfind("WINPORT_COM7=", 0), 0u) << line;
+    const Outcome demo =
+        Shell("env " + line + " " + Tool("motion-demo") + " --port 7 --addresses 6");
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(demo.status, 0) << demo.err;
+    EXPECT_NE(demo.err.find("ZR_Corvane_TAL: probing address 5 of 6\n"), std::string::npos)
+        << demo.err;
+    EXPECT_EQ(demo.err.find("probing address 0 of"), std::string::npos) << demo.err;
 }
 
 }  // namespace
