@@ -276,6 +276,9 @@ class CCorvaneController {
     // While a macro is recorded: FALSE with ZR_CNTR_MACRO_RECORD_ERROR unless every board named
     // is the macro axis's board.
     [[nodiscard]] ZR_BOOL CheckRecordedBoards(const std::vector<int>& boards);
+    // The boards of the checked joystick IDs of a setter (JON, JDT), each allowed while recording.
+    [[nodiscard]] ZR_BOOL JoystickBoardsToSet(const int* joysticks, int count,
+                                              std::vector<int>& boards);
     // Selection and query (or status read) of a board as one exchange under the channel lock.
     [[nodiscard]] char* QueryBoard(int board, const char* query, char singleByte, char first,
                                    int colon);

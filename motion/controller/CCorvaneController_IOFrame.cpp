@@ -99,3 +99,11 @@ ZR_BOOL CCorvaneController::CopyText(const std::string& text, char* buffer, int 
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return true;
 }
+
+ZR_BOOL CCorvaneController::JoystickBoardsToSet(const int* joysticks, int count,
+                                                std::vector<int>& boards) {
+    if (!CheckJoystickIDs(joysticks, nullptr, count)) return false;
+    boards.clear();
+    for (int k = 0; k < count; ++k) boards.push_back(m_iJoystickBoard[joysticks[k] - 1]);
+    return CheckRecordedBoards(boards);
+}

@@ -101,10 +101,8 @@ ZR_BOOL CCorvaneController::JON(const int* joysticks, const ZR_BOOL* flags, int 
         m_iLocalError = ZR_CNTR_PARAMETER_MISSING;
         return false;
     }
-    if (!CheckJoystickIDs(joysticks, nullptr, count)) return false;
     std::vector<int> boards;
-    for (int k = 0; k < count; ++k) boards.push_back(m_iJoystickBoard[joysticks[k] - 1]);
-    if (!CheckRecordedBoards(boards)) return false;
+    if (!JoystickBoardsToSet(joysticks, count, boards)) return false;
     for (int k = 0; k < count; ++k) {
         const int a = boards[static_cast<size_t>(k)];
         if (!SendJoystickLines(a, flags[k])) return false;
@@ -195,10 +193,8 @@ ZR_BOOL CCorvaneController::JDT(const int* joysticks, const int* tableTypes, int
         m_iLocalError = ZR_CNTR_PARAMETER_MISSING;
         return false;
     }
-    if (!CheckJoystickIDs(joysticks, nullptr, count)) return false;
     std::vector<int> boards;
-    for (int k = 0; k < count; ++k) boards.push_back(m_iJoystickBoard[joysticks[k] - 1]);
-    if (!CheckRecordedBoards(boards)) return false;
+    if (!JoystickBoardsToSet(joysticks, count, boards)) return false;
     ScopedDeviceTimeout timeout(m_Device, kTableLoadTimeoutMs);
     for (int k = 0; k < count; ++k) {
         const TableType* table = FindTableType(tableTypes[k]);

@@ -14,6 +14,7 @@
 #include "motion/comm/DeviceFunctions.h"
 #include "motion/controller/CCorvaneController.h"
 #include "tests/motion/api/ApiFixture.h"
+#include "tests/motion/api/TestStage.h"
 
 namespace iotest {
 
@@ -27,27 +28,6 @@ struct Peek : CCorvaneController {
     static constexpr auto kMacroLine = &Peek::m_strMacroLine;
     static constexpr auto kReferencing = &Peek::m_IsReferencing;
 };
-
-// A stage of 1000 counts per unit with a travel of -50 to 50 and velocity 10.
-inline StageParameterSet MakeStage(bool stepper) {
-    StageParameterSet s;
-    s.SetStageName(stepper ? "TESTSTEPPER" : "TESTSERVO");
-    s.Set(StageFields::kMotType, stepper ? 6 : 0);
-    s.Set(StageFields::kMotFactor, 1.0);
-    s.Set(StageFields::kMotCpuZ, 1000);
-    s.Set(StageFields::kMotCpuN, 1);
-    s.Set(StageFields::kMotInvert, 1);
-    s.Set(StageFields::kMotHatRef, 1);
-    s.Set(StageFields::kMotNoLimitSwitch, 0);
-    s.Set(StageFields::kMotMinTravel, -50.0);
-    s.Set(StageFields::kMotMaxTravel, 50.0);
-    s.Set(StageFields::kMotCurrentVel73, 10.0);
-    s.Set(StageFields::kMotMaxVel10, 20.0);
-    s.Set(StageFields::kMotCurrAccel11, 200.0);
-    s.Set(StageFields::kMotP, 200);
-    s.Set(StageFields::kMotMaxPosError, 2.0);
-    return s;
-}
 
 inline const char* kIoChain =
     "[board 0]\ntype = R-220\nposition = 0\n"
@@ -68,7 +48,7 @@ class IoFixture : public apitest::ApiFixture {
 
     // Gives the axis a stage and initialises it; referenced: its place is declared position 0.
     void Ready(int axis, bool referenced = false) {
-        ASSERT_TRUE(C().ApplyStageParameters(axis, MakeStage(axis == 1)));
+        ASSERT_TRUE(C().ApplyStageParameters(axis, apitest::MakeTestStage(axis == 1)));
         const char name[2] = {static_cast<char>('A' + axis), 0};
         ASSERT_TRUE(Corvane_INI(id, name)) << Corvane_GetError(id);
         if (!referenced) return;

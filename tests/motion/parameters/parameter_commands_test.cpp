@@ -10,6 +10,7 @@
 #include "motion/api/CCorvaneCollection.h"
 #include "motion/controller/CCorvaneController.h"
 #include "tests/motion/api/ApiFixture.h"
+#include "tests/motion/api/TestStage.h"
 
 namespace apitest {
 namespace {
@@ -29,26 +30,6 @@ struct Peek : CCorvaneController {
     static constexpr auto kReferencing = &Peek::m_IsReferencing;
     static constexpr auto kRefResult = &Peek::m_iRefResult;
 };
-
-StageParameterSet MakeStage(bool stepper) {
-    StageParameterSet s;
-    s.SetStageName(stepper ? "TESTSTEPPER" : "TESTSERVO");
-    s.Set(StageFields::kMotType, stepper ? 6 : 0);
-    s.Set(StageFields::kMotFactor, 1.0);
-    s.Set(StageFields::kMotCpuZ, 1000);
-    s.Set(StageFields::kMotCpuN, 1);
-    s.Set(StageFields::kMotInvert, 1);
-    s.Set(StageFields::kMotHatRef, 1);
-    s.Set(StageFields::kMotMinTravel, -50.0);
-    s.Set(StageFields::kMotMaxTravel, 50.0);
-    s.Set(StageFields::kMotCurrentVel73, 10.0);
-    s.Set(StageFields::kMotMaxVel10, 20.0);
-    s.Set(StageFields::kMotCurrAccel11, 200.0);
-    s.Set(StageFields::kMotMaxAccel74, 400.0);
-    s.Set(StageFields::kMotP, 200);
-    s.Set(StageFields::kMotMaxPosError, 2.0);
-    return s;
-}
 
 class ParameterTest : public ApiFixture {
   protected:
@@ -72,7 +53,7 @@ class ParameterTest : public ApiFixture {
     CCorvaneAxis& Board(int i) { return *(C().*Peek::kAxes).Get(i); }
     // Gives the axis its stage; initialises it unless asked not to.
     void Ready(int axis, bool initialise = true) {
-        ASSERT_TRUE(C().ApplyStageParameters(axis, MakeStage(axis == 1)));
+        ASSERT_TRUE(C().ApplyStageParameters(axis, apitest::MakeTestStage(axis == 1)));
         const char name[2] = {static_cast<char>('A' + axis), 0};
         if (initialise) {
             ASSERT_TRUE(Corvane_INI(id, name)) << Corvane_GetError(id);

@@ -23,6 +23,7 @@
 #include "motion/ui/DialogModule.h"
 #include "motion/ui/DialogServices.h"
 #include "motion/ui/RS232Dlg.h"
+#include "winport/Registry.h"
 #include "winport/SerialPortList.h"
 
 extern char** environ;
@@ -95,12 +96,8 @@ class DialogMachine : public ::testing::Test {
     std::string RegistryText() {
         std::ifstream in(root_ / "registry/HKCU.reg", std::ios::binary);
         const std::string bytes(std::istreambuf_iterator<char>(in), {});
-        // The hive is UTF-16LE as Windows writes it; the keys and values looked at are ASCII.
-        if (bytes.compare(0, 2, "\xFF\xFE") != 0) return bytes;
-        std::string text;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += bytes[i + 1] == 0 && uint8_t(bytes[i]) < 0x80 ? bytes[i] : '?';
-        return text;
+        // The hive is UTF-16LE as Windows writes it.
+        return winport::RegistryFileText(bytes).value_or(bytes);
     }
 
     // The next dialog is driven by drive (in the dialog's thread); hookRuns counts the dialogs.

@@ -13,6 +13,7 @@
 #include "ZR_Corvane_TAL.h"
 #include "simulators/corvane/CorvaneSim.h"
 #include "simulators/corvane/SimConfig.h"
+#include "winport/Registry.h"
 
 namespace {
 
@@ -51,12 +52,8 @@ class NoDisplayExport : public ::testing::Test {
     std::string Registry() const {
         std::ifstream in(root_ / "HKCU.reg", std::ios::binary);
         const std::string bytes(std::istreambuf_iterator<char>(in), {});
-        // The hive is UTF-16LE as Windows writes it; the keys and values looked at are ASCII.
-        if (bytes.compare(0, 2, "\xFF\xFE") != 0) return bytes;
-        std::string text;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += bytes[i + 1] == 0 && uint8_t(bytes[i]) < 0x80 ? bytes[i] : '?';
-        return text;
+        // The hive is UTF-16LE as Windows writes it.
+        return winport::RegistryFileText(bytes).value_or(bytes);
     }
     // The values of one key as the registry file lists them.
     std::string Section(const std::string& key) const {
