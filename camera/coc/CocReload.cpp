@@ -30,7 +30,8 @@ build_state& builds() {
 }  // namespace
 
 uint32_t coc_arm_command(int32_t trigger) {
-    return coc_external_trigger(trigger) ? camera::kArmExternal : camera::kArmInternal;
+    return coc_external_trigger(trigger, coc_arm_rule::flags_byte) ? camera::kArmExternal
+                                                                   : camera::kArmInternal;
 }
 
 int coc_build_table(board_record& rec, std::vector<uint16_t>& table) {
