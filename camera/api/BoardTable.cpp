@@ -123,7 +123,6 @@ int InitialiseBoardTables() {
         SetDialogWindow(b, nullptr);
     }
     lib.currentBoard = 0;
-    std::memset(lib.lutBw, 255, sizeof lib.lutBw);
     std::memset(lib.lutRed, 255, sizeof lib.lutRed);
     std::memset(lib.lutGreen, 255, sizeof lib.lutGreen);
     std::memset(lib.lutBlue, 255, sizeof lib.lutBlue);

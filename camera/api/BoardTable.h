@@ -32,7 +32,6 @@ struct CameraLibrary {
     std::atomic<int> showMessages{0};
     // Reset while a board is being set up; board selection waits for it.
     winport::Event boardLock{true, true};
-    uint8_t lutBw[kOutputLutSize];
     uint8_t lutRed[kOutputLutSize];
     uint8_t lutGreen[kOutputLutSize];
     uint8_t lutBlue[kOutputLutSize];

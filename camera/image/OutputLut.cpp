@@ -16,6 +16,7 @@ namespace {
 constexpr uint8_t kWhite = 255;
 constexpr int kMidLevel = 128;
 
+// The only copy of the B/W output table: its first 4096 entries are the table itself.
 struct conversion_table {
     uint8_t entries[kConversionEntries];
     conversion_table() { std::memset(entries, kWhite, sizeof entries); }
@@ -76,12 +77,10 @@ const uint8_t* bw_conversion_table() {
 }
 
 void bw_store_table(const uint8_t table[kLutEntries]) {
-    std::memcpy(Library().lutBw, table, kLutEntries);
     std::memcpy(conversion().entries, table, kLutEntries);
 }
 
 void bw_reset_table() {
-    std::memset(Library().lutBw, kWhite, kLutEntries);
     std::memset(conversion().entries, kWhite, kConversionEntries);
 }
 
