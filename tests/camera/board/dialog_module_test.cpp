@@ -4,15 +4,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "board_fixture.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/board/DialogModule.h"
+#include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
 
 namespace {
 
-using testing_board::BoardTest;
+using testing_lmv::BoardTest;
 
 TEST(DialogModuleSelection, ModeCameraAndCcdChooseTheModule) {
     struct Case {

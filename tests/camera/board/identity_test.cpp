@@ -2,17 +2,17 @@
 // CCD type of the simulated board identified by SET_INIT.
 #include <string>
 
-#include "board_fixture.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/board/CameraIdentity.h"
 #include "camera/board/SetupPrograms.h"
+#include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
 
 namespace {
 
-using testing_board::BoardTest;
-using testing_board::Hex;
+using testing_lmv::BoardTest;
+using testing_lmv::Hex;
 
 TEST(CameraIdentity, StatusWordAndIdentificationByteGiveTypeGeometryAndFlags) {
     struct Case {
@@ -119,7 +119,7 @@ TEST_F(IdentityTest, ExtraSensorReportsItsByteAndTheCameraId) {
     const auto ident = lmv::SetupProgram(lmv::kProgramIdentByte);
     const auto idprog = lmv::SetupProgram(lmv::kProgramCameraId);
     bool identLoaded = false, idLoaded = false;
-    for (const auto& line : TraceOf("0x222028")) {
+    for (const auto& line : RequestsOf("0x222028")) {
         identLoaded |= line.find("in=" + Hex(ident.data(), 206) + " ") != std::string::npos;
         idLoaded |= line.find("in=" + Hex(idprog.data(), 206) + " ") != std::string::npos;
     }
@@ -134,7 +134,7 @@ TEST_F(IdentityTest, CameraWithoutExtraSensorIsNotAskedForItsId) {
     int id = 0;
     EXPECT_EQ(GET_CAMERA_ID(0, &id), 0);
     EXPECT_EQ(id, -1);
-    EXPECT_EQ(TraceOf("0x222028").size(), 4u);
+    EXPECT_EQ(RequestsOf("0x222028").size(), 4u);
 }
 
 TEST_F(IdentityTest, IntensifiedCameraTakesItsLimitsFromTheGainMode) {

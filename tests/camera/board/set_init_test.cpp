@@ -4,11 +4,11 @@
 #include <fstream>
 #include <thread>
 
-#include "board_fixture.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/board/SetupPrograms.h"
+#include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/SimInstall.h"
 #include "winport/Registry.h"
@@ -16,8 +16,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_board::BoardTest;
-using testing_board::Hex;
+using testing_lmv::BoardTest;
+using testing_lmv::Hex;
 
 constexpr const char* kBoardCommand = "0x222004";
 constexpr const char* kLoadCoc = "0x222028";
@@ -72,10 +72,10 @@ TEST_F(SetInitTest, InitialisesTheBoardAndReleasesIt) {
     // memory test pattern.
     const auto trace = Trace();
     ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(TraceOf(kReadIdent).size(), 2u);
-    ASSERT_EQ(TraceOf(kReloadFpga).size(), 1u);
+    EXPECT_EQ(RequestsOf(kReadIdent).size(), 2u);
+    ASSERT_EQ(RequestsOf(kReloadFpga).size(), 1u);
     const auto image = lmvpci::BitFileImage("rz410");
-    EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
+    EXPECT_NE(RequestsOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
               std::string::npos);
     const auto temperatures = lmv::SetupProgram(lmv::kProgramTemperatures);
     const auto extra = lmv::SetupProgram(lmv::kProgramExtraSensor);
@@ -85,7 +85,7 @@ TEST_F(SetInitTest, InitialisesTheBoardAndReleasesIt) {
     const std::string load598 = "0 ioctl 0x222028 in=" + Hex(extra.data(), 103 * 2) + " out=-";
     EXPECT_TRUE(Contains(trace, load576));
     EXPECT_TRUE(Contains(trace, load598));
-    EXPECT_EQ(TraceOf(kLoadCoc).size(), 4u);  // 576 twice, 598, 576
+    EXPECT_EQ(RequestsOf(kLoadCoc).size(), 4u);  // 576 twice, 598, 576
     EXPECT_TRUE(Contains(trace, Command(244)));
     EXPECT_TRUE(Contains(trace, Command(2)));
 
@@ -104,7 +104,7 @@ TEST_F(SetInitTest, CameraThatDoesNotAnswerWarnsAndLeavesTheBoardReady) {
     EXPECT_EQ(SET_INIT(1), lmv::kNoCameraAnswer);
     EXPECT_EQ(lmv::BoardState(0), lmv::kBoardReady);
     EXPECT_TRUE(Contains(Trace(), Command(2)));
-    EXPECT_TRUE(TraceOf(kLoadCoc).empty());  // set-up ended before its programs
+    EXPECT_TRUE(RequestsOf(kLoadCoc).empty());  // set-up ended before its programs
     int typ = 0;
     EXPECT_EQ(GET_CAMERA_TYP(0, &typ), 0);
     EXPECT_EQ(typ, 2);
@@ -130,7 +130,7 @@ TEST_F(SetInitTest, HotCcdFailsTheSetUpAndTheNextSetInitRepeatsItOnly) {
     ASSERT_EQ(lmv::driver::Open(0), lmv::kOk);
     ClearTrace();
     EXPECT_EQ(SET_INIT(1), 0);
-    EXPECT_TRUE(TraceOf(kReloadFpga).empty());  // the open board is not loaded again
+    EXPECT_TRUE(RequestsOf(kReloadFpga).empty());  // the open board is not loaded again
     EXPECT_EQ(lmv::Record(0)->ccd_temp, 20);
     EXPECT_EQ(lmv::Record(0)->board_type, 0x102);  // kept from the first set-up
 }
@@ -158,9 +158,9 @@ TEST_F(SetInitTest, BoardTypeThreeCarriesOnlyCcdTwentyOne) {
     ASSERT_EQ(SET_INIT(1), 0);
     EXPECT_EQ(lmv::Record(0)->board_type & 0xFF, 3);
     const auto image = lmvpci::BitFileImage("rz420");
-    ASSERT_EQ(TraceOf(kReloadFpga).size(), 1u);
-    EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), 64)), std::string::npos);
-    EXPECT_EQ(TraceOf("0x222018").size() >= 2, true);
+    ASSERT_EQ(RequestsOf(kReloadFpga).size(), 1u);
+    EXPECT_NE(RequestsOf(kReloadFpga)[0].find("in=" + Hex(image.data(), 64)), std::string::npos);
+    EXPECT_EQ(RequestsOf("0x222018").size() >= 2, true);
     EXPECT_EQ(SET_CAMERA_VAL(0, 1, 0x1234), 0);
     int value = 0;
     EXPECT_EQ(GET_CAMERA_STAT(0, 4, &value), 0);
@@ -199,8 +199,8 @@ TEST_F(SetInitTest, HighestNumberedBitFileIsLoaded) {
     OpenLog(3);
     ASSERT_EQ(SET_INIT(1), 0);
     const auto image = lmvpci::BitFileImage("rz410");
-    ASSERT_EQ(TraceOf(kReloadFpga).size(), 1u);
-    EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
+    ASSERT_EQ(RequestsOf(kReloadFpga).size(), 1u);
+    EXPECT_NE(RequestsOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
               std::string::npos);
     EXPECT_NE(LogText().find("file load size 32768 data 6c"), std::string::npos);
 }
@@ -216,7 +216,7 @@ TEST_F(SetInitTest, BinfileStandsInForMissingNumberedFilesAndNoFileFails) {
     ASSERT_EQ(params->WriteString("Binfile", path), winport::RegStatus::Ok);
     OpenLog(3);
     ASSERT_EQ(SET_INIT(1), 0);
-    EXPECT_EQ(TraceOf(kReloadFpga).at(0), "0 ioctl 0x22203c in=abcdef0155 out=05000000");
+    EXPECT_EQ(RequestsOf(kReloadFpga).at(0), "0 ioctl 0x22203c in=abcdef0155 out=05000000");
     EXPECT_NE(LogText().find("IOCTL_RELOAD_FPGA: *data 1efcdab"), std::string::npos);
     ASSERT_EQ(SET_INIT(0), 0);
 

@@ -15,7 +15,7 @@
 #include "camera/coc/CocBuilder.h"
 #include "camera/coc/CocReload.h"
 #include "camera/cocparams/coc_values.h"
-#include "camera/cocparams/ready_board.h"
+#include "camera/fixture/camera_fixture.h"
 
 namespace testing_lmv {
 namespace {

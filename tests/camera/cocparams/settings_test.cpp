@@ -13,7 +13,7 @@
 #include "camera/coc/CocParamSettings.h"
 #include "camera/coc/TestCoc.h"
 #include "camera/cocparams/coc_values.h"
-#include "camera/cocparams/ready_board.h"
+#include "camera/fixture/camera_fixture.h"
 
 namespace testing_lmv {
 namespace {

@@ -9,7 +9,7 @@
 #include "camera/api/ResultCodes.h"
 #include "camera/board/BoardLimits.h"
 #include "camera/cocparams/coc_values.h"
-#include "camera/cocparams/ready_board.h"
+#include "camera/fixture/camera_fixture.h"
 
 namespace testing_lmv {
 namespace {
