@@ -85,11 +85,11 @@ void bw_reset_table() {
 }
 
 int load_output_lut(const uint8_t* table) {
-    LogMessage(kLogApi, "LOAD_OUTPUT_LUT()\r\n");
+    log_message(kLogApi, "LOAD_OUTPUT_LUT()\r\n");
     if (!table) return kNoMemory;
     bw_store_table(table);
-    const int board = Library().currentBoard.load();
-    if (BoardState(board) > kBoardOpened) driver::LoadLut(board, table);
+    const int board = library().currentBoard.load();
+    if (board_state(board) > kBoardOpened) driver::load_lut(board, table);
     return kOk;
 }
 

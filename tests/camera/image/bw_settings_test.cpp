@@ -86,7 +86,7 @@ TEST_F(BwSettingsTest, SetDialogLoadsTheTableAndWritesTheRegistry) {
     EXPECT_EQ(Stored(0, "LutBW max"), 1650u);
     EXPECT_EQ(Stored(0, "LutBW lin"), 1u);
     // Another board writes its own key.
-    lmv::Library().currentBoard = 3;
+    lmv::library().currentBoard = 3;
     ASSERT_EQ(SET_DIALOG_BW(5, 6, 0), lmv::kOk);
     EXPECT_EQ(Stored(3, "LutBW max"), 6u);
     EXPECT_EQ(Stored(0, "LutBW max"), 1650u);
@@ -114,12 +114,12 @@ TEST_F(BwSettingsTest, OpenDialogTakesTheValuesItself) {
 TEST_F(BwSettingsTest, LoadOutputLutReachesOnlyAReadyBoard) {
     std::vector<uint8_t> table(4096);
     for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>(i * 3);
-    lmv::SetBoardState(0, lmv::kBoardOpened);
+    lmv::set_board_state(0, lmv::kBoardOpened);
     EXPECT_EQ(LOAD_OUTPUT_LUT(table.data()), lmv::kOk);
     EXPECT_TRUE(env_.TraceLines().empty());
     EXPECT_EQ(lmv::bw_conversion_table()[4095], table[4095]);
     EXPECT_EQ(lmv::bw_conversion_table()[4096], 255);
-    lmv::SetBoardState(0, lmv::kBoardReady);
+    lmv::set_board_state(0, lmv::kBoardReady);
     EXPECT_EQ(LOAD_OUTPUT_LUT(table.data()), lmv::kOk);
     const auto lines = env_.TraceLines();
     ASSERT_EQ(lines.size(), 1u);
