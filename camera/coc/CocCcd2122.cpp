@@ -189,11 +189,6 @@ int overlapped_timed_marks(coc_context& ctx) {
 
 }  // namespace
 
-uint16_t coc_2122_arm_word(int32_t trigger) {
-    const bool external = (trigger & 0xFF) == 1 || (trigger >= 256 && trigger <= 511);
-    return external ? w::kArmExternal : w::kArmInternal;
-}
-
 void coc_2122_transfer(coc_context& ctx) {
     ctx.put_n(coc_exposure_start_word(ctx), 3);
     ctx.put_n(w::kWait, 10);
@@ -237,7 +232,7 @@ void coc_2122_flush_words(coc_context& ctx) {
 void coc_2122_flush(coc_context& ctx) {
     coc_2122_flush_words(ctx);
     ctx.t.coctime += 3.0f * ctx.k.T;
-    ctx.put(coc_2122_arm_word(ctx.rec.trigger));
+    ctx.put(coc_arm_word(ctx.rec.trigger, coc_arm_rule::whole_value));
 }
 
 int coc_build_ccd_2122(coc_context& ctx) {

@@ -12,6 +12,5 @@ void coc_2122_transfer(coc_context& ctx);
 void coc_2122_readout(coc_context& ctx);
 void coc_2122_flush_words(coc_context& ctx);
 void coc_2122_flush(coc_context& ctx);
-uint16_t coc_2122_arm_word(int32_t trigger);
 
 }  // namespace lmv

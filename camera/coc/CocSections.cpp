@@ -76,12 +76,19 @@ uint16_t coc_exposure_start_word(const coc_context& ctx) {
     return static_cast<uint16_t>(w::kExposureStart + offset + ctx.c);
 }
 
-bool coc_external_trigger(int32_t trigger) {
-    return (trigger & 0xFF) == 1 || ((trigger >> 8) & 0xFF) == 1;
+bool coc_external_trigger(int32_t trigger, coc_arm_rule rule) {
+    if ((trigger & 0xFF) == 1) return true;
+    switch (rule) {
+        case coc_arm_rule::flags_byte:
+            return ((trigger >> 8) & 0xFF) == 1;
+        case coc_arm_rule::whole_value:
+            return trigger >= 256 && trigger <= 511;
+    }
+    return false;
 }
 
-uint16_t coc_arm_word(int32_t trigger) {
-    return coc_external_trigger(trigger) ? w::kArmExternal : w::kArmInternal;
+uint16_t coc_arm_word(int32_t trigger, coc_arm_rule rule) {
+    return coc_external_trigger(trigger, rule) ? w::kArmExternal : w::kArmInternal;
 }
 
 void coc_trigger_header(coc_context& ctx) {
@@ -270,7 +277,7 @@ void coc_flush_words(coc_context& ctx, bool lead_per_word) {
 void coc_flush(coc_context& ctx) {
     coc_flush_words(ctx);
     ctx.t.coctime += 3.0f * ctx.k.T;
-    ctx.put(coc_arm_word(ctx.rec.trigger));
+    ctx.put(coc_arm_word(ctx.rec.trigger, coc_arm_rule::flags_byte));
 }
 
 }  // namespace lmv

@@ -14,10 +14,16 @@ inline float coc_ms(int32_t value) {
 
 // Exposure-start word by hbin (1, 2, 4, 8) plus the option base; other hbin values use that of 1.
 uint16_t coc_exposure_start_word(const coc_context& ctx);
-// The camera waits for an external trigger: trigger low byte 1 or trigger flags 1.
-bool coc_external_trigger(int32_t trigger);
+// What makes a trigger value external besides a low byte of 1. The two readings agree for
+// 0..65535 and part above it and for negative values: the general flush and the arm command
+// read the flags byte (bits 8-15) whatever the higher bits hold; the flush of the CCD types
+// 9-12 and 21/22 asks for the whole value in 256..511.
+enum class coc_arm_rule { flags_byte, whole_value };
+
+// The camera waits for an external trigger: trigger low byte 1, or the rule's second test.
+bool coc_external_trigger(int32_t trigger, coc_arm_rule rule);
 // 2497 when the camera waits for an external trigger, else 2241.
-uint16_t coc_arm_word(int32_t trigger);
+uint16_t coc_arm_word(int32_t trigger, coc_arm_rule rule);
 
 void coc_trigger_header(coc_context& ctx);
 

@@ -16,6 +16,7 @@ namespace {
 constexpr uint8_t kWhite = 255;
 constexpr int kMidLevel = 128;
 
+// The only copy of the B/W output table: its first 4096 entries are the table itself.
 struct conversion_table {
     uint8_t entries[kConversionEntries];
     conversion_table() { std::memset(entries, kWhite, sizeof entries); }
@@ -76,21 +77,19 @@ const uint8_t* bw_conversion_table() {
 }
 
 void bw_store_table(const uint8_t table[kLutEntries]) {
-    std::memcpy(Library().lutBw, table, kLutEntries);
     std::memcpy(conversion().entries, table, kLutEntries);
 }
 
 void bw_reset_table() {
-    std::memset(Library().lutBw, kWhite, kLutEntries);
     std::memset(conversion().entries, kWhite, kConversionEntries);
 }
 
 int load_output_lut(const uint8_t* table) {
-    LogMessage(kLogApi, "LOAD_OUTPUT_LUT()\r\n");
+    log_message(kLogApi, "LOAD_OUTPUT_LUT()\r\n");
     if (!table) return kNoMemory;
     bw_store_table(table);
-    const int board = Library().currentBoard.load();
-    if (BoardState(board) > kBoardOpened) driver::LoadLut(board, table);
+    const int board = library().currentBoard.load();
+    if (board_state(board) > kBoardOpened) driver::load_lut(board, table);
     return kOk;
 }
 

@@ -26,9 +26,9 @@ const uint8_t* lut_gamma_curve();
 // Returns the midpoint: the last index whose entry is 128, else (min + max) / 2.
 int lut_build(int min, int max, int gamma, uint8_t table[kLutEntries]);
 
-// The conversion table of the B/W output table (65536 entries). All 255 at library load.
+// The B/W output table as its conversion table (65536 entries). All 255 at library load.
 const uint8_t* bw_conversion_table();
-// Copies `table` into the B/W output table (library-wide and conversion table).
+// Copies `table` into the first 4096 entries of the B/W output table.
 void bw_store_table(const uint8_t table[kLutEntries]);
 // Fills the B/W output table with 255, as at library load.
 void bw_reset_table();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "camera/cocparams/coc_values.h"
-#include "camera/cocparams/ready_board.h"
+#include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
 
 namespace testing_acquire {

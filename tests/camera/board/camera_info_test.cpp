@@ -1,15 +1,15 @@
 // Camera information, the board memory test and the power-down setting.
 #include <algorithm>
 
-#include "board_fixture.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
 
 namespace {
 
-using testing_board::BoardTest;
+using testing_lmv::BoardTest;
 using CameraInfoTest = BoardTest;
 
 TEST_F(CameraInfoTest, InformationNeedsAReadyBoardInTheTables) {
@@ -98,7 +98,7 @@ TEST_F(CameraInfoTest, BoardMemoryReadErrorIsReturnedAsItIs) {
 TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
     Sim("BOARD_TYPE", "1");
     ASSERT_EQ(SET_INIT(1), 0);
-    lmv::board_record& rec = *lmv::Record(0);
+    lmv::board_record& rec = *lmv::record_of(0);
     // CCD type 1: 15.7430725 counts per unit; lower count at least 1500, upper above 3070.
     struct Case {
         int hi;
@@ -115,9 +115,9 @@ TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
     EXPECT_EQ(SET_POWERDOWN(200, 100), lmv::kRecorderOwnsBoard);
     EXPECT_EQ(rec.powerdown_hi, 3071);
     rec.recorder_busy = 0;
-    EXPECT_TRUE(TraceOf("0x222028").empty());
+    EXPECT_TRUE(RequestsOf("0x222028").empty());
     EXPECT_EQ(SET_POWERDOWN(200, 100), 0);
-    EXPECT_EQ(TraceOf("0x222028").size(), 1u);
+    EXPECT_EQ(RequestsOf("0x222028").size(), 1u);
     EXPECT_EQ(rec.powerdown_lo, 1574);
     EXPECT_EQ(rec.powerdown_hi, 3148);
 
@@ -126,7 +126,7 @@ TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
     EXPECT_EQ(SET_POWERDOWN(4000, 1899), lmv::kWrongParameter);
     EXPECT_EQ(SET_POWERDOWN(4000, 3999), lmv::kWrongParameter);  // two counts apart at least
     EXPECT_EQ(SET_POWERDOWN(4000, 1900), 0);
-    EXPECT_EQ(TraceOf("0x222028").size(), 1u);  // taken without a reload
+    EXPECT_EQ(RequestsOf("0x222028").size(), 1u);  // taken without a reload
     EXPECT_EQ(rec.powerdown_lo, 1900);
     EXPECT_EQ(rec.powerdown_hi, 4000);
     EXPECT_EQ(SET_POWERDOWN(0x7FFFFFFF, 1900), 0);
@@ -139,10 +139,10 @@ TEST_F(CameraInfoTest, PowerDownReloadsTheTableThroughTheOperationCodeLayer) {
     ASSERT_EQ(SET_INIT(1), 0);
     ClearTrace();
     EXPECT_EQ(SET_POWERDOWN(200, 100), 0);
-    const lmv::board_record& rec = *lmv::Record(0);
+    const lmv::board_record& rec = *lmv::record_of(0);
     EXPECT_EQ(rec.powerdown_lo, 1574);
     EXPECT_EQ(rec.powerdown_hi, 3148);
-    EXPECT_EQ(TraceOf("0x222028").size(), 1u);  // the table with the new counts
+    EXPECT_EQ(RequestsOf("0x222028").size(), 1u);  // the table with the new counts
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <thread>
 
-#include "board_fixture.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/board/SetupPrograms.h"
+#include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/SimInstall.h"
 #include "winport/Registry.h"
@@ -16,8 +16,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_board::BoardTest;
-using testing_board::Hex;
+using testing_lmv::BoardTest;
+using testing_lmv::Hex;
 
 constexpr const char* kBoardCommand = "0x222004";
 constexpr const char* kLoadCoc = "0x222028";
@@ -39,20 +39,20 @@ using SetInitTest = BoardTest;
 TEST_F(SetInitTest, ModeAboveEightIsRefusedBeforeAnythingChanges) {
     for (int mode : {9, 0x109, 255, -1}) {
         EXPECT_EQ(SET_INIT(mode), lmv::kWrongParameter) << mode;
-        EXPECT_EQ(lmv::BoardState(0), lmv::kBoardNotInitialised);
-        EXPECT_EQ(lmv::Record(0)->init_mode, 0);
+        EXPECT_EQ(lmv::board_state(0), lmv::kBoardNotInitialised);
+        EXPECT_EQ(lmv::record_of(0)->init_mode, 0);
     }
     EXPECT_TRUE(Trace().empty());
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, InitialisesTheBoardAndReleasesIt) {
     ASSERT_EQ(SET_INIT(1), 0);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardReady);
-    const lmv::board_record& rec = *lmv::Record(0);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardReady);
+    const lmv::board_record& rec = *lmv::record_of(0);
     EXPECT_EQ(rec.board_type, 0x102);
     EXPECT_EQ(rec.board_version, 0x21);
-    EXPECT_EQ(rec.device, lmv::driver::Handle(0));
+    EXPECT_EQ(rec.device, lmv::driver::handle_of(0));
     EXPECT_EQ(rec.init_mode, 1);
     EXPECT_EQ(rec.ccd_temp, -10);
     EXPECT_EQ(rec.ele_temp, 25);
@@ -72,39 +72,39 @@ TEST_F(SetInitTest, InitialisesTheBoardAndReleasesIt) {
     // memory test pattern.
     const auto trace = Trace();
     ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(TraceOf(kReadIdent).size(), 2u);
-    ASSERT_EQ(TraceOf(kReloadFpga).size(), 1u);
+    EXPECT_EQ(RequestsOf(kReadIdent).size(), 2u);
+    ASSERT_EQ(RequestsOf(kReloadFpga).size(), 1u);
     const auto image = lmvpci::BitFileImage("rz410");
-    EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
+    EXPECT_NE(RequestsOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
               std::string::npos);
-    const auto temperatures = lmv::SetupProgram(lmv::kProgramTemperatures);
-    const auto extra = lmv::SetupProgram(lmv::kProgramExtraSensor);
+    const auto temperatures = lmv::setup_program_for(lmv::kProgramTemperatures);
+    const auto extra = lmv::setup_program_for(lmv::kProgramExtraSensor);
     // Loaded up to and including the first end word (index 102).
     const std::string load576 =
         "0 ioctl 0x222028 in=" + Hex(temperatures.data(), 103 * 2) + " out=-";
     const std::string load598 = "0 ioctl 0x222028 in=" + Hex(extra.data(), 103 * 2) + " out=-";
     EXPECT_TRUE(Contains(trace, load576));
     EXPECT_TRUE(Contains(trace, load598));
-    EXPECT_EQ(TraceOf(kLoadCoc).size(), 4u);  // 576 twice, 598, 576
+    EXPECT_EQ(RequestsOf(kLoadCoc).size(), 4u);  // 576 twice, 598, 576
     EXPECT_TRUE(Contains(trace, Command(244)));
     EXPECT_TRUE(Contains(trace, Command(2)));
 
     ClearTrace();
     EXPECT_EQ(SET_INIT(0), 0);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardNotInitialised);
-    EXPECT_EQ(lmv::Record(0), nullptr);
-    EXPECT_FALSE(lmv::driver::IsOpen(0));
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardNotInitialised);
+    EXPECT_EQ(lmv::record_of(0), nullptr);
+    EXPECT_FALSE(lmv::driver::is_open(0));
     EXPECT_EQ(GET_CAMERA_TYP(0, &value), lmv::kNotInitialised);
     EXPECT_TRUE(Contains(Trace(), Command(5)));  // the board is reset before it is let go
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, CameraThatDoesNotAnswerWarnsAndLeavesTheBoardReady) {
     Sim("NO_CAMERA", "1");
     EXPECT_EQ(SET_INIT(1), lmv::kNoCameraAnswer);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardReady);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardReady);
     EXPECT_TRUE(Contains(Trace(), Command(2)));
-    EXPECT_TRUE(TraceOf(kLoadCoc).empty());  // set-up ended before its programs
+    EXPECT_TRUE(RequestsOf(kLoadCoc).empty());  // set-up ended before its programs
     int typ = 0;
     EXPECT_EQ(GET_CAMERA_TYP(0, &typ), 0);
     EXPECT_EQ(typ, 2);
@@ -117,22 +117,22 @@ TEST_F(SetInitTest, HotCcdFailsTheSetUpAndTheNextSetInitRepeatsItOnly) {
     OpenLog(3);
     Sim("CCD_TEMP", "61");
     EXPECT_EQ(SET_INIT(1), lmv::kNotInitialised);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardOpened);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardOpened);
     EXPECT_NE(LogText().find("temperature test failed 61 25 \r\n"), std::string::npos);
     EXPECT_NE(LogText().find("ERROR -1 in setupboard \r\n"), std::string::npos);
     EXPECT_EQ(Trace().back(), Command(5));
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
     int typ = 0;
     EXPECT_EQ(GET_CAMERA_TYP(0, &typ), lmv::kNotInitialised);
 
     Sim("CCD_TEMP", "20");
-    lmv::driver::Close(0);  // the simulated board reads its settings when it is opened
-    ASSERT_EQ(lmv::driver::Open(0), lmv::kOk);
+    lmv::driver::close_channel(0);  // the simulated board reads its settings when it is opened
+    ASSERT_EQ(lmv::driver::open_channel(0), lmv::kOk);
     ClearTrace();
     EXPECT_EQ(SET_INIT(1), 0);
-    EXPECT_TRUE(TraceOf(kReloadFpga).empty());  // the open board is not loaded again
-    EXPECT_EQ(lmv::Record(0)->ccd_temp, 20);
-    EXPECT_EQ(lmv::Record(0)->board_type, 0x102);  // kept from the first set-up
+    EXPECT_TRUE(RequestsOf(kReloadFpga).empty());  // the open board is not loaded again
+    EXPECT_EQ(lmv::record_of(0)->ccd_temp, 20);
+    EXPECT_EQ(lmv::record_of(0)->board_type, 0x102);  // kept from the first set-up
 }
 
 TEST_F(SetInitTest, ElectronicsOutOfRangeFailsTheSecondCheck) {
@@ -150,17 +150,17 @@ TEST_F(SetInitTest, BoardTypeThreeCarriesOnlyCcdTwentyOne) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(SET_INIT(1), lmv::kCcdNotOnBoard);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("CCD= 11"), std::string::npos);
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 
     ASSERT_EQ(SET_INIT(0), 0);
     Sim("CCD_TYP", "21");
     ClearTrace();
     ASSERT_EQ(SET_INIT(1), 0);
-    EXPECT_EQ(lmv::Record(0)->board_type & 0xFF, 3);
+    EXPECT_EQ(lmv::record_of(0)->board_type & 0xFF, 3);
     const auto image = lmvpci::BitFileImage("rz420");
-    ASSERT_EQ(TraceOf(kReloadFpga).size(), 1u);
-    EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), 64)), std::string::npos);
-    EXPECT_EQ(TraceOf("0x222018").size() >= 2, true);
+    ASSERT_EQ(RequestsOf(kReloadFpga).size(), 1u);
+    EXPECT_NE(RequestsOf(kReloadFpga)[0].find("in=" + Hex(image.data(), 64)), std::string::npos);
+    EXPECT_EQ(RequestsOf("0x222018").size() >= 2, true);
     EXPECT_EQ(SET_CAMERA_VAL(0, 1, 0x1234), 0);
     int value = 0;
     EXPECT_EQ(GET_CAMERA_STAT(0, 4, &value), 0);
@@ -184,7 +184,7 @@ TEST_F(SetInitTest, TestFlagsFromTheRegistrySetTheExposureLimits) {
         Sim("CAMERA_TYP", c.camera);
         SetInitmode(c.initmode);
         ASSERT_EQ(SET_INIT(1), 0) << c.camera << "/" << c.initmode;
-        const lmv::board_record& rec = *lmv::Record(0);
+        const lmv::board_record& rec = *lmv::record_of(0);
         EXPECT_EQ(rec.init_mode, 1 | static_cast<int>(c.initmode << 8));
         EXPECT_EQ(rec.exp_min, c.exp_min) << c.camera << "/" << c.initmode;
         EXPECT_EQ(rec.exp_max, c.exp_max) << c.camera << "/" << c.initmode;
@@ -199,8 +199,8 @@ TEST_F(SetInitTest, HighestNumberedBitFileIsLoaded) {
     OpenLog(3);
     ASSERT_EQ(SET_INIT(1), 0);
     const auto image = lmvpci::BitFileImage("rz410");
-    ASSERT_EQ(TraceOf(kReloadFpga).size(), 1u);
-    EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
+    ASSERT_EQ(RequestsOf(kReloadFpga).size(), 1u);
+    EXPECT_NE(RequestsOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
               std::string::npos);
     EXPECT_NE(LogText().find("file load size 32768 data 6c"), std::string::npos);
 }
@@ -216,7 +216,7 @@ TEST_F(SetInitTest, BinfileStandsInForMissingNumberedFilesAndNoFileFails) {
     ASSERT_EQ(params->WriteString("Binfile", path), winport::RegStatus::Ok);
     OpenLog(3);
     ASSERT_EQ(SET_INIT(1), 0);
-    EXPECT_EQ(TraceOf(kReloadFpga).at(0), "0 ioctl 0x22203c in=abcdef0155 out=05000000");
+    EXPECT_EQ(RequestsOf(kReloadFpga).at(0), "0 ioctl 0x22203c in=abcdef0155 out=05000000");
     EXPECT_NE(LogText().find("IOCTL_RELOAD_FPGA: *data 1efcdab"), std::string::npos);
     ASSERT_EQ(SET_INIT(0), 0);
 
@@ -225,7 +225,7 @@ TEST_F(SetInitTest, BinfileStandsInForMissingNumberedFilesAndNoFileFails) {
     EXPECT_NE(LogText().find("Pib-File not found or open error"), std::string::npos);
     EXPECT_NE(LogText().find("ERROR -6 in initboard \r\n"), std::string::npos);
     EXPECT_EQ(Trace().back(), Command(5));
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, DriverVersionIsCheckedBeforeTheBoard) {
@@ -243,7 +243,7 @@ TEST_F(SetInitTest, DriverVersionIsCheckedBeforeTheBoard) {
     ClearTrace();
     EXPECT_EQ(SET_INIT(1), lmv::kRegistryMissing);
     EXPECT_TRUE(Trace().empty());
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, BoardLockIsResetWhileTheBoardIsSetUp) {
@@ -252,14 +252,14 @@ TEST_F(SetInitTest, BoardLockIsResetWhileTheBoardIsSetUp) {
     std::atomic<bool> lockedDuringSetUp{false};
     std::thread watcher([&] {
         while (!done && !lockedDuringSetUp)
-            if (!lmv::Library().boardLock.IsSet()) lockedDuringSetUp = true;
+            if (!lmv::library().boardLock.IsSet()) lockedDuringSetUp = true;
     });
     const int rc = SET_INIT(1);
     done = true;
     watcher.join();
     ASSERT_EQ(rc, 0);
     EXPECT_TRUE(lockedDuringSetUp);
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, LogSettingsOfTheBoardOpenAndCloseTheLog) {
@@ -285,10 +285,10 @@ TEST_F(SetInitTest, InitialiseAndReleaseFiftyTimes) {
         // Every fifth cycle with FPGA load and memory test, the others quicker.
         Sim("BOARD_TYPE", i % 5 == 0 ? "2" : "1");
         ASSERT_EQ(SET_INIT(1), 0) << i;
-        ASSERT_EQ(lmv::BoardState(0), lmv::kBoardReady);
+        ASSERT_EQ(lmv::board_state(0), lmv::kBoardReady);
         ASSERT_EQ(SET_INIT(0), 0) << i;
-        ASSERT_EQ(lmv::Record(0), nullptr);
-        ASSERT_FALSE(lmv::driver::IsOpen(0));
+        ASSERT_EQ(lmv::record_of(0), nullptr);
+        ASSERT_FALSE(lmv::driver::is_open(0));
     }
 }
 

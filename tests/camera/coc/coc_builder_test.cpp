@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "camera/coc/CocBuilder.h"
 #include "camera/coc/CocConstants.h"
+#include "camera/coc/CocSections.h"
 #include "coc_fixture.h"
 
 namespace {
@@ -227,6 +229,54 @@ TEST(CocCcd2122, ArmWordFollowsTriggerValue) {
         std::vector<uint16_t> table;
         ASSERT_EQ(lmv::coc_build(rec, previous, table), 0);
         EXPECT_EQ(table[table.size() - 3], a.word) << "trigger " << a.trigger;
+    }
+}
+
+// The two readings of "external" agree on 0..65535; above and below they part where bits 8-15
+// hold 1 but the whole value is not 256..511.
+TEST(CocArmWord, EachRuleOverTheWholeRangeOfTriggerValues) {
+    struct arm {
+        int32_t trigger;
+        uint16_t flags_byte;
+        uint16_t whole_value;
+    };
+    const arm cases[] = {
+        {0, 2241, 2241},       {1, 2497, 2497},
+        {2, 2241, 2241},       {0x100, 2497, 2497},
+        {0x1FF, 2497, 2497},   {0x200, 2241, 2241},
+        {0xFFFF, 2241, 2241},  {65536, 2241, 2241},
+        {0x10001, 2497, 2497}, {0x10100, 2497, 2241},
+        {0x1FFFF, 2241, 2241}, {INT_MAX, 2241, 2241},
+        {-1, 2241, 2241},      {-255, 2497, 2497},    // low byte 1
+        {-256, 2241, 2241},    {-65280, 2497, 2241},  // 0xFFFF0100
+        {INT_MIN, 2241, 2241}, {INT_MIN | 0x100, 2497, 2241},
+    };
+    for (const arm& a : cases) {
+        EXPECT_EQ(lmv::coc_arm_word(a.trigger, lmv::coc_arm_rule::flags_byte), a.flags_byte)
+            << "trigger " << a.trigger;
+        EXPECT_EQ(lmv::coc_arm_word(a.trigger, lmv::coc_arm_rule::whole_value), a.whole_value)
+            << "trigger " << a.trigger;
+    }
+}
+
+TEST(CocArmWord, GeneralAndCcd2122FlushesReadTheirOwnRule) {
+    struct build {
+        int ccd_typ;
+        uint16_t word;
+    };
+    for (const build b : {build{1, 2497}, build{22, 2241}}) {
+        lmv::board_record rec = default_record();
+        rec.ccd_typ = b.ccd_typ;
+        if (b.ccd_typ == 22) {
+            rec.ccd_height = 1040;
+            rec.roiymax = 1040;
+            rec.vbin = 2;
+        }
+        rec.trigger = 0x10100;
+        lmv::coc_previous previous;
+        std::vector<uint16_t> table;
+        ASSERT_EQ(lmv::coc_build(rec, previous, table), 0);
+        EXPECT_EQ(table[table.size() - 3], b.word) << "CCD type " << b.ccd_typ;
     }
 }
 
