@@ -181,8 +181,8 @@ LMV_API int TESTCOC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiym
  * adjust are refused with -3; the settings are kept only when the load succeeded, and a camera
  * that was running runs on with the new table. -1 no board record, -3 wrong or refused setting
  * (also a camera class whose tables this build does not yet make), -8 CCD type without the
- * submode, -21 table larger than the board memory, -28 recorder owns the board, -2 time-out,
- * other driver errors. */
+ * submode, -21 table larger than the board memory, -23 a null time text, -28 recorder owns the
+ * board, -2 time-out, other driver errors. */
 LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int roiymin, int roiymax,
                     int hbin, int vbin, char* timevalues);
 /* The stored settings as SET_COC takes them, the time text regenerated; GET_SETTINGS takes the
