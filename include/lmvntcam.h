@@ -113,7 +113,7 @@ LMV_API int GET_CAMERA_STAT(int board, int what, int* value);
 /* Board type 3 only: what 1 and 2 write the camera values 1 and 2; else -3. */
 LMV_API int SET_CAMERA_VAL(int board, int what, int value);
 /* Board memory test over `words` 16-bit words (board types 2 and 3, else -13): -34 when the board
- * returns a wrong value. */
+ * returns a wrong value, -3 for fewer than 1 or more than the board memory's 4194304 words. */
 LMV_API int CHECK_BOARD_MEMORY(int board, int words);
 
 /* Registry settings of the camera dialog module (ordinals 85, 86). On Windows these carry the
