@@ -46,14 +46,14 @@ class BenchBoard {
         ::setenv("LMVSIM_IMAGE_MS", "0", 1);
         ::setenv("LMVSIM_BOARDS", "2", 1);  // board 1 for the run straight through the seam
         ::unsetenv("LMVSIM_TRACE");
-        lmv::UseDriverBackend(lmvpci::Backend());
-        ok_ = lmv::InitialiseBoardTables() == lmv::kOk && Open() && Load(blocks_high) == lmv::kOk &&
-              GET_IMAGE_SIZE(&width, &height) == lmv::kOk;
+        lmv::use_driver_backend(lmvpci::Backend());
+        ok_ = lmv::initialise_board_tables() == lmv::kOk && open_channel() &&
+              Load(blocks_high) == lmv::kOk && GET_IMAGE_SIZE(&width, &height) == lmv::kOk;
     }
     ~BenchBoard() {
-        lmv::driver::CloseAll();
-        lmv::ReleaseBoardTables();
-        lmv::UseDriverBackend(nullptr);
+        lmv::driver::close_all();
+        lmv::release_board_tables();
+        lmv::use_driver_backend(nullptr);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
@@ -63,13 +63,14 @@ class BenchBoard {
 
   private:
     // A ready board with the set-up's record defaults (a 640 x 480 camera).
-    static bool Open() {
-        if (lmv::EnsureRecord(0) != lmv::kOk || lmv::driver::Open(0) != lmv::kOk) return false;
-        if (lmv::driver::BoardCommand(0, lmv::ioctl::kCmdReset) != lmv::kOk) return false;
-        lmv::board_record& rec = *lmv::Record(0);
-        lmv::WriteRecordDefaults(rec, 0);
-        rec.device = lmv::driver::Handle(0);
-        lmv::SetBoardState(0, lmv::kBoardReady);
+    static bool open_channel() {
+        if (lmv::ensure_record(0) != lmv::kOk || lmv::driver::open_channel(0) != lmv::kOk)
+            return false;
+        if (lmv::driver::board_command(0, lmv::ioctl::kCmdReset) != lmv::kOk) return false;
+        lmv::board_record& rec = *lmv::record_of(0);
+        lmv::write_record_defaults(rec, 0);
+        rec.device = lmv::driver::handle_of(0);
+        lmv::set_board_state(0, lmv::kBoardReady);
         return true;
     }
     static int Load(int blocks_high) {
@@ -87,7 +88,7 @@ class SeamBoard {
     SeamBoard() {
         seam_ = lmvpci::Backend();
         if (seam_->open("\\\\.\\LMVPCI1", &device_) != LMV_SEAM_OK) device_ = nullptr;
-        if (device_) Request(lmv::ioctl::kBoardCommand, {lmv::ioctl::kCmdReset});
+        if (device_) send_request(lmv::ioctl::kBoardCommand, {lmv::ioctl::kCmdReset});
     }
     ~SeamBoard() {
         if (device_) seam_->close(device_);
@@ -104,15 +105,15 @@ class SeamBoard {
         return seam_->ioctl(device_, lmv::ioctl::kLoadCoc, table.data(),
                             static_cast<uint32_t>(table.size() * 2), nullptr, 0,
                             &done.request) == LMV_SEAM_OK &&
-               Request(lmv::ioctl::kWriteRegister,
-                       {0, (static_cast<uint32_t>(rec.roixmin) & 0xFFE0) + offset + 12}) &&
-               Request(lmv::ioctl::kWriteRegister,
-                       {0, (static_cast<uint32_t>(rec.roixmax) & 0xFFE0) + offset + 13});
+               send_request(lmv::ioctl::kWriteRegister,
+                            {0, (static_cast<uint32_t>(rec.roixmin) & 0xFFE0) + offset + 12}) &&
+               send_request(lmv::ioctl::kWriteRegister,
+                            {0, (static_cast<uint32_t>(rec.roixmax) & 0xFFE0) + offset + 13});
     }
     // Starts a single picture, announces and reads it.
     bool Picture(void* buffer, uint32_t bytes) {
-        const bool started =
-            Request(lmv::ioctl::kWriteRegister, {0, 4}) && Request(lmv::ioctl::kSetReadPic, {0});
+        const bool started = send_request(lmv::ioctl::kWriteRegister, {0, 4}) &&
+                             send_request(lmv::ioctl::kSetReadPic, {0});
         Done done;
         return started && seam_->read(device_, buffer, bytes, &done.request) == LMV_SEAM_OK &&
                done.bytes == bytes;
@@ -129,7 +130,7 @@ class SeamBoard {
             d->bytes = bytes;
         }
     };
-    bool Request(uint32_t code, std::initializer_list<uint32_t> words) {
+    bool send_request(uint32_t code, std::initializer_list<uint32_t> words) {
         uint32_t in[2] = {};
         std::copy(words.begin(), words.end(), in);
         uint32_t out[2] = {};
@@ -160,7 +161,7 @@ void run_and_read(benchmark::State& state) {
         return;
     }
     SeamBoard bare;
-    if (!bare.ok() || !bare.Load(*lmv::Record(0))) {
+    if (!bare.ok() || !bare.Load(*lmv::record_of(0))) {
         state.SkipWithError("the second simulated board could not be opened");
         return;
     }

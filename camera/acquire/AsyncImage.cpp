@@ -49,20 +49,20 @@ int queue_read(int board, void* buffer, uint32_t bytes, int event_fd) {
     async_slot& s = reads().slots[board];
     if (s.worker.joinable()) s.worker.join();
     s.running = true;
-    driver::SetDmaInProgress(board, true);
+    driver::set_dma_in_progress(board, true);
     try {
         s.worker = std::thread([board, buffer, bytes, event_fd, &s] {
-            const int rc = driver::ReadAnnounced(board, buffer, bytes);
+            const int rc = driver::read_announced(board, buffer, bytes);
             // The board is free before the caller hears of it, so it can start the next one.
-            driver::SetDmaInProgress(board, false);
+            driver::set_dma_in_progress(board, false);
             s.running = false;
             if (rc == kOk)
                 winport::SignalEventFd(event_fd);
             else
-                LogMessage(kLogErrors, "DMA_IMAGE_START: transfer failed %d\r\n", rc);
+                log_message(kLogErrors, "DMA_IMAGE_START: transfer failed %d\r\n", rc);
         });
     } catch (const std::system_error&) {
-        driver::SetDmaInProgress(board, false);
+        driver::set_dma_in_progress(board, false);
         s.running = false;
         return kNoResource;
     }
@@ -72,14 +72,14 @@ int queue_read(int board, void* buffer, uint32_t bytes, int event_fd) {
 // The status checks before an asynchronous transfer: 0 when a picture waits.
 int picture_for_transfer(int board, int event_fd) {
     uint32_t status = 0;
-    int rc = driver::ReadStatus(board, &status);
-    if (rc == kOk && camera::PictureWaiting(status)) {
-        board_record* rec = Record(board);
+    int rc = driver::read_status(board, &status);
+    if (rc == kOk && camera::picture_waiting(status)) {
+        board_record* rec = record_of(board);
         if (!rec || !rec->clear_needed) return kOk;
-        rc = driver::BoardCommand(board, ioctl::kCmdClearBuffer);
+        rc = driver::board_command(board, ioctl::kCmdClearBuffer);
         rec->clear_needed = 0;
-        if (rc == kOk) rc = driver::ReadStatus(board, &status);
-        if (rc == kOk) return camera::PictureWaiting(status) ? kOk : kNoPicture;
+        if (rc == kOk) rc = driver::read_status(board, &status);
+        if (rc == kOk) return camera::picture_waiting(status) ? kOk : kNoPicture;
     }
     if (rc == kOk) return kNoPicture;
     if (rc == kTimeout) reset_event_fd(event_fd);
@@ -87,8 +87,8 @@ int picture_for_transfer(int board, int event_fd) {
 }
 
 int board_refusal(int board) {
-    if (!IsBoardSlot(board)) return kWrongParameter;
-    return driver::IsOpen(board) ? kOk : kDriverNotOpen;
+    if (!is_board_slot(board)) return kWrongParameter;
+    return driver::is_open(board) ? kOk : kDriverNotOpen;
 }
 
 }  // namespace
@@ -108,12 +108,12 @@ LMV_API int DMA_IMAGE_START(int board_and_mode, int width, int height, void* buf
     if (!buffer) return kNoMemory;
     async_slot& slot = reads().slots[board];
     std::lock_guard<std::mutex> lock(slot.mutex);
-    if (slot.running || driver::DmaInProgress(board)) return kRecorderOwnsBoard;
+    if (slot.running || driver::dma_in_progress(board)) return kRecorderOwnsBoard;
     reset_event_fd(event_fd);
     if (!driver_waits_for_picture(submode))
         if (int rc = picture_for_transfer(board, event_fd); rc != kOk) return rc;
     const auto bytes = static_cast<uint32_t>(width * height * 2);
-    if (int rc = driver::SetReadPicRecord(board, submode, buffer, bytes); rc != kOk) {
+    if (int rc = driver::set_read_pic_record(board, submode, buffer, bytes); rc != kOk) {
         reset_event_fd(event_fd);
         return rc;
     }
@@ -126,15 +126,15 @@ LMV_API int BEGIN_WAIT_IMAGE(int board, int event_fd) {
     if (!is_event_fd(event_fd)) return kWrongParameter;
     reset_event_fd(event_fd);
     uint32_t status = 0;
-    int rc = driver::ReadStatus(board, &status);
-    if (rc == kOk && camera::PictureWaiting(status)) {
+    int rc = driver::read_status(board, &status);
+    if (rc == kOk && camera::picture_waiting(status)) {
         winport::SignalEventFd(event_fd);
         return kOk;
     }
-    if (rc == kOk) rc = driver::BeginWaitImage(board, event_fd);
-    if (rc == kOk) rc = driver::ReadStatus(board, &status);
+    if (rc == kOk) rc = driver::begin_wait_image(board, event_fd);
+    if (rc == kOk) rc = driver::read_status(board, &status);
     if (rc == kOk) {
-        if (camera::PictureWaiting(status)) winport::SignalEventFd(event_fd);
+        if (camera::picture_waiting(status)) winport::SignalEventFd(event_fd);
         return kOk;
     }
     reset_event_fd(event_fd);
@@ -143,7 +143,7 @@ LMV_API int BEGIN_WAIT_IMAGE(int board, int event_fd) {
 
 LMV_API int END_WAIT_IMAGE(int board) {
     if (int rc = board_refusal(board); rc != kOk) return rc;
-    return driver::EndWaitImage(board);
+    return driver::end_wait_image(board);
 }
 
 }  // extern "C"

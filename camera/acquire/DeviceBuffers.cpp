@@ -15,8 +15,8 @@ constexpr uint32_t kDeviceBufferSize = 131072;
 constexpr uint32_t kStatusBytes = 16;
 
 int board_refusal(int board) {
-    if (!IsBoardSlot(board)) return kWrongParameter;
-    return driver::IsOpen(board) ? kOk : kDriverNotOpen;
+    if (!is_board_slot(board)) return kWrongParameter;
+    return driver::is_open(board) ? kOk : kDriverNotOpen;
 }
 
 struct allocated_buffer {
@@ -27,15 +27,16 @@ struct allocated_buffer {
 
 // Next free buffer, allocated, its status and its mapping; a buffer left half made is freed.
 int allocate_and_map(int board, allocated_buffer& out) {
-    if (int rc = driver::GetFreeDeviceBuffer(board, &out.number); rc != kOk) return rc;
+    if (int rc = driver::get_free_device_buffer(board, &out.number); rc != kOk) return rc;
     uint32_t size = 0;
-    if (int rc = driver::AllocateDeviceBuffer(board, out.number, kDeviceBufferSize, &size);
+    if (int rc = driver::allocate_device_buffer(board, out.number, kDeviceBufferSize, &size);
         rc != kOk)
         return rc;
     uint32_t copied = 0;
-    int rc = driver::GetDeviceBufferStatus(board, out.number, out.status, kStatusBytes, &copied);
-    if (rc == kOk) rc = driver::MapDeviceBuffer(board, out.number, kDeviceBufferSize, &out.address);
-    if (rc != kOk) driver::FreeDeviceBuffer(board, out.number);
+    int rc = driver::get_device_buffer_status(board, out.number, out.status, kStatusBytes, &copied);
+    if (rc == kOk)
+        rc = driver::map_device_buffer(board, out.number, kDeviceBufferSize, &out.address);
+    if (rc != kOk) driver::free_device_buffer(board, out.number);
     return rc;
 }
 
@@ -61,16 +62,16 @@ LMV_API int ALLOC_PHYS(int board, int* buffer, int* status1, int* status0, void*
 LMV_API int FREE_PHYS(int board, int buffer) {
     if (int rc = board_refusal(board); rc != kOk) return rc;
     // A buffer that was never mapped fails the unmap (logged) and is freed all the same.
-    driver::UnmapDeviceBuffer(board, buffer);
-    return driver::FreeDeviceBuffer(board, buffer);
+    driver::unmap_device_buffer(board, buffer);
+    return driver::free_device_buffer(board, buffer);
 }
 
 LMV_API int CLEAR_BOARD_BUFFER(int board) {
-    if (!IsBoardSlot(board)) return kWrongParameter;
-    if (BoardState(board) == kBoardNotInitialised) return kNotInitialised;
-    LogMessage(kLogApi, "CLEAR_BOARD_BUFFER(%d) \r\n, actual board %d \r\n", board,
-               Library().currentBoard.load());
-    return driver::BoardCommand(board, ioctl::kCmdClearBuffer);
+    if (!is_board_slot(board)) return kWrongParameter;
+    if (board_state(board) == kBoardNotInitialised) return kNotInitialised;
+    log_message(kLogApi, "CLEAR_BOARD_BUFFER(%d) \r\n, actual board %d \r\n", board,
+                library().currentBoard.load());
+    return driver::board_command(board, ioctl::kCmdClearBuffer);
 }
 
 }  // extern "C"

@@ -59,7 +59,7 @@ constexpr read_texts k8bitTexts = {
 constexpr read_texts kSilent = {};
 
 void log_text(unsigned bits, const char* text) {
-    if (text) LogMessage(bits, "%s", text);
+    if (text) log_message(bits, "%s", text);
 }
 
 unsigned address_of(const void* p) {
@@ -82,16 +82,16 @@ void pause_for_picture(const board_record& rec) {
 int look_again(int board, const board_record& rec, bool& present) {
     pause_for_picture(rec);
     uint32_t status = 0;
-    const int rc = driver::ReadStatus(board, &status);
-    present = rc == kOk && camera::PictureWaiting(status);
+    const int rc = driver::read_status(board, &status);
+    present = rc == kOk && camera::picture_waiting(status);
     return rc;
 }
 
 // The picture check of READ_IMAGE_12BIT and READ_IMAGE_8BIT: 0 when the transfer may go on.
 int picture_ready(int board, board_record& rec, int mode, const read_texts& texts) {
     uint32_t status = 0;
-    if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-    bool present = camera::PictureWaiting(status);
+    if (int rc = driver::read_status(board, &status); rc != kOk) return rc;
+    bool present = camera::picture_waiting(status);
     if (!present && mode != kNoTransfer) {
         if (int rc = look_again(board, rec, present); rc != kOk) return rc;
         if (!present) {
@@ -100,7 +100,7 @@ int picture_ready(int board, board_record& rec, int mode, const read_texts& text
         }
     }
     if (rec.clear_needed) {
-        if (int rc = driver::BoardCommand(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
+        if (int rc = driver::board_command(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
         rec.clear_needed = 0;
         if (int rc = look_again(board, rec, present); rc != kOk) return rc;
         if (!present) {
@@ -115,10 +115,10 @@ int picture_ready(int board, board_record& rec, int mode, const read_texts& text
 // cleared; otherwise clear when needed and look once more.
 int picture_ready_ext(int board, board_record& rec, int mode) {
     uint32_t status = 0;
-    if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-    if ((camera::PictureWaiting(status) || mode == kNoTransfer) && !rec.clear_needed) return kOk;
+    if (int rc = driver::read_status(board, &status); rc != kOk) return rc;
+    if ((camera::picture_waiting(status) || mode == kNoTransfer) && !rec.clear_needed) return kOk;
     if (rec.clear_needed) {
-        if (int rc = driver::BoardCommand(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
+        if (int rc = driver::board_command(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
         rec.clear_needed = 0;
     }
     bool present = false;
@@ -188,17 +188,17 @@ int transfer_8bit(int board, int mode, int width, int height, uint8_t* buffer) {
 // A start that wanted a single picture stops the camera after it has been read.
 int finish_first_read(int board, board_record& rec, int rc) {
     if (!rec.firstread) return rc;
-    LogMessage(kLogApi, "firstread TRUE\r\n");
+    log_message(kLogApi, "firstread TRUE\r\n");
     rec.firstread = 0;
     int stopped = acquire_stop(board, rec, 0);
-    if (stopped == kOk) stopped = camera::EmptyBoardBuffer(board);
+    if (stopped == kOk) stopped = camera::empty_board_buffer(board);
     return rc == kOk ? stopped : rc;
 }
 
 // The part of READ_IMAGE_12BIT that runs while the sync_event is held.
 int read_12bit_held(int board, board_record& rec, int mode, int width, int height,
                     uint16_t* buffer) {
-    ReadBusyMark busy;
+    read_busy_mark busy;
     if (int rc = picture_ready(board, rec, mode, k12bitTexts); rc != kOk) return rc;
     if (!buffer) {
         log_text(kLogErrors, k12bitTexts.bad_pointer);
@@ -214,7 +214,7 @@ int read_refusal(const board_record* rec, int width, int height, int pixel_bytes
                  const read_texts& texts, int64_t pictures = 1) {
     if (!rec) return kNoMemory;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
-    if (Library().readBusy.load()) return kReadInProgress;
+    if (library().readBusy.load()) return kReadInProgress;
     if (image_size_check(width, height, pixel_bytes, image_empty::refused, pictures) != kOk) {
         log_text(kLogErrors, texts.zero);
         return kWrongParameter;
@@ -225,7 +225,7 @@ int read_refusal(const board_record* rec, int width, int height, int pixel_bytes
 }  // namespace
 
 int acquire_read_12bit_held(int board, int width, int height, uint16_t* buffer) {
-    board_record* rec = Record(board);
+    board_record* rec = record_of(board);
     if (!rec) return kNoMemory;
     if (int rc = image_size_check(width, height, k12bitPixel, image_empty::refused); rc != kOk)
         return rc;
@@ -239,13 +239,13 @@ using namespace lmv;
 extern "C" {
 
 LMV_API int READ_IMAGE_12BIT(int mode, int width, int height, unsigned short* buffer) {
-    LogMessage(kLogApi, "READ_IMAGE_12BIT(%d,%d,%d,%x)\r\n", mode, width, height,
-               address_of(buffer));
-    const int board = Library().currentBoard.load();
-    board_record* rec = Record(board);
+    log_message(kLogApi, "READ_IMAGE_12BIT(%d,%d,%d,%x)\r\n", mode, width, height,
+                address_of(buffer));
+    const int board = library().currentBoard.load();
+    board_record* rec = record_of(board);
     if (int rc = read_refusal(rec, width, height, k12bitPixel, k12bitTexts); rc != kOk) return rc;
-    SyncHold sync(rec->sync_event);
-    if (!sync.Acquired()) {
+    sync_hold sync(rec->sync_event);
+    if (!sync.acquired()) {
         log_text(kLogErrors, k12bitTexts.timeout);
         return kTimeout;
     }
@@ -254,15 +254,15 @@ LMV_API int READ_IMAGE_12BIT(int mode, int width, int height, unsigned short* bu
 
 LMV_API int READ_IMAGE_12BIT_EXT(int mode, int width, int height, int picnr,
                                  unsigned short* buffer) {
-    const int board = Library().currentBoard.load();
-    board_record* rec = Record(board);
+    const int board = library().currentBoard.load();
+    board_record* rec = record_of(board);
     // The sequence buffer up to the slot must be addressable; a negative slot counts as none.
     const int64_t pictures = picnr < 0 ? 0 : int64_t{picnr} + 1;
     if (int rc = read_refusal(rec, width, height, k12bitPixel, kSilent, pictures); rc != kOk)
         return rc;
-    SyncHold sync(rec->sync_event);
-    if (!sync.Acquired()) return kTimeout;
-    ReadBusyMark busy;
+    sync_hold sync(rec->sync_event);
+    if (!sync.acquired()) return kTimeout;
+    read_busy_mark busy;
     if (int rc = picture_ready_ext(board, *rec, mode); rc != kOk) return rc;
     if (!buffer) return kNoMemory;
     uint16_t* slot = buffer + pixels_of(width, height) * size_t(picnr);
@@ -271,21 +271,21 @@ LMV_API int READ_IMAGE_12BIT_EXT(int mode, int width, int height, int picnr,
 }
 
 LMV_API int READ_IMAGE_8BIT(int mode, int width, int height, unsigned char* buffer) {
-    LogMessage(kLogApi, "READ_IMAGE_8BIT(%d,%d,%d,%x)\r\n", mode, width, height,
-               address_of(buffer));
-    const int board = Library().currentBoard.load();
-    board_record* rec = Record(board);
+    log_message(kLogApi, "READ_IMAGE_8BIT(%d,%d,%d,%x)\r\n", mode, width, height,
+                address_of(buffer));
+    const int board = library().currentBoard.load();
+    board_record* rec = record_of(board);
     if (int rc = read_refusal(rec, width, height, k8bitPixel, k8bitTexts); rc != kOk) return rc;
     if (!buffer) {
         log_text(kLogErrors, k8bitTexts.bad_pointer);
         return kNoMemory;
     }
-    SyncHold sync(rec->sync_event);
-    if (!sync.Acquired()) {
+    sync_hold sync(rec->sync_event);
+    if (!sync.acquired()) {
         log_text(kLogErrors, k8bitTexts.timeout);
         return kTimeout;
     }
-    ReadBusyMark busy;
+    read_busy_mark busy;
     if (int rc = picture_ready(board, *rec, mode, k8bitTexts); rc != kOk) return rc;
     int rc = transfer_8bit(board, mode, width, height, buffer);
     if (rc != kOk) log_text(kLogErrors, k8bitTexts.transfer_error);

@@ -37,7 +37,7 @@ bool double_shutter(const board_record& rec) {
 
 int busy_check(int board) {
     uint32_t busy = 0;
-    if (int rc = driver::ReadBusy(board, &busy); rc != kOk) return rc;
+    if (int rc = driver::read_busy(board, &busy); rc != kOk) return rc;
     return busy & ioctl::kBusyCamera ? kCameraBusy : kOk;
 }
 
@@ -53,7 +53,7 @@ int send_run_command(int board, uint32_t d) {
         case 4:
         case 5:
         case 6:
-            return driver::WriteRegister(board, 0, d);
+            return driver::write_register(board, 0, d);
         case 8:
         case 14:
             seq = {true, camera::kArmInternal};
@@ -71,8 +71,8 @@ int send_run_command(int board, uint32_t d) {
     }
     if (int rc = busy_check(board); rc != kOk) return rc;
     if (seq.arm)
-        if (int rc = driver::WriteRegister(board, 0, seq.arm); rc != kOk) return rc;
-    return driver::WriteRegister(board, 0, d);
+        if (int rc = driver::write_register(board, 0, seq.arm); rc != kOk) return rc;
+    return driver::write_register(board, 0, d);
 }
 
 uint32_t continuous_command(const board_record& rec) {
@@ -88,7 +88,7 @@ int acquire_start(int board, board_record& rec, int mode) {
     rec.firstread = 0;
     if (double_shutter(rec) && rec.run_mode != kCameraStopped) {
         if (int rc = acquire_stop(board, rec, 0); rc != kOk) return rc;
-        if (int rc = camera::EmptyBoardBuffer(board); rc != kOk) return rc;
+        if (int rc = camera::empty_board_buffer(board); rc != kOk) return rc;
     }
     rec.run_mode = mode & 0xF;
     uint32_t d = static_cast<uint32_t>(rec.run_mode);
@@ -107,12 +107,12 @@ int acquire_start(int board, board_record& rec, int mode) {
     if (d == 0) d = continuous_command(rec);
     const int rc = send_run_command(board, d);
     if (double_shutter(rec)) rec.clear_needed = 1;
-    ShowWarning("end run_coc");
+    show_warning("end run_coc");
     return rc;
 }
 
 int acquire_start_board(int board, int mode) {
-    board_record* rec = Record(board);
+    board_record* rec = record_of(board);
     return rec ? acquire_start(board, *rec, mode) : kNoMemory;
 }
 
@@ -121,21 +121,21 @@ int acquire_stop(int board, board_record& rec, int stop_mode) {
     rec.run_mode = kCameraStopped;
     if (rec.trigger < 0x100) {
         uint32_t busy = 0;
-        if (int rc = driver::ReadBusy(board, &busy); rc != kOk) return rc;
+        if (int rc = driver::read_busy(board, &busy); rc != kOk) return rc;
         if (busy == 0) return kOk;
     }
     if (stop_mode >= 0 && stop_mode <= 5) {
         const bool single = stop_mode == 2 || stop_mode == 3;
         if (int rc =
-                driver::WriteRegister(board, 0, single ? camera::kSinglePicture : camera::kStop);
+                driver::write_register(board, 0, single ? camera::kSinglePicture : camera::kStop);
             rc != kOk)
             return rc;
     }
-    int rc = camera::WaitNotBusy(board, kBusyPollMs);
+    int rc = camera::wait_not_busy(board, kBusyPollMs);
     if (rc != kOk && rc != kTimeout) return rc;
     if (stop_mode != 4 && stop_mode != 5)
         if (uint32_t ms = ccd_traits_or_unknown(rec.ccd_typ).settle_ms) winport::SleepMs(ms);
-    if (rc == kOk) rc = driver::WriteRegister(board, 0, coc_arm_command(rec.trigger));
+    if (rc == kOk) rc = driver::write_register(board, 0, coc_arm_command(rec.trigger));
     return rc;
 }
 
@@ -146,34 +146,34 @@ using namespace lmv;
 extern "C" {
 
 LMV_API int RUN_COC(int mode) {
-    const int board = Library().currentBoard.load();
-    if (BoardState(board) < kBoardOpened) return kNotInitialised;
-    board_record* rec = Record(board);
+    const int board = library().currentBoard.load();
+    if (board_state(board) < kBoardOpened) return kNotInitialised;
+    board_record* rec = record_of(board);
     if (!rec) return kNoMemory;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
-    LogMessage(kLogApi, "RUN_COC(%d) \r\n", mode);
+    log_message(kLogApi, "RUN_COC(%d) \r\n", mode);
     if (mode < 0 || mode > kHighestRunMode) return kWrongParameter;
-    if (mode & kDirectCommand) return driver::WriteRegister(board, 0, mode & 0xFF);
-    SyncHold sync(rec->sync_event);
-    if (!sync.Acquired()) return kTimeout;
+    if (mode & kDirectCommand) return driver::write_register(board, 0, mode & 0xFF);
+    sync_hold sync(rec->sync_event);
+    if (!sync.acquired()) return kTimeout;
     return acquire_start(board, *rec, mode);
 }
 
 LMV_API int STOP_COC(int mode) {
-    const int board = Library().currentBoard.load();
-    board_record* rec = Record(board);
+    const int board = library().currentBoard.load();
+    board_record* rec = record_of(board);
     if (!rec) return kNoMemory;
-    LogMessage(kLogApi, "STOP_COC(%d) \r\n", mode);
-    if (BoardState(board) < kBoardOpened) return kNotInitialised;
+    log_message(kLogApi, "STOP_COC(%d) \r\n", mode);
+    if (board_state(board) < kBoardOpened) return kNotInitialised;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
     if (mode < 0) return kWrongParameter;
-    SyncHold sync(rec->sync_event);
-    int rc = sync.Acquired() ? kOk : kTimeout;
+    sync_hold sync(rec->sync_event);
+    int rc = sync.acquired() ? kOk : kTimeout;
     rec->clear_needed = 0;
     rec->firstread = 0;
     const int trigger = trigger_mode(*rec);
     if (trigger == 1 || trigger == 2) {
-        const int arm = driver::WriteRegister(
+        const int arm = driver::write_register(
             board, 0, trigger == 1 ? camera::kArmExternal : camera::kArmInternal);
         if (arm != kOk) return arm;
         rc = arm;
@@ -182,11 +182,11 @@ LMV_API int STOP_COC(int mode) {
         rc = acquire_stop(board, *rec, mode);
         if (mode == 0 || mode == 2 || mode == 4) {
             // Emptied also when the camera stayed busy: the pictures of the stop go.
-            const int emptied = camera::EmptyBoardBuffer(board);
+            const int emptied = camera::empty_board_buffer(board);
             if (rc == kOk) rc = emptied;
         }
     }
-    ShowWarning("end stop_coc");
+    show_warning("end stop_coc");
     return rc;
 }
 

@@ -49,10 +49,10 @@ void cached_status(const board_record& rec, int* status, int* ele_temp, int* ccd
 
 int read_camera_status(int board, board_record& rec, int* status, int* ele_temp, int* ccd_temp) {
     uint32_t reg6 = 0, reg7 = 0;
-    if (int rc = driver::ReadRegister(board, kStatusRegister, &reg6); rc != kOk) return rc;
+    if (int rc = driver::read_register(board, kStatusRegister, &reg6); rc != kOk) return rc;
     *status = static_cast<int>((reg6 & 0xFFFF) |
                                ((static_cast<uint32_t>(rec.status_extra) >> 8) & 0xFF) << 16);
-    if (int rc = driver::ReadRegister(board, kTemperatureRegister, &reg7); rc != kOk) return rc;
+    if (int rc = driver::read_register(board, kTemperatureRegister, &reg7); rc != kOk) return rc;
     if (reg7 == kNoCameraAnswer) {
         *status = static_cast<int>(kNoCameraAnswer);
         *ele_temp = 0;
@@ -73,7 +73,7 @@ int read_camera_status(int board, board_record& rec, int* status, int* ele_temp,
 
 uint32_t compose_image_status(uint32_t status_word, uint32_t reg6, uint32_t caller) {
     uint32_t s = (caller & kImageCallerBits) | (status_word & kTopByte);
-    if (!camera::PictureWaiting(status_word)) s |= kImageNoPicture;
+    if (!camera::picture_waiting(status_word)) s |= kImageNoPicture;
     for (const auto& b : kRegisterBits)
         if (reg6 & b.from) s |= b.to;
     return s;
@@ -81,14 +81,14 @@ uint32_t compose_image_status(uint32_t status_word, uint32_t reg6, uint32_t call
 
 int image_status_held(int board, board_record& rec, uint32_t caller, uint32_t* out) {
     uint32_t word = 0;
-    if (int rc = driver::ReadStatus(board, &word); rc != kOk) return rc;
-    if (rec.clear_needed && camera::PictureWaiting(word)) {
-        if (int rc = driver::BoardCommand(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
+    if (int rc = driver::read_status(board, &word); rc != kOk) return rc;
+    if (rec.clear_needed && camera::picture_waiting(word)) {
+        if (int rc = driver::board_command(board, ioctl::kCmdClearBuffer); rc != kOk) return rc;
         rec.clear_needed = 0;
-        if (int rc = driver::ReadStatus(board, &word); rc != kOk) return rc;
+        if (int rc = driver::read_status(board, &word); rc != kOk) return rc;
     }
     uint32_t reg6 = 0;
-    if (int rc = driver::ReadRegister(board, kStatusRegister, &reg6); rc != kOk) return rc;
+    if (int rc = driver::read_register(board, kStatusRegister, &reg6); rc != kOk) return rc;
     *out = compose_image_status(word, reg6, caller);
     return kOk;
 }
@@ -106,16 +106,16 @@ using namespace lmv;
 extern "C" {
 
 LMV_API int GET_STATUS(int* status, int* ele_temp, int* ccd_temp) {
-    const int board = Library().currentBoard.load();
-    if (BoardState(board) < kBoardOpened) return kNotInitialised;
-    board_record* rec = Record(board);
+    const int board = library().currentBoard.load();
+    if (board_state(board) < kBoardOpened) return kNotInitialised;
+    board_record* rec = record_of(board);
     if (!rec || !status || !ele_temp || !ccd_temp) return kNoMemory;
     if (rec->recorder_busy) {
         cached_status(*rec, status, ele_temp, ccd_temp);
         return kOk;
     }
-    SyncHold sync(rec->sync_event);
-    if (!sync.Acquired()) {
+    sync_hold sync(rec->sync_event);
+    if (!sync.acquired()) {
         cached_status(*rec, status, ele_temp, ccd_temp);
         return kOk;
     }
@@ -123,22 +123,22 @@ LMV_API int GET_STATUS(int* status, int* ele_temp, int* ccd_temp) {
 }
 
 LMV_API int GET_IMAGE_STATUS(int* status) {
-    LogMessage(kLogApi, "GET_IMAGE_STATUS\r\n");
+    log_message(kLogApi, "GET_IMAGE_STATUS\r\n");
     if (!status) return kNoMemory;
-    const int board = Library().currentBoard.load();
-    board_record* rec = Record(board);
+    const int board = library().currentBoard.load();
+    board_record* rec = record_of(board);
     if (!rec) return kNoMemory;
-    CameraLibrary& lib = Library();
+    camera_library& lib = library();
     if (lib.readBusy.load() || rec->dma_active) {
         uint32_t s =
             (static_cast<uint32_t>(lib.lastImageStatus.load()) & 0xFFFFFE) | kImageReadInProgress;
         uint32_t word = 0;
-        if (driver::ReadStatus(board, &word) == kOk) s |= word & kTopByte;
+        if (driver::read_status(board, &word) == kOk) s |= word & kTopByte;
         *status = static_cast<int>(s);
         return kOk;
     }
-    SyncHold sync(rec->sync_event);
-    if (!sync.Acquired()) return kTimeout;
+    sync_hold sync(rec->sync_event);
+    if (!sync.acquired()) return kTimeout;
     uint32_t composed = 0;
     const int rc = image_status_held(board, *rec, static_cast<uint32_t>(*status), &composed);
     if (rc != kOk) return rc;

@@ -8,18 +8,18 @@
 
 namespace lmv {
 
-class SyncHold {
+class sync_hold {
   public:
-    explicit SyncHold(winport::Event* event)
+    explicit sync_hold(winport::Event* event)
         : event_(event),
-          acquired_(event && event->Wait(static_cast<uint32_t>(Library().imageTimeout.load()))) {}
-    ~SyncHold() {
+          acquired_(event && event->Wait(static_cast<uint32_t>(library().imageTimeout.load()))) {}
+    ~sync_hold() {
         if (event_) event_->Set();
     }
-    SyncHold(const SyncHold&) = delete;
-    SyncHold& operator=(const SyncHold&) = delete;
+    sync_hold(const sync_hold&) = delete;
+    sync_hold& operator=(const sync_hold&) = delete;
 
-    bool Acquired() const { return acquired_; }
+    bool acquired() const { return acquired_; }
 
   private:
     winport::Event* event_;
@@ -27,12 +27,12 @@ class SyncHold {
 };
 
 // Marks an image read in progress for a scope (library-wide read_busy).
-class ReadBusyMark {
+class read_busy_mark {
   public:
-    ReadBusyMark() { Library().readBusy = 1; }
-    ~ReadBusyMark() { Library().readBusy = 0; }
-    ReadBusyMark(const ReadBusyMark&) = delete;
-    ReadBusyMark& operator=(const ReadBusyMark&) = delete;
+    read_busy_mark() { library().readBusy = 1; }
+    ~read_busy_mark() { library().readBusy = 0; }
+    read_busy_mark(const read_busy_mark&) = delete;
+    read_busy_mark& operator=(const read_busy_mark&) = delete;
 };
 
 }  // namespace lmv

@@ -24,30 +24,30 @@ uint32_t pixel_count(int width, int height) {
 
 int picture_check(int board) {
     uint32_t status = 0;
-    if (int rc = driver::ReadStatus(board, &status); rc != kOk) return rc;
-    return camera::PictureWaiting(status) ? kOk : kNoPicture;
+    if (int rc = driver::read_status(board, &status); rc != kOk) return rc;
+    return camera::picture_waiting(status) ? kOk : kNoPicture;
 }
 
 void box(const char* format, int value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
-    ShowWarning(text);
+    show_warning(text);
 }
 
 // The 12-bit transfer reports what went wrong in the log and, when asked for, in boxes.
 void report_12bit(int stage, int rc) {
     if (stage == 0) {
-        if (rc == kTimeout) LogMessage(kLogErrors, "GETPIC12 SET_READPIC failed\r\n");
+        if (rc == kTimeout) log_message(kLogErrors, "GETPIC12 SET_READPIC failed\r\n");
         return;
     }
     switch (rc) {
         case kNoResource:
-            LogMessage(kLogErrors, "GETPIC12 ReadFile failed GetLastError()=%d\r\n", rc);
+            log_message(kLogErrors, "GETPIC12 ReadFile failed GetLastError()=%d\r\n", rc);
             box("GetLastError() returned %d\n", rc);
             break;
         case kTimeout:
             box("read12bit wait failed %d", rc);
-            LogMessage(kLogErrors, "GETPIC12 ReadFile Timeout GetLastError()=%d\r\n", rc);
+            log_message(kLogErrors, "GETPIC12 ReadFile Timeout GetLastError()=%d\r\n", rc);
             break;
         case kTransferIncomplete:
             box("read12bit failed %d", rc);
@@ -58,16 +58,16 @@ void report_12bit(int stage, int rc) {
 }
 
 int transfer(int board, TransferMode mode, int width, int height, void* buffer, bool report) {
-    if (!driver::IsOpen(board)) return kDriverNotOpen;
-    const uint32_t bytes = driver::TransferBytes(mode, pixel_count(width, height));
+    if (!driver::is_open(board)) return kDriverNotOpen;
+    const uint32_t bytes = driver::transfer_bytes(mode, pixel_count(width, height));
     if (bytes == 0) return kWrongParameter;
     if (!buffer) return kNoMemory;
     if (int rc = picture_check(board); rc != kOk) return rc;
-    if (int rc = driver::SetReadPic(board, mode); rc != kOk) {
+    if (int rc = driver::set_read_pic(board, mode); rc != kOk) {
         if (report) report_12bit(0, rc);
         return rc;
     }
-    const int rc = driver::ReadAnnounced(board, buffer, bytes);
+    const int rc = driver::read_announced(board, buffer, bytes);
     if (rc != kOk && report) report_12bit(1, rc);
     return rc;
 }
@@ -94,10 +94,10 @@ int acquire_direct_read(int board, uint32_t pixels, uint16_t* buffer) {
     if (!buffer) return kNoMemory;
     if (pixels == 0 || pixels > UINT32_MAX / 2) return kWrongParameter;
     if (int rc = picture_check(board); rc != kOk) return rc;
-    if (int rc = driver::BoardCommand(board, ioctl::kCmdPrepareDirectRead); rc != kOk) return rc;
-    if (int rc = driver::BoardCommand(board, ioctl::kCmdStartTransfer); rc != kOk) return rc;
-    if (int rc = driver::ReadImage(board, buffer, pixels); rc != kOk) return rc;
-    return driver::BoardCommand(board, ioctl::kCmdClearBuffer);
+    if (int rc = driver::board_command(board, ioctl::kCmdPrepareDirectRead); rc != kOk) return rc;
+    if (int rc = driver::board_command(board, ioctl::kCmdStartTransfer); rc != kOk) return rc;
+    if (int rc = driver::read_image(board, buffer, pixels); rc != kOk) return rc;
+    return driver::board_command(board, ioctl::kCmdClearBuffer);
 }
 
 }  // namespace lmv

@@ -11,8 +11,8 @@ namespace {
 
 constexpr int kMinToramWait = 200;
 
-float TimeOfCurrent(float board_record::*field) {
-    const board_record* r = CurrentRecord();
+float time_of_current(float board_record::*field) {
+    const board_record* r = current_record();
     return r ? r->*field : 0.0f;
 }
 
@@ -22,31 +22,31 @@ extern "C" {
 
 LMV_API int GET_BOARD(int* board) {
     if (!board) return kWrongParameter;
-    *board = Library().currentBoard.load();
+    *board = library().currentBoard.load();
     return kOk;
 }
 
 LMV_API int SET_TORAM_WAIT(int wait) {
-    board_record* r = CurrentRecord();
+    board_record* r = current_record();
     if (!r) return kNotInitialised;
     r->toram_wait = std::max(wait, kMinToramWait);
     return kOk;
 }
 
 LMV_API float GET_COCTIME(void) {
-    return TimeOfCurrent(&board_record::coctime);
+    return time_of_current(&board_record::coctime);
 }
 
 LMV_API float GET_BELTIME(void) {
-    return TimeOfCurrent(&board_record::beltime);
+    return time_of_current(&board_record::beltime);
 }
 
 LMV_API float GET_EXPTIME(void) {
-    return TimeOfCurrent(&board_record::exptime);
+    return time_of_current(&board_record::exptime);
 }
 
 LMV_API float GET_DELTIME(void) {
-    return TimeOfCurrent(&board_record::deltime);
+    return time_of_current(&board_record::deltime);
 }
 
 }  // extern "C"

@@ -9,84 +9,84 @@
 namespace lmv {
 namespace {
 
-struct BoardSlots {
+struct board_slot_table {
     std::mutex mutex;  // guards allocation and release of records
     board_record* records[kBoardSlots] = {};
     std::atomic<int16_t> states[kBoardSlots];
     std::shared_ptr<winport::Module> modules[kBoardSlots];
     void* windows[kBoardSlots] = {};
-    BoardSlots() {
+    board_slot_table() {
         for (auto& s : states) s = kBoardNotInitialised;
     }
 };
 
-BoardSlots& Slots() {
-    static BoardSlots slots;
+board_slot_table& slot_table() {
+    static board_slot_table slots;
     return slots;
 }
 
 }  // namespace
 
-CameraLibrary& Library() {
-    static CameraLibrary library;
+camera_library& library() {
+    static camera_library library;
     return library;
 }
 
-bool IsBoardSlot(int board) {
+bool is_board_slot(int board) {
     return board >= 0 && board < kBoardSlots;
 }
 
-int ResolveBoard(int board) {
-    if (board == -1) return Library().currentBoard.load();
-    return IsBoardSlot(board) ? board : kWrongParameter;
+int resolve_board(int board) {
+    if (board == -1) return library().currentBoard.load();
+    return is_board_slot(board) ? board : kWrongParameter;
 }
 
-board_record* Record(int board) {
-    if (!IsBoardSlot(board)) return nullptr;
-    std::lock_guard<std::mutex> lock(Slots().mutex);
-    return Slots().records[board];
+board_record* record_of(int board) {
+    if (!is_board_slot(board)) return nullptr;
+    std::lock_guard<std::mutex> lock(slot_table().mutex);
+    return slot_table().records[board];
 }
 
-board_record* CurrentRecord() {
-    return Record(Library().currentBoard.load());
+board_record* current_record() {
+    return record_of(library().currentBoard.load());
 }
 
-int16_t BoardState(int board) {
-    return IsBoardSlot(board) ? Slots().states[board].load() : kBoardNotInitialised;
+int16_t board_state(int board) {
+    return is_board_slot(board) ? slot_table().states[board].load() : kBoardNotInitialised;
 }
 
-void SetBoardState(int board, int16_t state) {
-    if (IsBoardSlot(board)) Slots().states[board] = state;
+void set_board_state(int board, int16_t state) {
+    if (is_board_slot(board)) slot_table().states[board] = state;
 }
 
-std::shared_ptr<winport::Module> DialogModule(int board) {
-    if (!IsBoardSlot(board)) return nullptr;
-    std::lock_guard<std::mutex> lock(Slots().mutex);
-    return Slots().modules[board];
+std::shared_ptr<winport::Module> dialog_module(int board) {
+    if (!is_board_slot(board)) return nullptr;
+    std::lock_guard<std::mutex> lock(slot_table().mutex);
+    return slot_table().modules[board];
 }
 
-void SetDialogModule(int board, std::shared_ptr<winport::Module> module) {
-    if (!IsBoardSlot(board)) return;
-    std::lock_guard<std::mutex> lock(Slots().mutex);
-    Slots().modules[board] = std::move(module);
+void set_dialog_module(int board, std::shared_ptr<winport::Module> module) {
+    if (!is_board_slot(board)) return;
+    std::lock_guard<std::mutex> lock(slot_table().mutex);
+    slot_table().modules[board] = std::move(module);
 }
 
-void* DialogWindow(int board) {
-    if (!IsBoardSlot(board)) return nullptr;
-    std::lock_guard<std::mutex> lock(Slots().mutex);
-    return Slots().windows[board];
+void* dialog_window(int board) {
+    if (!is_board_slot(board)) return nullptr;
+    std::lock_guard<std::mutex> lock(slot_table().mutex);
+    return slot_table().windows[board];
 }
 
-void SetDialogWindow(int board, void* window) {
-    if (!IsBoardSlot(board)) return;
-    std::lock_guard<std::mutex> lock(Slots().mutex);
-    Slots().windows[board] = window;
+void set_dialog_window(int board, void* window) {
+    if (!is_board_slot(board)) return;
+    std::lock_guard<std::mutex> lock(slot_table().mutex);
+    slot_table().windows[board] = window;
 }
 
-int EnsureRecord(int board) {
-    if (!IsBoardSlot(board)) return kWrongParameter;
-    std::lock_guard<std::mutex> lock(Slots().mutex);
-    if (Slots().records[board]) return kOk;
+int ensure_record(int board) {
+    if (!is_board_slot(board)) return kWrongParameter;
+    std::lock_guard<std::mutex> lock(slot_table().mutex);
+    if (slot_table().records[board]) return kOk;
     auto* record = new (std::nothrow) board_record{};
     if (!record) return kNoMemory;
     record->sync_event = new (std::nothrow) winport::Event(false, true);
@@ -94,17 +94,17 @@ int EnsureRecord(int board) {
         delete record;
         return kNoResource;
     }
-    Slots().records[board] = record;
+    slot_table().records[board] = record;
     return kOk;
 }
 
-void FreeRecord(int board) {
-    if (!IsBoardSlot(board)) return;
+void free_record(int board) {
+    if (!is_board_slot(board)) return;
     board_record* record = nullptr;
     {
-        std::lock_guard<std::mutex> lock(Slots().mutex);
-        record = Slots().records[board];
-        Slots().records[board] = nullptr;
+        std::lock_guard<std::mutex> lock(slot_table().mutex);
+        record = slot_table().records[board];
+        slot_table().records[board] = nullptr;
     }
     if (record) {
         delete record->sync_event;
@@ -112,15 +112,15 @@ void FreeRecord(int board) {
     }
 }
 
-int InitialiseBoardTables() {
-    auto& lib = Library();
+int initialise_board_tables() {
+    auto& lib = library();
     lib.driverTimeout = kDefaultDriverTimeout;
     lib.imageTimeout = kDefaultImageTimeout;
     for (int b = 0; b < kBoardSlots; ++b) {
-        FreeRecord(b);
-        SetBoardState(b, kBoardNotInitialised);
-        SetDialogModule(b, nullptr);
-        SetDialogWindow(b, nullptr);
+        free_record(b);
+        set_board_state(b, kBoardNotInitialised);
+        set_dialog_module(b, nullptr);
+        set_dialog_window(b, nullptr);
     }
     lib.currentBoard = 0;
     std::memset(lib.lutBw, 255, sizeof lib.lutBw);
@@ -128,15 +128,15 @@ int InitialiseBoardTables() {
     std::memset(lib.lutGreen, 255, sizeof lib.lutGreen);
     std::memset(lib.lutBlue, 255, sizeof lib.lutBlue);
     lib.boardLock.Set();
-    return EnsureRecord(0);
+    return ensure_record(0);
 }
 
-void ReleaseBoardTables() {
+void release_board_tables() {
     for (int b = 0; b < kBoardSlots; ++b) {
-        FreeRecord(b);
-        SetBoardState(b, kBoardNotInitialised);
-        SetDialogModule(b, nullptr);
-        SetDialogWindow(b, nullptr);
+        free_record(b);
+        set_board_state(b, kBoardNotInitialised);
+        set_dialog_module(b, nullptr);
+        set_dialog_window(b, nullptr);
     }
 }
 

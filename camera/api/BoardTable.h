@@ -23,7 +23,7 @@ inline constexpr int16_t kBoardNotInitialised = -1;
 inline constexpr int16_t kBoardOpened = 0;
 inline constexpr int16_t kBoardReady = 1;
 
-struct CameraLibrary {
+struct camera_library {
     std::atomic<int> currentBoard{0};
     std::atomic<int> driverTimeout{kDefaultDriverTimeout};
     std::atomic<int> imageTimeout{kDefaultImageTimeout};
@@ -38,28 +38,28 @@ struct CameraLibrary {
     uint8_t lutBlue[kOutputLutSize];
 };
 
-CameraLibrary& Library();
+camera_library& library();
 
-bool IsBoardSlot(int board);
+bool is_board_slot(int board);
 // `board`, or the current board for -1; -3 when the number is outside the tables.
-int ResolveBoard(int board);
+int resolve_board(int board);
 
-board_record* Record(int board);  // null when the slot has none or is outside the tables
-board_record* CurrentRecord();
-int16_t BoardState(int board);  // -1 outside the tables
-void SetBoardState(int board, int16_t state);
-std::shared_ptr<winport::Module> DialogModule(int board);
-void SetDialogModule(int board, std::shared_ptr<winport::Module> module);
-void* DialogWindow(int board);
-void SetDialogWindow(int board, void* window);
+board_record* record_of(int board);  // null when the slot has none or is outside the tables
+board_record* current_record();
+int16_t board_state(int board);  // -1 outside the tables
+void set_board_state(int board, int16_t state);
+std::shared_ptr<winport::Module> dialog_module(int board);
+void set_dialog_module(int board, std::shared_ptr<winport::Module> module);
+void* dialog_window(int board);
+void set_dialog_window(int board, void* window);
 
 // Allocates a zero-filled record with its sync_event when the slot has none: 0, -3, -23 or -27.
-int EnsureRecord(int board);
+int ensure_record(int board);
 // Closes the sync_event and frees the record of the slot.
-void FreeRecord(int board);
+void free_record(int board);
 
 // Library load and unload of the tables.
-int InitialiseBoardTables();
-void ReleaseBoardTables();
+int initialise_board_tables();
+void release_board_tables();
 
 }  // namespace lmv

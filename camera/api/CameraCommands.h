@@ -15,24 +15,24 @@ inline constexpr uint32_t kAoiStart = 12;  // + region start and the CCD's area-
 inline constexpr uint32_t kAoiEnd = 13;
 
 // A picture waits in the board buffer.
-[[nodiscard]] bool PictureWaiting(uint32_t status);
+[[nodiscard]] bool picture_waiting(uint32_t status);
 
 // Reads the status word: 0 and `waiting`, or the driver error (`waiting` false).
-[[nodiscard]] int ReadPictureWaiting(int board, bool& waiting);
+[[nodiscard]] int read_picture_waiting(int board, bool& waiting);
 
 // Polls while the camera reports busy, up to `limit_ms`: 0 once it is idle, -2 when it still is
 // busy at the limit, or a read error.
-[[nodiscard]] int WaitNotBusy(int board, uint32_t limit_ms);
+[[nodiscard]] int wait_not_busy(int board, uint32_t limit_ms);
 
 // Sends the clear command while a picture waits in the board buffer: 0, -333 after more than
 // 100 commands, or a driver error.
-[[nodiscard]] int EmptyBoardBuffer(int board);
+[[nodiscard]] int empty_board_buffer(int board);
 
 // The two area-of-interest command words of a region from roixmin to roixmax.
 struct aoi_words {
     uint32_t start;
     uint32_t end;
 };
-[[nodiscard]] aoi_words AoiWords(int32_t roixmin, int32_t roixmax, int32_t aoi_offset);
+[[nodiscard]] aoi_words aoi_words_of(int32_t roixmin, int32_t roixmax, int32_t aoi_offset);
 
 }  // namespace lmv::camera

@@ -9,7 +9,7 @@
 namespace lmv {
 namespace {
 
-struct BackendState {
+struct backend_state {
     std::mutex mutex;
     const lmv_driver_seam* seam = nullptr;
     std::unique_ptr<winport::Module> module;
@@ -17,17 +17,17 @@ struct BackendState {
 };
 
 // Made before the library's load object (see Library.cpp), so it outlives its unload.
-BackendState& State() {
-    static BackendState state;
+backend_state& shared_state() {
+    static backend_state state;
     return state;
 }
 
-void LoadModule(BackendState& s) {
+void load_module(backend_state& s) {
     const char* chosen = std::getenv(kDriverVariable);
     auto module = std::make_unique<winport::Module>(
         chosen && *chosen ? winport::Module::Load(chosen)
                           : winport::Module::Load(kDefaultBackendModule,
-                                                  reinterpret_cast<const void*>(&LoadModule)));
+                                                  reinterpret_cast<const void*>(&load_module)));
     if (!module->IsLoaded()) {
         s.error = "cannot load driver backend: " + module->LastError();
         return;
@@ -46,23 +46,23 @@ void LoadModule(BackendState& s) {
 
 }  // namespace
 
-const lmv_driver_seam* DriverBackend(std::string* error) {
-    BackendState& s = State();
+const lmv_driver_seam* driver_backend(std::string* error) {
+    backend_state& s = shared_state();
     std::lock_guard<std::mutex> lock(s.mutex);
-    if (!s.seam) LoadModule(s);
+    if (!s.seam) load_module(s);
     if (!s.seam && error) *error = s.error;
     return s.seam;
 }
 
-void UseDriverBackend(const lmv_driver_seam* seam) {
-    BackendState& s = State();
+void use_driver_backend(const lmv_driver_seam* seam) {
+    backend_state& s = shared_state();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.module.reset();
     s.seam = seam;
 }
 
-void ReleaseDriverBackend() {
-    BackendState& s = State();
+void release_driver_backend() {
+    backend_state& s = shared_state();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.seam = nullptr;
     s.module.reset();

@@ -12,10 +12,10 @@ inline constexpr const char* kDefaultBackendModule = "lmvpci";
 inline constexpr const char* kBackendEntryPoint = "lmv_driver_backend";
 
 // The backend in use, loaded on first use; null (with the reason in `error`) when none loads.
-const lmv_driver_seam* DriverBackend(std::string* error = nullptr);
+const lmv_driver_seam* driver_backend(std::string* error = nullptr);
 // Puts a backend linked into the program in place of the module (null: load the module again).
-void UseDriverBackend(const lmv_driver_seam* seam);
+void use_driver_backend(const lmv_driver_seam* seam);
 // Unloads the backend module; every device must be closed before.
-void ReleaseDriverBackend();
+void release_driver_backend();
 
 }  // namespace lmv

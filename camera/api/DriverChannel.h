@@ -14,64 +14,64 @@ inline constexpr const char* kDeviceNameFormat = "\\\\.\\LMVPCI%d";
 
 // Opens the board's device (0, -3, -4, -11); an open device is reset instead (board command 5,
 // then its DMA event is reset).
-int Open(int board);
+int open_channel(int board);
 // Cancels pending I/O, closes the DMA event and the device. 0, or -3.
-int Close(int board);
-void CloseAll();
-bool IsOpen(int board);
+int close_channel(int board);
+void close_all();
+bool is_open(int board);
 // Number that stands for the open device in board_record::device (0 while closed).
-int32_t Handle(int board);
+int32_t handle_of(int board);
 // Manual-reset event of single DMA transfers; null while the device is closed.
-winport::Event* DmaEvent(int board);
-bool DmaInProgress(int board);
-void SetDmaInProgress(int board, bool on);
+winport::Event* dma_event(int board);
+bool dma_in_progress(int board);
+void set_dma_in_progress(int board, bool on);
 
 // One request by code with the request pattern. `bytes` receives the output byte count.
-int Request(int board, uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
-            uint32_t* bytes = nullptr);
+int send_request(int board, uint32_t code, const void* in, uint32_t inSize, void* out,
+                 uint32_t outSize, uint32_t* bytes = nullptr);
 
-int BoardCommand(int board, uint32_t command);
+int board_command(int board, uint32_t command);
 // Register read with the 4-byte selector; the low 16 bits of the answer are the value.
-int ReadRegister(int board, uint32_t selector, uint32_t* value);
+int read_register(int board, uint32_t selector, uint32_t* value);
 // Register read of the identification step: 8 bytes out (selector first, then 0), 8 bytes back.
-int ReadRegisterWide(int board, uint32_t selector, uint8_t answer[8]);
-int WriteRegister(int board, uint32_t reg, uint32_t value);
+int read_register_wide(int board, uint32_t selector, uint8_t answer[8]);
+int write_register(int board, uint32_t reg, uint32_t value);
 // COC words, end word included.
-int LoadCoc(int board, const uint16_t* words, uint32_t count);
+int load_coc(int board, const uint16_t* words, uint32_t count);
 // Status word; `zeroWord` sends the 4 zero bytes that some callers pass.
-int ReadStatus(int board, uint32_t* status, bool zeroWord = false);
-int ReloadFpga(int board, const uint8_t* data, uint32_t size, uint32_t* answer);
-int ReadBusy(int board, uint32_t* busy);
+int read_status(int board, uint32_t* status, bool zeroWord = false);
+int reload_fpga(int board, const uint8_t* data, uint32_t size, uint32_t* answer);
+int read_busy(int board, uint32_t* busy);
 // Direct read: 2 bytes per pixel into `dst`.
-int ReadImage(int board, uint16_t* dst, uint32_t pixels);
-int SetReadPic(int board, ioctl::TransferMode mode);
+int read_image(int board, uint16_t* dst, uint32_t pixels);
+int set_read_pic(int board, ioctl::TransferMode mode);
 // The 40-byte record of an asynchronous transfer: sub-mode, buffer address (its low 32 bits in
 // a 64-bit build), byte count, 28 zero bytes.
-int SetReadPicRecord(int board, uint32_t submode, const void* buffer, uint32_t bytes);
-int LoadLut(int board, const uint8_t lut[ioctl::kLutBytes]);
+int set_read_pic_record(int board, uint32_t submode, const void* buffer, uint32_t bytes);
+int load_lut(int board, const uint8_t lut[ioctl::kLutBytes]);
 // The event handle field carries the application's eventfd descriptor.
-int BeginWaitImage(int board, int eventFd);
-int EndWaitImage(int board);
-int ReadIdent(int board, uint8_t text[ioctl::kIdentAnswer]);
+int begin_wait_image(int board, int eventFd);
+int end_wait_image(int board);
+int read_ident(int board, uint8_t text[ioctl::kIdentAnswer]);
 
 // A transfer by read: the read-picture request with `mode`, then a read of exactly `bytes`.
 // -2 on a time-out (pending I/O cancelled), -27 when the read cannot be queued, -12 when fewer
 // bytes arrive or the read fails.
-int ReadPicture(int board, ioctl::TransferMode mode, void* dst, uint32_t bytes);
+int read_picture(int board, ioctl::TransferMode mode, void* dst, uint32_t bytes);
 // The read alone, after the read-picture request was sent.
-int ReadAnnounced(int board, void* dst, uint32_t bytes);
+int read_announced(int board, void* dst, uint32_t bytes);
 // Byte count of a picture of `pixels` pixels in a transfer mode (0 for an unknown mode).
-uint32_t TransferBytes(ioctl::TransferMode mode, uint32_t pixels);
+uint32_t transfer_bytes(ioctl::TransferMode mode, uint32_t pixels);
 
 // Device buffers: every failure (time-out included) is a communication error, -5, and is
 // logged with the system error.
-int GetFreeDeviceBuffer(int board, int32_t* number);
-int AllocateDeviceBuffer(int board, int32_t number, uint32_t size, uint32_t* allocated);
-int FreeDeviceBuffer(int board, int32_t number);
+int get_free_device_buffer(int board, int32_t* number);
+int allocate_device_buffer(int board, int32_t number, uint32_t size, uint32_t* allocated);
+int free_device_buffer(int board, int32_t number);
 // Buffer status (selector 3): copies up to `size` (4 to 400) bytes, `copied` gets the count.
-int GetDeviceBufferStatus(int board, int32_t number, void* out, uint32_t size, uint32_t* copied);
+int get_device_buffer_status(int board, int32_t number, void* out, uint32_t size, uint32_t* copied);
 // The 32-bit user address of the mapped buffer (the driver maps below 4 GiB).
-int MapDeviceBuffer(int board, int32_t number, uint32_t size, uint32_t* address);
-int UnmapDeviceBuffer(int board, int32_t number);
+int map_device_buffer(int board, int32_t number, uint32_t size, uint32_t* address);
+int unmap_device_buffer(int board, int32_t number);
 
 }  // namespace lmv::driver

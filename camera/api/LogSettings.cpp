@@ -8,21 +8,22 @@
 
 namespace lmv {
 
-std::string LogSettingsKey(int board) {
+std::string log_settings_key(int board) {
     if (board == 0) return "Software\\RVD\\Camera Settings\\LOG";
     char key[64];
     std::snprintf(key, sizeof key, "Software\\RVD\\Camera Settings %d\\LOG", board);
     return key;
 }
 
-int ApplyLogSettings(int board, int mode) {
-    const auto key = winport::RegistryKey::Open(winport::Hive::CurrentUser, LogSettingsKey(board));
+int apply_log_settings(int board, int mode) {
+    const auto key =
+        winport::RegistryKey::Open(winport::Hive::CurrentUser, log_settings_key(board));
     if (!key) return kRegistryMissing;
     const auto level = key->ReadDword("LoggingLevel");
     if (!level) return kRegistryMissing;
-    if (mode == 0) return EnableMessageLog(0, nullptr);
+    if (mode == 0) return enable_message_log(0, nullptr);
     const auto name = key->ReadString("LogFileName");
-    return EnableMessageLog(static_cast<int>(*level), name ? name->c_str() : nullptr);
+    return enable_message_log(static_cast<int>(*level), name ? name->c_str() : nullptr);
 }
 
 }  // namespace lmv

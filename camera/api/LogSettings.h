@@ -5,11 +5,11 @@
 namespace lmv {
 
 // "Software\\RVD\\Camera Settings\\LOG" for board 0, "Software\\RVD\\Camera Settings %d\\LOG" else.
-std::string LogSettingsKey(int board);
+std::string log_settings_key(int board);
 
 // Set-up (mode >= 1): with "LoggingLevel" (REG_DWORD) present the log is opened with that level
 // and "LogFileName" when present; release (mode 0): with "LoggingLevel" present the log is closed.
 // -30 when the key or "LoggingLevel" is missing, else the log's result.
-int ApplyLogSettings(int board, int mode);
+int apply_log_settings(int board, int mode);
 
 }  // namespace lmv

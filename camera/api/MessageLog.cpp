@@ -17,26 +17,26 @@
 namespace lmv {
 namespace {
 
-struct LogState {
+struct log_state {
     std::mutex mutex;
     int level = 0;
     int fd = -1;
     std::string path;
 };
 
-LogState& State() {
-    static LogState state;
+log_state& shared_state() {
+    static log_state state;
     return state;
 }
 
-std::tm LocalNow() {
+std::tm local_now() {
     std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
     return t;
 }
 
-bool WriteAll(int fd, const char* text, size_t size) {
+bool write_all(int fd, const char* text, size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, text, size);
         if (n < 0 && errno == EINTR) continue;
@@ -48,7 +48,7 @@ bool WriteAll(int fd, const char* text, size_t size) {
 }
 
 // Created always new, opened by this library alone (an exclusive lock held while it is open).
-int CreateLogFile(LogState& s, const char* filename) {
+int create_log_file(log_state& s, const char* filename) {
     std::string path = filename ? filename : kDefaultLogName;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return kLogFileError;
@@ -56,12 +56,12 @@ int CreateLogFile(LogState& s, const char* filename) {
         ::close(fd);
         return kLogFileError;
     }
-    const std::tm t = LocalNow();
+    const std::tm t = local_now();
     char banner[kLogLineBytes];
     int n = std::snprintf(banner, sizeof banner,
                           "Lumivert logfile created %02d.%02d.%04d %02d:%02d.%02d\r\n\r\n",
                           t.tm_mday, t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
-    if (n <= 0 || !WriteAll(fd, banner, static_cast<size_t>(n))) {
+    if (n <= 0 || !write_all(fd, banner, static_cast<size_t>(n))) {
         ::close(fd);
         ::unlink(path.c_str());
         return kLogFileError;
@@ -71,52 +71,52 @@ int CreateLogFile(LogState& s, const char* filename) {
     return kOk;
 }
 
-void WriteLine(LogState& s, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void WriteLine(LogState& s, const char* format, ...) {
+void write_line(log_state& s, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void write_line(log_state& s, const char* format, ...) {
     char line[kLogLineBytes];
     va_list args;
     va_start(args, format);
     int n = std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    if (n > 0) WriteAll(s.fd, line, std::min(static_cast<size_t>(n), sizeof line - 1));
+    if (n > 0) write_all(s.fd, line, std::min(static_cast<size_t>(n), sizeof line - 1));
 }
 
-void CloseLocked(LogState& s) {
+void close_locked(log_state& s) {
     if (s.fd < 0) return;
-    const std::tm t = LocalNow();
-    WriteLine(s, "Lumivert logfile ended %02d:%02d.%02d\r\n\r\n", t.tm_hour, t.tm_min, t.tm_sec);
+    const std::tm t = local_now();
+    write_line(s, "Lumivert logfile ended %02d:%02d.%02d\r\n\r\n", t.tm_hour, t.tm_min, t.tm_sec);
     ::close(s.fd);
     s.fd = -1;
 }
 
 }  // namespace
 
-int EnableMessageLog(int level, const char* filename) {
-    LogState& s = State();
+int enable_message_log(int level, const char* filename) {
+    log_state& s = shared_state();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.level = level;
     if (level > 0) {
         if (s.fd < 0) {
-            int rc = CreateLogFile(s, filename);
+            int rc = create_log_file(s, filename);
             if (rc != kOk) return rc;
         }
-        WriteLine(s, "Message Level: %x\r\n", static_cast<unsigned>(level));
+        write_line(s, "Message Level: %x\r\n", static_cast<unsigned>(level));
     } else {
-        CloseLocked(s);
+        close_locked(s);
     }
     return kOk;
 }
 
-void LogMessage(unsigned bits, const char* format, ...) {
-    LogState& s = State();
+void log_message(unsigned bits, const char* format, ...) {
+    log_state& s = shared_state();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.fd < 0 || (bits & static_cast<unsigned>(s.level)) == 0) return;
     char line[kLogLineBytes];
     size_t used = 0;
     if (s.level & kLogPrefix) {
-        const std::tm t = LocalNow();
+        const std::tm t = local_now();
         int n = std::snprintf(line, sizeof line, "board %d %02d:%02d.%02d  ",
-                              Library().currentBoard.load(), t.tm_hour, t.tm_min, t.tm_sec);
+                              library().currentBoard.load(), t.tm_hour, t.tm_min, t.tm_sec);
         if (n > 0) used = std::min(static_cast<size_t>(n), sizeof line - 1);
     }
     va_list args;
@@ -124,26 +124,26 @@ void LogMessage(unsigned bits, const char* format, ...) {
     int n = std::vsnprintf(line + used, sizeof line - used, format, args);
     va_end(args);
     if (n > 0) used = std::min(used + static_cast<size_t>(n), sizeof line - 1);
-    WriteAll(s.fd, line, used);
+    write_all(s.fd, line, used);
 }
 
-int MessageLevel() {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    return State().level;
+int message_level() {
+    std::lock_guard<std::mutex> lock(shared_state().mutex);
+    return shared_state().level;
 }
 
-bool MessageLogOpen() {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    return State().fd >= 0;
+bool message_log_open() {
+    std::lock_guard<std::mutex> lock(shared_state().mutex);
+    return shared_state().fd >= 0;
 }
 
-void CloseMessageLog() {
-    std::lock_guard<std::mutex> lock(State().mutex);
-    CloseLocked(State());
+void close_message_log() {
+    std::lock_guard<std::mutex> lock(shared_state().mutex);
+    close_locked(shared_state());
 }
 
-void ShowWarning(const std::string& text) {
-    if (Library().showMessages.load()) winport::ShowMessageBox("", text);
+void show_warning(const std::string& text) {
+    if (library().showMessages.load()) winport::ShowMessageBox("", text);
 }
 
 }  // namespace lmv

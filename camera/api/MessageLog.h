@@ -5,7 +5,7 @@
 
 namespace lmv {
 
-enum LogBits : unsigned {
+enum log_bits : unsigned {
     kLogErrors = 1,
     kLogInit = 2,
     kLogRecorder = 4,
@@ -18,14 +18,14 @@ inline constexpr size_t kLogLineBytes = 220;  // longer messages are cut
 inline constexpr const char* kDefaultLogName = "lmvlog.txt";
 
 // Stores the level; opens (level > 0) or closes (level <= 0) the log file. 0 or -29.
-int EnableMessageLog(int level, const char* filename);
+int enable_message_log(int level, const char* filename);
 // Writes the message when one of its bits is in the message level.
-void LogMessage(unsigned bits, const char* format, ...) __attribute__((format(printf, 2, 3)));
-int MessageLevel();
-bool MessageLogOpen();
-void CloseMessageLog();
+void log_message(unsigned bits, const char* format, ...) __attribute__((format(printf, 2, 3)));
+int message_level();
+bool message_log_open();
+void close_message_log();
 
 // A task-modal warning box, shown only while error messages are enabled.
-void ShowWarning(const std::string& text);
+void show_warning(const std::string& text);
 
 }  // namespace lmv

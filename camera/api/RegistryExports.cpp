@@ -7,11 +7,11 @@ using namespace lmv;
 
 namespace {
 
-using ReadRegistryFn = int (*)(int*, int*);
-using NoArgumentFn = int (*)();
+using read_registry_fn = int (*)(int*, int*);
+using no_argument_fn = int (*)();
 
 template <typename Fn>
-Fn EntryPoint(const winport::Module* module, const char* name) {
+Fn entry_point(const winport::Module* module, const char* name) {
     return module ? reinterpret_cast<Fn>(module->Symbol(name)) : nullptr;
 }
 
@@ -20,9 +20,9 @@ Fn EntryPoint(const winport::Module* module, const char* name) {
 extern "C" {
 
 LMV_API int _READ_REGISTRY_VALUES(void) {
-    const auto module = DialogModule(Library().currentBoard.load());
-    auto read = EntryPoint<ReadRegistryFn>(module.get(), "READ_REGISTRY");
-    auto create = EntryPoint<NoArgumentFn>(module.get(), "CREATE_REGISTRY");
+    const auto module = dialog_module(library().currentBoard.load());
+    auto read = entry_point<read_registry_fn>(module.get(), "READ_REGISTRY");
+    auto create = entry_point<no_argument_fn>(module.get(), "CREATE_REGISTRY");
     if (!read || !create) return kFunctionMissing;
     int first = 0, second = 0;
     if (read(&first, &second) == 0) return first;
@@ -33,8 +33,8 @@ LMV_API int _READ_REGISTRY_VALUES(void) {
 }
 
 LMV_API int _WRITE_REGISTRY_VALUES(void) {
-    const auto module = DialogModule(Library().currentBoard.load());
-    auto write = EntryPoint<NoArgumentFn>(module.get(), "WRITE_REGISTRY");
+    const auto module = dialog_module(library().currentBoard.load());
+    auto write = entry_point<no_argument_fn>(module.get(), "WRITE_REGISTRY");
     return write ? write() : kFunctionMissing;
 }
 

@@ -3,7 +3,7 @@
 
 namespace lmv {
 
-enum Result : int {
+enum result_code : int {
     kOk = 0,
     kNotInitialised = -1,
     kTimeout = -2,

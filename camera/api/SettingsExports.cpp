@@ -12,16 +12,16 @@ namespace {
 constexpr int kMinDriverTimeout = 1500;  // smaller values are ignored
 constexpr int kMinImageTimeout = 2000;
 
-int GetTimeouts(int* driver_ms, int* image_ms) {
-    const CameraLibrary& lib = Library();
+int get_timeouts(int* driver_ms, int* image_ms) {
+    const camera_library& lib = library();
     const int image = lib.imageTimeout.load();
     if (driver_ms) *driver_ms = lib.driverTimeout.load();
     if (image_ms) *image_ms = image;
     return image;
 }
 
-int SetTimeouts(int driver_ms, int image_ms) {
-    CameraLibrary& lib = Library();
+int set_timeouts(int driver_ms, int image_ms) {
+    camera_library& lib = library();
     if (driver_ms > kMinDriverTimeout) lib.driverTimeout = driver_ms;
     if (image_ms > kMinImageTimeout) lib.imageTimeout = image_ms;
     return image_ms;
@@ -32,28 +32,28 @@ int SetTimeouts(int driver_ms, int image_ms) {
 extern "C" {
 
 LMV_API int GET_TIMEOUT(int* driver_ms, int* image_ms) {
-    return GetTimeouts(driver_ms, image_ms);
+    return get_timeouts(driver_ms, image_ms);
 }
 
 LMV_API int SET_TIMEOUT(int driver_ms, int image_ms) {
-    return SetTimeouts(driver_ms, image_ms);
+    return set_timeouts(driver_ms, image_ms);
 }
 
 LMV_API int GETTIMEOUT(int* driver_ms, int* image_ms) {
-    return GetTimeouts(driver_ms, image_ms);
+    return get_timeouts(driver_ms, image_ms);
 }
 
 LMV_API int SETTIMEOUT(int driver_ms, int image_ms) {
-    return SetTimeouts(driver_ms, image_ms);
+    return set_timeouts(driver_ms, image_ms);
 }
 
 LMV_API int ENABLE_ERROR_MESSAGES(int on) {
-    Library().showMessages = on;
+    library().showMessages = on;
     return on ? winport::ShowMessageBox("", "set messages") : kOk;
 }
 
 LMV_API int ENABLE_MESSAGE_LOG(int level, char* filename) {
-    return EnableMessageLog(level, filename);
+    return enable_message_log(level, filename);
 }
 
 }  // extern "C"

@@ -12,18 +12,18 @@ namespace {
 
 constexpr size_t kBinfileLimit = 100;  // a longer "Binfile" value is not used
 
-bool Opens(const std::string& path) {
+bool can_open(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return in.good();
 }
 
-std::optional<std::string> Found(const std::string& name) {
-    auto path = winport::FindFile(name, reinterpret_cast<const void*>(&Found));
-    if (path && Opens(*path)) return path;
+std::optional<std::string> found_at(const std::string& name) {
+    auto path = winport::FindFile(name, reinterpret_cast<const void*>(&found_at));
+    if (path && can_open(*path)) return path;
     return std::nullopt;
 }
 
-std::optional<std::string> BinfileSetting() {
+std::optional<std::string> binfile_setting() {
     auto key = winport::RegistryKey::Open(winport::Hive::LocalMachine, kBinfileKey);
     if (!key) return std::nullopt;
     auto value = key->ReadString("Binfile");
@@ -33,7 +33,7 @@ std::optional<std::string> BinfileSetting() {
 
 }  // namespace
 
-std::string BitFileBase(int board_type) {
+std::string bit_file_base(int board_type) {
     switch (board_type & 0xFF) {
         case 2:
             return "rz410";
@@ -44,22 +44,22 @@ std::string BitFileBase(int board_type) {
     }
 }
 
-std::string BitFileName(const std::string& base, int number) {
+std::string bit_file_name(const std::string& base, int number) {
     char name[64];
     std::snprintf(name, sizeof name, "%s%03d.bit", base.c_str(), number);
     return name;
 }
 
-std::optional<std::string> FindBitFile(const std::string& base) {
+std::optional<std::string> find_bit_file(const std::string& base) {
     std::optional<std::string> chosen;
     for (int n = 0; n < kBitFileNumbers; ++n)
-        if (auto path = Found(BitFileName(base, n))) chosen = path;
+        if (auto path = found_at(bit_file_name(base, n))) chosen = path;
     if (chosen) return chosen;
-    if (auto name = BinfileSetting()) return Found(*name);
+    if (auto name = binfile_setting()) return found_at(*name);
     return std::nullopt;
 }
 
-bool ReadBitFile(const std::string& path, std::vector<uint8_t>& data, bool& no_memory) {
+bool read_bit_file(const std::string& path, std::vector<uint8_t>& data, bool& no_memory) {
     no_memory = false;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return false;

@@ -22,7 +22,7 @@ constexpr int32_t kIntensifierTimes[8] = {2, 990, 0, 1, 0, 0, 0, 1000};
 
 }  // namespace
 
-void WriteRecordDefaults(board_record& rec, int board) {
+void write_record_defaults(board_record& rec, int board) {
     board_record kept = rec;
     rec = board_record{};
     rec.device = kept.device;
@@ -68,7 +68,7 @@ void WriteRecordDefaults(board_record& rec, int board) {
     rec.powerdown_hi = ccd.powerdown_hi;
 }
 
-void SetExposureLimits(board_record& rec) {
+void set_exposure_limits(board_record& rec) {
     const bool long_exposure = rec.init_mode & kInitModeLongExposure;
     rec.exp_max = long_exposure ? 10800000 : 3600000;
     rec.exp_min = 1;
@@ -79,7 +79,7 @@ void SetExposureLimits(board_record& rec) {
     if (const int32_t fixed = ccd_traits_or_unknown(rec.ccd_typ).exp_max) rec.exp_max = fixed;
 }
 
-void SetIntensifierLimits(board_record& rec, unsigned gain_mode) {
+void set_intensifier_limits(board_record& rec, unsigned gain_mode) {
     const intensifier_mode& m = kIntensifierModes[gain_mode & 7];
     rec.exp_min = m.exp_min;
     rec.delay_max = m.delay_max;

@@ -6,13 +6,13 @@ namespace lmv {
 
 // The set-up defaults (camera type 2, CCD type 1, 640 x 480, ...). What the record holds of the
 // opened device, the board identification, init_mode and the recorder stays as it is.
-void WriteRecordDefaults(board_record& rec, int board);
+void write_record_defaults(board_record& rec, int board);
 
 // exp_min and exp_max by init_mode bits 8 and 9, camera type and CCD type.
-void SetExposureLimits(board_record& rec);
+void set_exposure_limits(board_record& rec);
 
 // Intensified camera: exp_min, delay_max and gain_index by the gain mode (status bits 9-11) and
 // the first eight time values.
-void SetIntensifierLimits(board_record& rec, unsigned gain_mode);
+void set_intensifier_limits(board_record& rec, unsigned gain_mode);
 
 }  // namespace lmv

@@ -12,36 +12,36 @@ struct ident_entry {
 };
 constexpr ident_entry kIdentBytes[] = {{1, 9}, {2, 10}, {3, 11}, {16, 17}, {18, 21}, {20, 19}};
 
-uint32_t Bits(uint32_t value, int low, int count) {
+uint32_t bit_field(uint32_t value, int low, int count) {
     return (value >> low) & ((1u << count) - 1);
 }
 
-int CcdOfStatus(uint32_t status) {
-    switch (Bits(status, 14, 2)) {
+int ccd_of_status(uint32_t status) {
+    switch (bit_field(status, 14, 2)) {
         case 0:
         case 1:
             return 1;
         case 2:
             return 3;
         default:
-            return Bits(status, 9, 3) == 7 ? 5 : 0;
+            return bit_field(status, 9, 3) == 7 ? 5 : 0;
     }
 }
 
-int CcdOfIdentByte(uint32_t ident_byte) {
+int ccd_of_ident_byte(uint32_t ident_byte) {
     for (const auto& e : kIdentBytes)
         if (e.ident_byte == ident_byte) return e.ccd_typ;
     return 0;
 }
 
-void DecodeCameraType(board_record& rec, uint32_t status) {
-    switch (Bits(status, 12, 2)) {
+void decode_camera_type(board_record& rec, uint32_t status) {
+    switch (bit_field(status, 12, 2)) {
         case 1:
             rec.camera_typ = 1;
             break;
         case 3:
             rec.camera_typ = 5;
-            rec.camera_id = static_cast<int32_t>(Bits(status, 6, 2));
+            rec.camera_id = static_cast<int32_t>(bit_field(status, 6, 2));
             break;
         default:
             rec.camera_typ = 2;
@@ -49,8 +49,8 @@ void DecodeCameraType(board_record& rec, uint32_t status) {
     }
 }
 
-void DecodeFlags(board_record& rec, uint32_t status) {
-    const bool extended = Bits(status, 9, 3) >= 2 && Bits(status, 6, 2) == 3;
+void decode_flags(board_record& rec, uint32_t status) {
+    const bool extended = bit_field(status, 9, 3) >= 2 && bit_field(status, 6, 2) == 3;
     rec.camera_flags = extended ? rec.camera_flags | 0x100 : rec.camera_flags & ~0x100;
     const bool alternate = !(status & 0x10);
     rec.camera_flags = alternate ? rec.camera_flags | 1 : rec.camera_flags & ~1;
@@ -58,14 +58,14 @@ void DecodeFlags(board_record& rec, uint32_t status) {
 
 }  // namespace
 
-const ccd_traits* FindCcd(uint32_t ident_byte, uint32_t status) {
-    return ccd_lookup(ident_byte == 0 ? CcdOfStatus(status) : CcdOfIdentByte(ident_byte));
+const ccd_traits* find_ccd(uint32_t ident_byte, uint32_t status) {
+    return ccd_lookup(ident_byte == 0 ? ccd_of_status(status) : ccd_of_ident_byte(ident_byte));
 }
 
-int DecodeCamera(board_record& rec, uint32_t ident_byte, uint32_t status) {
-    DecodeCameraType(rec, status);
-    DecodeFlags(rec, status);
-    const ccd_traits* ccd = FindCcd(ident_byte, status);
+int decode_camera(board_record& rec, uint32_t ident_byte, uint32_t status) {
+    decode_camera_type(rec, status);
+    decode_flags(rec, status);
+    const ccd_traits* ccd = find_ccd(ident_byte, status);
     if (!ccd) return kTypeNotSupported;
     rec.ccd_typ = ccd->ccd_typ + ((status & 0x100) ? 1 : 0);
     rec.ccd_width = ccd->width;

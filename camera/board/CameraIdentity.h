@@ -9,10 +9,10 @@
 namespace lmv {
 
 // The CCD of the identification byte and status word; null for an unrecognised camera.
-const ccd_traits* FindCcd(uint32_t ident_byte, uint32_t status);
+const ccd_traits* find_ccd(uint32_t ident_byte, uint32_t status);
 
 // Writes camera_typ, camera_id (intensified camera), ccd_typ, geometry and camera_flags into the
 // record. 0, or -8 for an unrecognised camera (CCD fields then unchanged).
-int DecodeCamera(board_record& rec, uint32_t ident_byte, uint32_t status);
+int decode_camera(board_record& rec, uint32_t ident_byte, uint32_t status);
 
 }  // namespace lmv

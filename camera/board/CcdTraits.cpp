@@ -37,7 +37,7 @@ constexpr double kCounts3612 = 8.526603;
 constexpr double kCounts1718 = 10.471204;
 constexpr int32_t kLongest56 = 10800000;
 
-constexpr uint32_t Submodes(std::initializer_list<int> modes) {
+constexpr uint32_t submode_set(std::initializer_list<int> modes) {
     uint32_t bits = 0;
     for (int m : modes) bits |= 1u << m;
     return bits;
@@ -50,14 +50,14 @@ constexpr ccd_traits kCcds[] = {
 // typ col  width height aoi  pd_lo pd_hi constants   words       settle exp_max    short counts       vbin    hbin dbl    black  trig opt  sensor fast submodes                 header board3 init       open
   {1,  false, 640,  480, 128, 1500, 3071, kGeneral12,  kWords12,   50,    0,          0,   kCounts12,   kV12,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
   {2,  true,  640,  480, 128, 1500, 3071, kGeneral12,  kWords12,   50,    0,          0,   kCounts12,   kV12,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
-  {3,  false, 1280, 1024, 160, 1900, 3071, kGeneral34, kWords34,   150,   0,          0,   kCounts3612, kV34,   kH8, false, false, 2,   1,   false, Submodes({6}),               false, false, D::by_camera, D::by_camera},
+  {3,  false, 1280, 1024, 160, 1900, 3071, kGeneral34, kWords34,   150,   0,          0,   kCounts3612, kV34,   kH8, false, false, 2,   1,   false, submode_set({6}),               false, false, D::by_camera, D::by_camera},
   {4,  true,  1280, 1024, 160, 1900, 3071, kGeneral34, kWords34,   150,   0,          0,   kCounts3612, kV34,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
   {5,  false, 1312, 1032, 128, 1900, 3071, kGeneral56, kWords56,   150,   kLongest56, 24,  kCounts3612, kV56,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::interline, D::by_camera},
   {6,  true,  1312, 1032, 128, 1900, 3071, kGeneral56, kWords56,   150,   kLongest56, 24,  kCounts3612, kV56,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::interline, D::by_camera},
-  {9,  false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, Submodes({7, 9}),            false, false, D::hsf,       D::hsf},
-  {10, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, Submodes({7, 8, 9}),         false, false, D::hsf,       D::hsf},
-  {11, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kV34,   kH8, false, true,  2,   1,   false, Submodes({9}),               false, false, D::hsf,       D::hsf},
-  {12, true,  1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, false, true,  2,   1,   false, Submodes({9}),               false, false, D::by_camera, D::by_camera},
+  {9,  false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, submode_set({7, 9}),            false, false, D::hsf,       D::hsf},
+  {10, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, submode_set({7, 8, 9}),         false, false, D::hsf,       D::hsf},
+  {11, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kV34,   kH8, false, true,  2,   1,   false, submode_set({9}),               false, false, D::hsf,       D::hsf},
+  {12, true,  1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, false, true,  2,   1,   false, submode_set({9}),               false, false, D::by_camera, D::by_camera},
   {17, false, 1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, 110, 0,          16,  kCounts1718, kV1720, kH8, false, false, 2,   2,   true,  0,                           false, false, D::hsl,       D::hsl},
   {18, true,  1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, 110, 0,          16,  kCounts1718, kV1720, kH8, false, false, 2,   2,   true,  0,                           false, false, D::hsl,       D::hsl},
   {19, false, 1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, 110, 0,          16,  0,           kV1720, kH8, false, false, 4,   1,   false, 0,                           false, false, D::hsl,       D::by_camera},

@@ -15,41 +15,41 @@
 namespace lmv {
 namespace {
 
-using InitFn = int (*)(intptr_t*);
-using EndFn = int (*)(int);
+using init_fn = int (*)(intptr_t*);
+using end_fn = int (*)(int);
 
-ccd_dialog InitDialog(const board_record& r) {
+ccd_dialog init_dialog(const board_record& r) {
     return ccd_traits_or_unknown(r.ccd_typ).init_dialog;
 }
-ccd_dialog OpenDialog(const board_record& r) {
+ccd_dialog open_dialog(const board_record& r) {
     return ccd_traits_or_unknown(r.ccd_typ).open_dialog;
 }
-bool Ccd56(const board_record& r) {
-    return InitDialog(r) == ccd_dialog::interline;
+bool ccd56(const board_record& r) {
+    return init_dialog(r) == ccd_dialog::interline;
 }
-bool InitHsf(const board_record& r) {
-    return InitDialog(r) == ccd_dialog::hsf;
+bool init_hsf(const board_record& r) {
+    return init_dialog(r) == ccd_dialog::hsf;
 }
-bool InitHsl(const board_record& r) {
-    return InitDialog(r) == ccd_dialog::hsl;
+bool init_hsl(const board_record& r) {
+    return init_dialog(r) == ccd_dialog::hsl;
 }
-bool OpenHsf(const board_record& r) {
-    return OpenDialog(r) == ccd_dialog::hsf;
+bool open_hsf(const board_record& r) {
+    return open_dialog(r) == ccd_dialog::hsf;
 }
-bool OpenHsl(const board_record& r) {
-    return OpenDialog(r) == ccd_dialog::hsl;
+bool open_hsl(const board_record& r) {
+    return open_dialog(r) == ccd_dialog::hsl;
 }
-bool Camera1(const board_record& r) {
+bool camera1(const board_record& r) {
     return r.camera_typ == 1;
 }
-bool Camera2to4(const board_record& r) {
+bool camera2to4(const board_record& r) {
     return r.camera_typ >= 2 && r.camera_typ <= 4;
 }
-bool Camera5(const board_record& r) {
+bool camera5(const board_record& r) {
     return r.camera_typ == 5;
 }
-bool Camera2NotCcd56(const board_record& r) {
-    return r.camera_typ == 2 && !Ccd56(r);
+bool camera2_not_ccd56(const board_record& r) {
+    return r.camera_typ == 2 && !ccd56(r);
 }
 
 // The first rule of the mode that applies decides; a rule without module refuses the camera.
@@ -60,27 +60,27 @@ struct module_rule {
 };
 
 constexpr module_rule kInitRules[] = {
-    {2, Ccd56, nullptr},
-    {2, InitHsl, "LMV_HSL"},
-    {2, InitHsf, "LMV_HSF"},
-    {2, Camera1, "LMV_STF"},
-    {2, Camera2to4, "LMV_STL"},
-    {2, Camera5, "LMV_GAT"},
-    {3, Camera2NotCcd56, "LMV_SQGN"},
-    {4, Ccd56, "LMV_INL"},
-    {5, Camera2NotCcd56, "LMV_FRM"},
-    {6, Camera2NotCcd56, "LMV_DBL"},
-    {7, Camera5, "LMV_GAT"},
-    {8, Camera1, "LMV_SEQ"},
+    {2, ccd56, nullptr},
+    {2, init_hsl, "LMV_HSL"},
+    {2, init_hsf, "LMV_HSF"},
+    {2, camera1, "LMV_STF"},
+    {2, camera2to4, "LMV_STL"},
+    {2, camera5, "LMV_GAT"},
+    {3, camera2_not_ccd56, "LMV_SQGN"},
+    {4, ccd56, "LMV_INL"},
+    {5, camera2_not_ccd56, "LMV_FRM"},
+    {6, camera2_not_ccd56, "LMV_DBL"},
+    {7, camera5, "LMV_GAT"},
+    {8, camera1, "LMV_SEQ"},
 };
 
 constexpr module_rule kOpenRules[] = {
-    {0, OpenHsf, "LMV_HSF"}, {0, OpenHsl, "LMV_HSL"},    {0, Camera1, "LMV_STF"},
-    {0, Camera5, "LMV_GAT"}, {0, Camera2to4, "LMV_STL"},
+    {0, open_hsf, "LMV_HSF"}, {0, open_hsl, "LMV_HSL"},   {0, camera1, "LMV_STF"},
+    {0, camera5, "LMV_GAT"},  {0, camera2to4, "LMV_STL"},
 };
 
 template <size_t N>
-const module_rule* FirstRule(const module_rule (&rules)[N], int mode, const board_record& rec) {
+const module_rule* first_rule(const module_rule (&rules)[N], int mode, const board_record& rec) {
     for (const auto& r : rules)
         if (r.mode == mode && r.applies(rec)) return &r;
     return nullptr;
@@ -91,16 +91,16 @@ struct block_store {
     parameter_block blocks[kBoardSlots] = {};
 };
 
-block_store& Blocks() {
+block_store& stored_blocks() {
     static block_store store;
     return store;
 }
 
 // The library's own export by name: services of other layers appear here once they are built.
-intptr_t OwnExport(const char* name) {
+intptr_t own_export(const char* name) {
     Dl_info info{};
     void* symbol = nullptr;
-    if (::dladdr(reinterpret_cast<void*>(&OwnExport), &info) && info.dli_fname) {
+    if (::dladdr(reinterpret_cast<void*>(&own_export), &info) && info.dli_fname) {
         if (void* self = ::dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD)) {
             symbol = ::dlsym(self, name);
             ::dlclose(self);
@@ -110,59 +110,59 @@ intptr_t OwnExport(const char* name) {
 }
 
 template <typename Fn>
-intptr_t Address(Fn* fn) {
+intptr_t address_of(Fn* fn) {
     return reinterpret_cast<intptr_t>(fn);
 }
 
 }  // namespace
 
-int SelectInitModule(int mode, const board_record& rec, std::string* name) {
-    const module_rule* rule = FirstRule(kInitRules, mode, rec);
+int select_init_module(int mode, const board_record& rec, std::string* name) {
+    const module_rule* rule = first_rule(kInitRules, mode, rec);
     if (!rule) return mode == 2 ? kWrongParameter : kTypeNotSupported;
     if (!rule->module) return kTypeNotSupported;
     if (name) *name = rule->module;
     return kOk;
 }
 
-int SelectOpenModule(const board_record& rec, std::string* name) {
-    const module_rule* rule = FirstRule(kOpenRules, 0, rec);
+int select_open_module(const board_record& rec, std::string* name) {
+    const module_rule* rule = first_rule(kOpenRules, 0, rec);
     if (!rule) return kWrongParameter;
     if (name) *name = rule->module;
     return kOk;
 }
 
-int LoadDialogModule(int board, const std::string& name) {
+int load_dialog_module(int board, const std::string& name) {
     auto module = std::make_shared<winport::Module>(
-        winport::Module::Load(name, reinterpret_cast<const void*>(&LoadDialogModule)));
+        winport::Module::Load(name, reinterpret_cast<const void*>(&load_dialog_module)));
     if (!module->IsLoaded()) {
         winport::ShowMessageBox("", "Cannot load Library " + name + ".DLL");
         return kNoResource;
     }
-    SetDialogModule(board, std::move(module));
+    set_dialog_module(board, std::move(module));
     return kOk;
 }
 
-void ReleaseDialogModule(int board) {
-    if (!DialogModule(board)) return;
-    if (auto end = DialogEntryAs<EndFn>(board, "END_DIALOG_CAM")) end(board);
-    SetDialogModule(board, nullptr);  // unloaded when no other board holds it
-    SetDialogWindow(board, nullptr);
+void release_dialog_module(int board) {
+    if (!dialog_module(board)) return;
+    if (auto end = dialog_entry_as<end_fn>(board, "END_DIALOG_CAM")) end(board);
+    set_dialog_module(board, nullptr);  // unloaded when no other board holds it
+    set_dialog_window(board, nullptr);
 }
 
-const parameter_block& FillParameterBlock(int board, const board_record& rec, int32_t init_word) {
-    std::lock_guard<std::mutex> lock(Blocks().mutex);
-    parameter_block& b = Blocks().blocks[board];
+const parameter_block& fill_parameter_block(int board, const board_record& rec, int32_t init_word) {
+    std::lock_guard<std::mutex> lock(stored_blocks().mutex);
+    parameter_block& b = stored_blocks().blocks[board];
     b.fill(0);
-    b[kWordGetImageSize] = OwnExport("GET_IMAGE_SIZE");
-    b[kWordGetStatus] = OwnExport("GET_STATUS");
-    b[kWordSetCoc] = OwnExport("SET_COC");
-    b[kWordStatusDialogBw] = OwnExport("STATUS_DIALOG_BW");
-    b[kWordStatusDialogCol] = OwnExport("STATUS_DIALOG_COL");
-    b[kWordGetCocTime] = Address(&GET_COCTIME);
-    b[kWordGetBelTime] = Address(&GET_BELTIME);
-    b[kWordSetBoard] = OwnExport("SET_BOARD");  // selection reloads the COC: a session export
-    b[kWordGetBoard] = Address(&GET_BOARD);
-    b[kWordAutoRange] = OwnExport("AUTO_RANGE");
+    b[kWordGetImageSize] = own_export("GET_IMAGE_SIZE");
+    b[kWordGetStatus] = own_export("GET_STATUS");
+    b[kWordSetCoc] = own_export("SET_COC");
+    b[kWordStatusDialogBw] = own_export("STATUS_DIALOG_BW");
+    b[kWordStatusDialogCol] = own_export("STATUS_DIALOG_COL");
+    b[kWordGetCocTime] = address_of(&GET_COCTIME);
+    b[kWordGetBelTime] = address_of(&GET_BELTIME);
+    b[kWordSetBoard] = own_export("SET_BOARD");  // selection reloads the COC: a session export
+    b[kWordGetBoard] = address_of(&GET_BOARD);
+    b[kWordAutoRange] = own_export("AUTO_RANGE");
     b[kWordExpMax] = rec.exp_max;
     b[kWordExpMin] = rec.exp_min;
     b[kWordBoard] = board;
@@ -171,19 +171,19 @@ const parameter_block& FillParameterBlock(int board, const board_record& rec, in
     b[kWordGainIndex] = rec.gain_index;
     b[kWordInitMode] = init_word;
     b[kWordCcdTyp] = rec.ccd_typ;
-    b[kWordTestCoc] = OwnExport("TESTCOC");
+    b[kWordTestCoc] = own_export("TESTCOC");
     return b;
 }
 
-int InitDialogModule(int board, const board_record& rec, int32_t init_word) {
-    auto init = DialogEntryAs<InitFn>(board, "INIT_DIALOG_CAM");
+int init_dialog_module(int board, const board_record& rec, int32_t init_word) {
+    auto init = dialog_entry_as<init_fn>(board, "INIT_DIALOG_CAM");
     if (!init) return kFunctionMissing;
-    const parameter_block& block = FillParameterBlock(board, rec, init_word);
+    const parameter_block& block = fill_parameter_block(board, rec, init_word);
     return init(const_cast<intptr_t*>(block.data()));
 }
 
-void* DialogEntry(int board, const char* name) {
-    const auto module = DialogModule(board);
+void* dialog_entry(int board, const char* name) {
+    const auto module = dialog_module(board);
     return module ? module->Symbol(name) : nullptr;
 }
 

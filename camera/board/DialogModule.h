@@ -41,25 +41,25 @@ enum parameter_word : size_t {
 };
 
 // The module for SET_INIT `mode` (2 to 8): 0 and its name, -8 when the camera is refused, -3.
-int SelectInitModule(int mode, const board_record& rec, std::string* name);
+int select_init_module(int mode, const board_record& rec, std::string* name);
 // The module that OPEN_DIALOG_CAM loads when the board has none: 0 and its name, or -3.
-int SelectOpenModule(const board_record& rec, std::string* name);
+int select_open_module(const board_record& rec, std::string* name);
 
 // Loads the module for the board: 0, or -27 after the warning "Cannot load Library <name>.DLL".
-int LoadDialogModule(int board, const std::string& name);
+int load_dialog_module(int board, const std::string& name);
 // Calls "END_DIALOG_CAM" (when the module has it) and unloads the board's module.
-void ReleaseDialogModule(int board);
+void release_dialog_module(int board);
 
 // The board's parameter block, filled from its record; it stays valid until the next fill.
-const parameter_block& FillParameterBlock(int board, const board_record& rec, int32_t init_word);
+const parameter_block& fill_parameter_block(int board, const board_record& rec, int32_t init_word);
 // "INIT_DIALOG_CAM" with the parameter block: its result, or -13.
-int InitDialogModule(int board, const board_record& rec, int32_t init_word);
+int init_dialog_module(int board, const board_record& rec, int32_t init_word);
 
 // The entry point of the board's module, or null.
-void* DialogEntry(int board, const char* name);
+void* dialog_entry(int board, const char* name);
 template <typename Fn>
-Fn DialogEntryAs(int board, const char* name) {
-    return reinterpret_cast<Fn>(DialogEntry(board, name));
+Fn dialog_entry_as(int board, const char* name) {
+    return reinterpret_cast<Fn>(dialog_entry(board, name));
 }
 
 }  // namespace lmv

@@ -15,11 +15,11 @@ inline constexpr const char* kVersionSuffix = ".version";
 inline constexpr int kLowestDriverVersion = 1050;
 
 // The driver file named by an "ImagePath" value (nullopt: the value is missing or too long).
-std::string DriverFilePath(const std::optional<std::string>& image_path);
+std::string driver_file_path(const std::optional<std::string>& image_path);
 // The version of the driver file; nullopt when its version text cannot be read.
-std::optional<int> DriverFileVersion(const std::string& driver_path);
+std::optional<int> driver_file_version(const std::string& driver_path);
 // -30 without the service key; else 0, after the warning "WRONG LMVNT.SYS \nInstall new Version"
 // when the version is unknown or too old.
-int CheckDriverVersion();
+int check_driver_version();
 
 }  // namespace lmv

@@ -11,11 +11,11 @@ struct board_identity {
 };
 
 // The board type from the identification text's fifth byte: 'C' 3, 'L' 2, other 1.
-int BoardTypeOfLetter(uint8_t letter);
+int board_type_of_letter(uint8_t letter);
 // The version of the identification text's bytes 5 and 6 (a non-digit counts 0).
-int32_t BoardVersionOfDigits(uint8_t high, uint8_t low);
+int32_t board_version_of_digits(uint8_t high, uint8_t low);
 
 // 0, or -11, -4, -2, -12, -6, -23 and other driver errors.
-int InitBoard(int board, board_identity& identity);
+int init_board(int board, board_identity& identity);
 
 }  // namespace lmv

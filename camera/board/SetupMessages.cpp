@@ -8,14 +8,14 @@
 
 namespace lmv {
 
-void SetupBox(const char* format, ...) {
-    if (!Library().showMessages.load()) return;
+void setup_box(const char* format, ...) {
+    if (!library().showMessages.load()) return;
     char text[kLogLineBytes];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    ShowWarning(text);
+    show_warning(text);
 }
 
 }  // namespace lmv

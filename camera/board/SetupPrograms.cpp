@@ -16,7 +16,7 @@ constexpr word_run kBody[] = {
 
 }  // namespace
 
-setup_program SetupProgram(uint16_t selector) {
+setup_program setup_program_for(uint16_t selector) {
     setup_program words{};
     for (size_t i = 0; i < 3; ++i) words[i] = selector;
     for (const auto& run : kBody)

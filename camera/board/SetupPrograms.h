@@ -15,6 +15,6 @@ inline constexpr size_t kSetupProgramWords = 104;
 
 using setup_program = std::array<uint16_t, kSetupProgramWords>;
 
-setup_program SetupProgram(uint16_t selector);
+setup_program setup_program_for(uint16_t selector);
 
 }  // namespace lmv

@@ -67,7 +67,7 @@ struct parameter_pointers {
 };
 
 int test_coc(const parameter_pointers& ptr, char* text, int* length) {
-    const board_record* rec = CurrentRecord();
+    const board_record* rec = current_record();
     if (!rec) return kNotInitialised;
     if (!ptr.valid()) return kNoMemory;
     const int capacity = length ? *length : 0;
@@ -92,20 +92,20 @@ int test_coc(const parameter_pointers& ptr, char* text, int* length) {
 }
 
 int get_coc_setting(const parameter_pointers& ptr, char* text, int capacity) {
-    LogMessage(kLogCocAndMemory, "GET_SETTINGS()");
-    const board_record* rec = CurrentRecord();
+    log_message(kLogCocAndMemory, "GET_SETTINGS()");
+    const board_record* rec = current_record();
     if (!rec) return kNotInitialised;
     if (!ptr.valid()) return kNoMemory;
     coc_parameters settings;
     try {
         settings = coc_settings_of(*rec);
     } catch (const std::bad_alloc&) {
-        LogMessage(kLogCocError, "GET_SETTINGS()not enough memory\r\n");
+        log_message(kLogCocError, "GET_SETTINGS()not enough memory\r\n");
         return kNoMemory;
     }
     ptr.write(settings);
     if (!text || capacity < 0 || settings.text.size() + 1 > static_cast<size_t>(capacity)) {
-        LogMessage(kLogCocError, "GET_SETTINGS() size of buffer to small\r\n");
+        log_message(kLogCocError, "GET_SETTINGS() size of buffer to small\r\n");
         return kNoMemory;
     }
     std::memcpy(text, settings.text.c_str(), settings.text.size() + 1);
@@ -113,10 +113,10 @@ int get_coc_setting(const parameter_pointers& ptr, char* text, int capacity) {
 }
 
 int ccd_size(int* size) {
-    const board_record* rec = CurrentRecord();
+    const board_record* rec = current_record();
     const int32_t value = rec ? rec->ccd_width * rec->ccd_height : kSizeWithoutRecord;
     if (size) *size = value;
-    LogMessage(kLogRecorder, "GET_CCDSIZE ccdsize=%d \r\n", value);
+    log_message(kLogRecorder, "GET_CCDSIZE ccdsize=%d \r\n", value);
     if (!rec) return kNotInitialised;
     return size ? kOk : kNoMemory;
 }
@@ -150,8 +150,8 @@ LMV_API int GET_COC_SETTING(int* mode, int* trig, int* roixmin, int* roixmax, in
 }
 
 LMV_API int GET_IMAGE_SIZE(int* width, int* height) {
-    LogMessage(kLogCocAndMemory, "GET_IMAGE_SIZE()");
-    const board_record* rec = CurrentRecord();
+    log_message(kLogCocAndMemory, "GET_IMAGE_SIZE()");
+    const board_record* rec = current_record();
     if (!rec) return kNotInitialised;
     if (!width || !height) return kNoMemory;
     const coc_image_size size = coc_image_size_of(*rec);
@@ -169,25 +169,25 @@ LMV_API int GET_CCD_SIZE(int* size) {
 }
 
 LMV_API int LOAD_USER_COC(unsigned short* table) {
-    const int board = Library().currentBoard.load();
-    board_record* rec = Record(board);
-    if (!rec || BoardState(board) < kBoardOpened) return kNotInitialised;
+    const int board = library().currentBoard.load();
+    board_record* rec = record_of(board);
+    if (!rec || board_state(board) < kBoardOpened) return kNotInitialised;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
     if (!table) return kNoMemory;
     size_t end = 0;
     while (end < kUserCocSearchWords && !is_end_word(table[end])) ++end;
     if (end >= kUserCocLimitWords) return kCocTooLong;
-    const int rc = driver::LoadCoc(board, table, static_cast<uint32_t>(end + 1));
+    const int rc = driver::load_coc(board, table, static_cast<uint32_t>(end + 1));
     if (rc == kOk) rec->user_coc = 1;
     return rc;
 }
 
 LMV_API int LOAD_USER_AOI(int x, int y) {
-    const int board = Library().currentBoard.load();
+    const int board = library().currentBoard.load();
     // The user's words carry no area-of-interest offset.
-    const camera::aoi_words aoi = camera::AoiWords(x, y, 0);
-    if (int rc = driver::WriteRegister(board, 0, aoi.start); rc != kOk) return rc;
-    return driver::WriteRegister(board, 0, aoi.end);
+    const camera::aoi_words aoi = camera::aoi_words_of(x, y, 0);
+    if (int rc = driver::write_register(board, 0, aoi.start); rc != kOk) return rc;
+    return driver::write_register(board, 0, aoi.end);
 }
 
 }  // extern "C"

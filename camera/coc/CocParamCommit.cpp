@@ -19,7 +19,7 @@ constexpr int32_t kCountedMax = 10000;
 constexpr int64_t kBoardMemoryBytes = 8388608;
 
 int refuse(const char* text) {
-    LogMessage(kLogCocError, "%s", text);
+    log_message(kLogCocError, "%s", text);
     return kWrongParameter;
 }
 
@@ -56,7 +56,7 @@ int check_long_exposure(const board_record& copy, const coc_check& checked, int 
         const int64_t count = checked.stored.size() > 2 ? checked.stored[2] : 0;
         const int64_t lines = checked.stored.empty() ? 0 : checked.stored[0];
         if ((lines / vbin) * (copy.ccd_width / hbin) * count * 2 > kBoardMemoryBytes) {
-            LogMessage(kLogCocError, "OUTRAM COC-table to big\r\n");
+            log_message(kLogCocError, "OUTRAM COC-table to big\r\n");
             return kCocTooLong;
         }
     }
@@ -69,7 +69,7 @@ int check_delay_and_time(const board_record& copy, const std::vector<int32_t>& v
     const int32_t delay = v[0];
     const int32_t time = v[1];
     if (delay < 0 || delay > copy.exp_max || time > copy.exp_max || time <= 0) {
-        LogMessage(kLogCocError, "WRONGVAL delay %d time %d\r\n", delay, time);
+        log_message(kLogCocError, "WRONGVAL delay %d time %d\r\n", delay, time);
         return kWrongParameter;
     }
     return kOk;
@@ -95,13 +95,13 @@ int check_fast_shutter(const board_record& copy, const coc_check& checked, int s
         case 5:
             for (size_t i = 1; i + 2 < value_count(v); i += 4) {
                 if (v[i] >= 0 && v[i] <= 1000) continue;
-                LogMessage(kLogCocError, "WRONGVAL delay %d time %d\r\n", v[i], v[i + 2]);
+                log_message(kLogCocError, "WRONGVAL delay %d time %d\r\n", v[i], v[i + 2]);
                 return kWrongParameter;
             }
             return kOk;
         case 6:
             if (!runs_submode(6)) {
-                LogMessage(kLogCocError, "WRONGVAL wrong CCD-type\r\n");
+                log_message(kLogCocError, "WRONGVAL wrong CCD-type\r\n");
                 return kTypeNotSupported;
             }
             return checked.line_count >= 32 && checked.line_count <= 1024 ? kOk : kWrongParameter;
@@ -168,7 +168,7 @@ int coc_commit_parameters(board_record& copy, const coc_check& checked) {
     const int32_t black = static_cast<int32_t>(static_cast<uint32_t>(p.vbin) >> 16);
     if (ccd_traits_or_unknown(copy.ccd_typ).black_lines) {
         if (black != 0 && black != 2 && black != 4) {
-            LogMessage(kLogCocError, "WRONGVAL blacklines %d\r\n", black);
+            log_message(kLogCocError, "WRONGVAL blacklines %d\r\n", black);
             return kWrongParameter;
         }
         copy.blacklines = black;

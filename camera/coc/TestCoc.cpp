@@ -81,16 +81,16 @@ bool log_changes(const coc_parameters& request, const coc_parameters& adjusted) 
     bool changed = false;
     for (const named_field& f : kLoggedFields) {
         if (request.*f.field == adjusted.*f.field) continue;
-        LogMessage(kLogCoc, "TEST_COC: %s parameter changed from %d to %d", f.name,
-                   request.*f.field, adjusted.*f.field);
+        log_message(kLogCoc, "TEST_COC: %s parameter changed from %d to %d", f.name,
+                    request.*f.field, adjusted.*f.field);
         changed = true;
     }
     if ((request.vbin & 0xFFFF) != (adjusted.vbin & 0xFFFF)) {
-        LogMessage(kLogCoc, "WRONGVAL vbinnning parameter\r\n");
+        log_message(kLogCoc, "WRONGVAL vbinnning parameter\r\n");
         changed = true;
     }
     if (black_lines_of(request.vbin) != black_lines_of(adjusted.vbin)) {
-        LogMessage(kLogCoc, "WRONGVAL blacklines parameter\r\n");
+        log_message(kLogCoc, "WRONGVAL blacklines parameter\r\n");
         changed = true;
     }
     return changed;
@@ -99,7 +99,7 @@ bool log_changes(const coc_parameters& request, const coc_parameters& adjusted) 
 }  // namespace
 
 int coc_check_parameters(const board_record& rec, const coc_parameters& request, coc_check& out) {
-    LogMessage(kLogCoc, "TEST_COC()");
+    log_message(kLogCoc, "TEST_COC()");
     coc_parameters p = request;
     const int32_t black = coc_black_lines(rec.ccd_typ, black_lines_of(request.vbin));
     p.hbin = coc_snap_hbin(rec.ccd_typ, rec.init_mode, p.hbin);
@@ -113,7 +113,7 @@ int coc_check_parameters(const board_record& rec, const coc_parameters& request,
     p.mode = check_options(rec, p.mode);
     p.text = job.text;
 
-    if (job.changed) LogMessage(kLogCoc, "WRONGVAL in timestring \r\n");
+    if (job.changed) log_message(kLogCoc, "WRONGVAL in timestring \r\n");
     const bool changed = log_changes(request, p) || job.changed;
     out.adjusted = std::move(p);
     out.stored = std::move(job.stored);

@@ -52,7 +52,7 @@ struct dialog_link {
 
 // -13 when a module is loaded without "AUTO_INFO_TEXT".
 int link_dialog(int board, int flags, dialog_link& link) {
-    link.module = DialogModule(board);
+    link.module = dialog_module(board);
     if (!link.module || !link.module->IsLoaded()) return kOk;
     link.info = reinterpret_cast<info_text_fn>(link.module->Symbol("AUTO_INFO_TEXT"));
     if (!link.info) return kFunctionMissing;
@@ -147,7 +147,7 @@ class auto_range_run {
         rec_.timevalues[1] = saved_exposure_;
         *exposure = saved_exposure_;
         load_table(board_, rec_);
-        Library().imageTimeout = kAfterwardsImageTimeout;
+        library().imageTimeout = kAfterwardsImageTimeout;
         char text[64];
         std::snprintf(text, sizeof text, "AutoExposure error: %d", rc);
         link_.report(board_, text, saved_exposure_);
@@ -158,7 +158,7 @@ class auto_range_run {
         *exposure = s.exposure;
         int rc = kOk;
         if (image) rc = take_single(board_, procs_, width, height, image);
-        Library().imageTimeout = kAfterwardsImageTimeout;
+        library().imageTimeout = kAfterwardsImageTimeout;
         if (flags_ & kAutoRangeSetDialogs) {
             bw_parameters p = bw_current();
             bw_set_dialog(kDialogMin, kDialogMax, p.lin);
@@ -243,22 +243,22 @@ int level_above_share(const uint16_t* image, size_t pixels, long long target) {
 
 int auto_range(const image_capture_procedures& procs, int flags, int* exposure, int percent,
                int width, int height, uint16_t* image) {
-    const int board = Library().currentBoard.load();
-    board_record* rec = Record(board);
+    const int board = library().currentBoard.load();
+    board_record* rec = record_of(board);
     if (!rec) return kNoMemory;
     if (rec->camera_typ != 2 && rec->camera_typ != 3) return kTypeNotSupported;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
     if (!exposure) return kNoMemory;
     if (image && image_size_check(width, height, 2, image_empty::refused) != kOk)
         return kWrongParameter;
-    if (BoardState(board) < kBoardReady) return kNotInitialised;
+    if (board_state(board) < kBoardReady) return kNotInitialised;
     if (!procs.start || !procs.read_12bit) return kFunctionMissing;
 
     winport::ScopedThreadPriority raised(winport::ThreadPriority::Highest);
     winport::Event* sync = rec->sync_event;
     if (!sync) return kNoResource;
     const auto wait = static_cast<uint32_t>(rec->image_ms) +
-                      static_cast<uint32_t>(Library().imageTimeout.load()) + kSyncExtraMs;
+                      static_cast<uint32_t>(library().imageTimeout.load()) + kSyncExtraMs;
     if (!sync->Wait(wait)) {
         sync->Set();
         return kTimeout;

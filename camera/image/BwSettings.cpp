@@ -127,7 +127,7 @@ int bw_set_dialog(int min, int max, int lin) {
     const bw_dialog_observer observer = dialog_observer.load();
     if (observer && observer(p, table)) return kOk;
     load_output_lut(table);
-    bw_registry_write(Library().currentBoard.load(), p);
+    bw_registry_write(library().currentBoard.load(), p);
     return kOk;
 }
 

@@ -18,7 +18,7 @@ int apply(int board, const bw_parameters& p) {
     uint8_t table[kLutEntries];
     bw_working_table(table);
     bw_store_table(table);
-    return driver::IsOpen(board) ? driver::LoadLut(board, table) : kOk;
+    return driver::is_open(board) ? driver::load_lut(board, table) : kOk;
 }
 
 }  // namespace

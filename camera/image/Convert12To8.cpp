@@ -131,11 +131,11 @@ void run_parts(const mode_entry& m, const convert_job& j, int max_threads) {
 int check_arguments(int mode, int width, int height, const void* src, const void* dst) {
     const bool empty = width == 0 || height == 0;
     if (!src && !empty) {
-        LogMessage(kLogErrors, "convert bad pointer 16-Bit\r\n");
+        log_message(kLogErrors, "convert bad pointer 16-Bit\r\n");
         return kNoMemory;
     }
     if (!dst && !empty) {
-        LogMessage(kLogErrors, "convert bad pointer 8-Bit\r\n");
+        log_message(kLogErrors, "convert bad pointer 8-Bit\r\n");
         return kNoMemory;
     }
     if (!find_mode(mode)) return kWrongParameter;

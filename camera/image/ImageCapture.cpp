@@ -20,7 +20,7 @@ class sync_hold {
   public:
     explicit sync_hold(winport::Event* event)
         : event_(event),
-          acquired_(event && event->Wait(static_cast<uint32_t>(Library().imageTimeout.load()))) {}
+          acquired_(event && event->Wait(static_cast<uint32_t>(library().imageTimeout.load()))) {}
     ~sync_hold() {
         if (event_) event_->Set();
     }
@@ -46,7 +46,7 @@ int image_wait_picture(int board, uint32_t limit_ms, void (*each_poll)(void*), v
     const uint32_t start = winport::TickCount();
     for (;;) {
         bool waiting = false;
-        if (int rc = camera::ReadPictureWaiting(board, waiting); rc != kOk) return rc;
+        if (int rc = camera::read_picture_waiting(board, waiting); rc != kOk) return rc;
         if (waiting) return kOk;
         if (winport::TicksSince(start) > limit_ms) return kTimeout;
         if (each_poll) each_poll(context);
@@ -55,10 +55,10 @@ int image_wait_picture(int board, uint32_t limit_ms, void (*each_poll)(void*), v
 }
 
 int image_take_picture(const image_capture_procedures& procs, captured_image& out) {
-    const int board = Library().currentBoard.load();
-    if (BoardState(board) < kBoardReady) return kNotInitialised;
+    const int board = library().currentBoard.load();
+    if (board_state(board) < kBoardReady) return kNotInitialised;
     if (!procs.start || !procs.read_12bit) return kFunctionMissing;
-    board_record* rec = Record(board);
+    board_record* rec = record_of(board);
     if (!rec) return kNoMemory;
     int width = 0, height = 0;
     if (!image_size_of(*rec, width, height)) return kWrongParameter;
@@ -73,7 +73,7 @@ int image_take_picture(const image_capture_procedures& procs, captured_image& ou
     sync_hold sync(rec->sync_event);
     if (!sync.acquired()) return kTimeout;
     bool waiting = false;
-    if (int rc = camera::ReadPictureWaiting(board, waiting); rc != kOk) return rc;
+    if (int rc = camera::read_picture_waiting(board, waiting); rc != kOk) return rc;
     if (!waiting) {
         const int32_t run_mode = rec->run_mode;
         int rc = procs.start(board, kSinglePicture);

@@ -76,21 +76,21 @@ const uint8_t* bw_conversion_table() {
 }
 
 void bw_store_table(const uint8_t table[kLutEntries]) {
-    std::memcpy(Library().lutBw, table, kLutEntries);
+    std::memcpy(library().lutBw, table, kLutEntries);
     std::memcpy(conversion().entries, table, kLutEntries);
 }
 
 void bw_reset_table() {
-    std::memset(Library().lutBw, kWhite, kLutEntries);
+    std::memset(library().lutBw, kWhite, kLutEntries);
     std::memset(conversion().entries, kWhite, kConversionEntries);
 }
 
 int load_output_lut(const uint8_t* table) {
-    LogMessage(kLogApi, "LOAD_OUTPUT_LUT()\r\n");
+    log_message(kLogApi, "LOAD_OUTPUT_LUT()\r\n");
     if (!table) return kNoMemory;
     bw_store_table(table);
-    const int board = Library().currentBoard.load();
-    if (BoardState(board) > kBoardOpened) driver::LoadLut(board, table);
+    const int board = library().currentBoard.load();
+    if (board_state(board) > kBoardOpened) driver::load_lut(board, table);
     return kOk;
 }
 

@@ -14,14 +14,14 @@ constexpr int kSelectOnly = 0x100;  // select without touching the hardware
 }  // namespace
 
 extern "C" LMV_API int SET_BOARD(int board) {
-    LogMessage(kLogApi, "SET_BOARD(%d) \r\n", board);
+    log_message(kLogApi, "SET_BOARD(%d) \r\n", board);
     const int number = board & 0xFF;
     if (number >= kSelectableBoards) return kWrongParameter;
-    CameraLibrary& lib = Library();
+    camera_library& lib = library();
     if (number == lib.currentBoard.load()) return kOk;
     if (!lib.boardLock.Wait(kBoardLockWaitMs)) return kTimeout;
-    if (int rc = EnsureRecord(number); rc != kOk) return rc;
+    if (int rc = ensure_record(number); rc != kOk) return rc;
     lib.currentBoard = number;
-    if ((board & kSelectOnly) || BoardState(number) == kBoardNotInitialised) return kOk;
+    if ((board & kSelectOnly) || board_state(number) == kBoardNotInitialised) return kOk;
     return session_reload_board(number);
 }

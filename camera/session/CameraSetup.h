@@ -7,6 +7,6 @@ inline constexpr unsigned kLogSetupError = 3;  // errors and initialisation
 
 // 0; 120 when no camera answers; -1 for a failed temperature check or no picture; -8 for an
 // unrecognised camera; -23 without a record; else the failing step's code.
-int SetupBoard(int board);
+int setup_board(int board);
 
 }  // namespace lmv

@@ -25,7 +25,7 @@ int session_reload(int board, board_record& rec) {
     if (rec.recorder_busy) return kRecorderOwnsBoard;
     winport::Event* sync = rec.sync_event;
     if (!sync) return kNoResource;
-    if (!sync->Wait(static_cast<uint32_t>(Library().imageTimeout.load()))) {
+    if (!sync->Wait(static_cast<uint32_t>(library().imageTimeout.load()))) {
         sync->Set();
         return kTimeout;
     }
@@ -42,7 +42,7 @@ int session_reload(int board, board_record& rec) {
 }
 
 int session_reload_board(int board) {
-    board_record* rec = Record(board);
+    board_record* rec = record_of(board);
     return rec ? session_reload(board, *rec) : kNoMemory;
 }
 
@@ -51,9 +51,9 @@ void session_run_once(int board, board_record& rec) {
     const uint32_t start = winport::TickCount();
     do {
         bool waiting = false;
-        if (camera::ReadPictureWaiting(board, waiting) != kOk) return;
+        if (camera::read_picture_waiting(board, waiting) != kOk) return;
         if (waiting) {
-            (void)driver::BoardCommand(board, ioctl::kCmdClearBuffer);
+            (void)driver::board_command(board, ioctl::kCmdClearBuffer);
             return;
         }
         winport::SleepMs(1);

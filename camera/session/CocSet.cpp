@@ -65,7 +65,7 @@ void run_intensified_preparation(int board, board_record& copy) {
 // The whole of SET_COC for a board: check (-3 when anything would change), commit, the
 // preparatory runs, the reload. -1 when the board has no record.
 int session_set_coc(int board, const coc_parameters& request) {
-    board_record* record = Record(board);
+    board_record* record = record_of(board);
     if (!record) return kNotInitialised;
     coc_check checked;
     const int check = coc_check_parameters(*record, request, checked);
@@ -100,7 +100,7 @@ extern "C" LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int
         request.hbin = hbin;
         request.vbin = vbin;
         request.text = timevalues;
-        return session_set_coc(Library().currentBoard.load(), request);
+        return session_set_coc(library().currentBoard.load(), request);
     } catch (const std::bad_alloc&) {
         return kNoMemory;
     }

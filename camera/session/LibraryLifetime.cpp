@@ -12,37 +12,37 @@
 namespace lmv {
 namespace {
 
-class CameraLibraryLifetime {
+class camera_library_lifetime {
   public:
-    CameraLibraryLifetime() {
+    camera_library_lifetime() {
         // Every library-wide object is made here, so all of them outlive the unload below.
-        driver::CloseAll();
-        MessageLevel();
-        ReleaseDriverBackend();
-        if (InitialiseBoardTables() != kOk)
+        driver::close_all();
+        message_level();
+        release_driver_backend();
+        if (initialise_board_tables() != kOk)
             std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
         image_library_load();
         // The colour output tables are filled with 255 here, once they exist.
     }
 
-    ~CameraLibraryLifetime() {
-        CameraLibrary& lib = Library();
+    ~camera_library_lifetime() {
+        camera_library& lib = library();
         for (int b = 0; b < kBoardSlots; ++b) {
-            if (BoardState(b) == kBoardNotInitialised) continue;
+            if (board_state(b) == kBoardNotInitialised) continue;
             lib.currentBoard = b;
-            (void)ReleaseBoard(b);
-            driver::Close(b);
+            (void)release_board(b);
+            driver::close_channel(b);
         }
         // The recorder's memory is released here, once the recorder exists.
-        ReleaseBoardTables();
-        CloseMessageLog();
+        release_board_tables();
+        close_message_log();
         image_library_unload();
-        driver::CloseAll();
-        ReleaseDriverBackend();
+        driver::close_all();
+        release_driver_backend();
     }
 };
 
-CameraLibraryLifetime lifetime;
+camera_library_lifetime lifetime;
 
 }  // namespace
 }  // namespace lmv

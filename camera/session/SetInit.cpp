@@ -36,52 +36,52 @@ constexpr int kFirstModuleMode = 2;
 constexpr const char* kTestKey = "Software\\RVD\\LMVTEST";
 
 // While a board is set up: the thread runs at highest priority and board selection waits.
-class SetupScope {
+class setup_scope {
   public:
-    SetupScope() : priority_(winport::ThreadPriority::Highest) { Library().boardLock.Reset(); }
-    ~SetupScope() { Library().boardLock.Set(); }
-    SetupScope(const SetupScope&) = delete;
-    SetupScope& operator=(const SetupScope&) = delete;
+    setup_scope() : priority_(winport::ThreadPriority::Highest) { library().boardLock.Reset(); }
+    ~setup_scope() { library().boardLock.Set(); }
+    setup_scope(const setup_scope&) = delete;
+    setup_scope& operator=(const setup_scope&) = delete;
 
   private:
     winport::ScopedThreadPriority priority_;
 };
 
-void ReadTestFlags(board_record& rec) {
+void read_test_flags(board_record& rec) {
     const auto key = winport::RegistryKey::Open(winport::Hive::CurrentUser, kTestKey);
     if (!key) return;
     if (const auto flags = key->ReadDword("Initmode"))
         rec.init_mode |= static_cast<int32_t>(*flags << 8);
 }
 
-int OpenBoard(int board, board_record& rec) {
+int open_board(int board, board_record& rec) {
     bw_set_lut_maximum(kLutMaximum);
     board_identity identity;
-    const int rc = InitBoard(board, identity);
+    const int rc = init_board(board, identity);
     if (rc != kOk) {
-        SetupBox("ERROR %d in initboard", rc);
-        LogMessage(kLogSetupError, "ERROR %d in initboard \r\n", rc);
-        if (rc != kCannotOpenDriver) driver::BoardCommand(board, ioctl::kCmdReset);
+        setup_box("ERROR %d in initboard", rc);
+        log_message(kLogSetupError, "ERROR %d in initboard \r\n", rc);
+        if (rc != kCannotOpenDriver) driver::board_command(board, ioctl::kCmdReset);
         return rc;
     }
-    rec.device = driver::Handle(board);
+    rec.device = driver::handle_of(board);
     rec.board_type = identity.board_type;
     rec.board_version = identity.board_version;
     rec.board = board;
     return kOk;
 }
 
-int SetUpCamera(int board) {
-    SetBoardState(board, kBoardOpened);
-    const int rc = SetupBoard(board);
+int set_up_camera(int board) {
+    set_board_state(board, kBoardOpened);
+    const int rc = setup_board(board);
     if (rc == kOk || rc == kNoCameraAnswer) return rc;
-    SetupBox("ERROR %d in setupboard", rc);
-    LogMessage(kLogSetupError, "ERROR %d in setupboard \r\n", rc);
-    driver::BoardCommand(board, ioctl::kCmdReset);
+    setup_box("ERROR %d in setupboard", rc);
+    log_message(kLogSetupError, "ERROR %d in setupboard \r\n", rc);
+    driver::board_command(board, ioctl::kCmdReset);
     return rc;
 }
 
-int CheckBoardType(int board, const board_record& rec) {
+int check_board_type(int board, const board_record& rec) {
     const int type = rec.board_type & 0xFF;
     if (type == 3) {
         if (!ccd_traits_or_unknown(rec.ccd_typ).board_type_three) {
@@ -91,78 +91,78 @@ int CheckBoardType(int board, const board_record& rec) {
             return kCcdNotOnBoard;
         }
         uint32_t value = 0;
-        if (int rc = driver::ReadRegister(board, 22, &value); rc != kOk) return rc;
-        if (int rc = driver::ReadRegister(board, 23, &value); rc != kOk) return rc;
+        if (int rc = driver::read_register(board, 22, &value); rc != kOk) return rc;
+        if (int rc = driver::read_register(board, 23, &value); rc != kOk) return rc;
     }
-    if (type == 2 || type == 3) return CheckBoardMemory(board, kSetupMemoryWords);
+    if (type == 2 || type == 3) return check_board_memory(board, kSetupMemoryWords);
     return kOk;
 }
 
-int SetLimits(int board, board_record& rec) {
-    SetExposureLimits(rec);
+int set_limits(int board, board_record& rec) {
+    set_exposure_limits(rec);
     if (rec.camera_typ == 5) {
         uint32_t status = 0;
-        if (int rc = driver::ReadRegister(board, 6, &status); rc != kOk) return rc;
-        SetIntensifierLimits(rec, (status >> 9) & 7);
+        if (int rc = driver::read_register(board, 6, &status); rc != kOk) return rc;
+        set_intensifier_limits(rec, (status >> 9) & 7);
     }
     rec.roixmax = rec.ccd_width;
     rec.roiymax = rec.ccd_height;
     return kOk;
 }
 
-int BindDialogModule(int board, int mode, const board_record& rec) {
+int bind_dialog_module(int board, int mode, const board_record& rec) {
     (void)bw_restore(board);
     // The colour tables are restored from the registry here as well, once they exist.
     std::string name;
-    if (int rc = SelectInitModule(mode, rec, &name); rc != kOk) return rc;
-    ReleaseDialogModule(board);  // a module of an earlier set-up
-    if (int rc = LoadDialogModule(board, name); rc != kOk) return rc;
-    return InitDialogModule(board, rec, rec.init_mode);
+    if (int rc = select_init_module(mode, rec, &name); rc != kOk) return rc;
+    release_dialog_module(board);  // a module of an earlier set-up
+    if (int rc = load_dialog_module(board, name); rc != kOk) return rc;
+    return init_dialog_module(board, rec, rec.init_mode);
 }
 
-int Initialise(int board, board_record& rec, int mode) {
+int initialise(int board, board_record& rec, int mode) {
     rec.init_mode = mode;
-    if (int rc = CheckDriverVersion(); rc != kOk) return rc;
-    WriteRecordDefaults(rec, board);
+    if (int rc = check_driver_version(); rc != kOk) return rc;
+    write_record_defaults(rec, board);
     (void)bw_build_default(board);
     // The colour tables are built linear here as well, once they exist.
-    ReadTestFlags(rec);
-    ApplyLogSettings(board, mode);
-    if (BoardState(board) == kBoardNotInitialised) {
-        if (int rc = OpenBoard(board, rec); rc != kOk) return rc;
+    read_test_flags(rec);
+    apply_log_settings(board, mode);
+    if (board_state(board) == kBoardNotInitialised) {
+        if (int rc = open_board(board, rec); rc != kOk) return rc;
     }
-    const int setup = SetUpCamera(board);
+    const int setup = set_up_camera(board);
     if (setup != kOk && setup != kNoCameraAnswer) return setup;
-    if (int rc = CheckBoardType(board, rec); rc != kOk) return rc;
-    if (int rc = SetLimits(board, rec); rc != kOk) return rc;
-    SetBoardState(board, kBoardReady);
+    if (int rc = check_board_type(board, rec); rc != kOk) return rc;
+    if (int rc = set_limits(board, rec); rc != kOk) return rc;
+    set_board_state(board, kBoardReady);
     if ((mode & 0xFF) >= kFirstModuleMode) {
-        if (int rc = BindDialogModule(board, mode & 0xFF, rec); rc != kOk) return rc;
+        if (int rc = bind_dialog_module(board, mode & 0xFF, rec); rc != kOk) return rc;
     }
-    LogMessage(kLogInit, "SET_INIT(%d) done \r\n", mode);
+    log_message(kLogInit, "SET_INIT(%d) done \r\n", mode);
     return setup;
 }
 
 // Stops the camera of an opened board and resets the board.
-void QuietBoard(int board, board_record& rec) {
+void quiet_board(int board, board_record& rec) {
     (void)acquire_stop(board, rec, 0);
-    (void)driver::BoardCommand(board, ioctl::kCmdReset);
+    (void)driver::board_command(board, ioctl::kCmdReset);
 }
 
 }  // namespace
 
-int ReleaseBoard(int board) {
-    ReleaseDialogModule(board);
+int release_board(int board) {
+    release_dialog_module(board);
     // The LUT dialogs are closed here, once they exist.
     // The board's recorder thread and buffers are released here, once the recorder exists.
-    if (board_record* rec = Record(board); rec && driver::IsOpen(board)) {
+    if (board_record* rec = record_of(board); rec && driver::is_open(board)) {
         (void)acquire_stop(board, *rec, 0);
-        (void)camera::EmptyBoardBuffer(board);
+        (void)camera::empty_board_buffer(board);
     }
-    ApplyLogSettings(board, kReleaseMode);
-    driver::Close(board);
-    SetBoardState(board, kBoardNotInitialised);
-    FreeRecord(board);
+    apply_log_settings(board, kReleaseMode);
+    driver::close_channel(board);
+    set_board_state(board, kBoardNotInitialised);
+    free_record(board);
     return kOk;
 }
 
@@ -171,14 +171,14 @@ int ReleaseBoard(int board) {
 using namespace lmv;
 
 extern "C" LMV_API int SET_INIT(int mode) {
-    const int board = Library().currentBoard.load();
-    LogMessage(kLogInit, "SET_INIT(%d) \r\n", mode);
-    SetupBox("SET_INIT(%d)", mode);
+    const int board = library().currentBoard.load();
+    log_message(kLogInit, "SET_INIT(%d) \r\n", mode);
+    setup_box("SET_INIT(%d)", mode);
     if ((mode & 0xFF) > kHighestMode) return kWrongParameter;
-    if (int rc = EnsureRecord(board); rc != kOk) return rc;
-    board_record* rec = Record(board);
-    if (BoardState(board) != kBoardNotInitialised) QuietBoard(board, *rec);
-    SetupScope scope;
-    if ((mode & 0xFF) == kReleaseMode) return ReleaseBoard(board);
-    return Initialise(board, *rec, mode);
+    if (int rc = ensure_record(board); rc != kOk) return rc;
+    board_record* rec = record_of(board);
+    if (board_state(board) != kBoardNotInitialised) quiet_board(board, *rec);
+    setup_scope scope;
+    if ((mode & 0xFF) == kReleaseMode) return release_board(board);
+    return initialise(board, *rec, mode);
 }

@@ -4,6 +4,6 @@ namespace lmv {
 
 // Releases a board as SET_INIT(0) does: the camera dialog module, LUT dialogs and recorder, the
 // camera, the log of the board's settings, the device and the record. Always 0.
-int ReleaseBoard(int board);
+int release_board(int board);
 
 }  // namespace lmv

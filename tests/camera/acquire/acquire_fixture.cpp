@@ -31,12 +31,12 @@ void AcquireTest::SetUp() {
 }
 
 void AcquireTest::TearDown() {
-    lmv::Library().readBusy = 0;
+    lmv::library().readBusy = 0;
     ReadyBoardTest::TearDown();
 }
 
 void AcquireTest::Reopen(std::initializer_list<std::pair<const char*, const char*>> settings) {
-    lmv::driver::Close(0);
+    lmv::driver::close_channel(0);
     for (const auto& [name, value] : settings) ::setenv(name, value, 1);
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), lmv::kOk);
     env_.ClearTrace();
@@ -61,7 +61,7 @@ bool AcquireTest::WaitPicture(int ms) {
     const uint32_t start = winport::TickCount();
     do {
         uint32_t status = 0;
-        if (lmv::driver::ReadStatus(0, &status) == lmv::kOk &&
+        if (lmv::driver::read_status(0, &status) == lmv::kOk &&
             (status & lmv::ioctl::kStatusPicture))
             return true;
         winport::SleepMs(1);
@@ -90,7 +90,7 @@ std::vector<uint8_t> AcquireTest::Read8(int mode, int& rc) {
 void AcquireTest::LoadLowByteLut() {
     uint8_t lut[lmv::ioctl::kLutBytes];
     for (uint32_t v = 0; v < lmv::ioctl::kLutBytes; ++v) lut[v] = static_cast<uint8_t>(v & 0xFF);
-    ASSERT_EQ(lmv::driver::LoadLut(0, lut), lmv::kOk);
+    ASSERT_EQ(lmv::driver::load_lut(0, lut), lmv::kOk);
 }
 
 }  // namespace testing_acquire

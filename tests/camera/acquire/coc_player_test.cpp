@@ -24,9 +24,9 @@ struct Sensor {
 };
 
 // The set-up's record defaults for the sensor, with a 10 us exposure.
-lmv::board_record Record(const Sensor& s) {
+lmv::board_record record_of(const Sensor& s) {
     lmv::board_record rec{};
-    lmv::WriteRecordDefaults(rec, 0);
+    lmv::write_record_defaults(rec, 0);
     rec.ccd_typ = s.ccd;
     rec.ccd_width = s.width;
     rec.ccd_height = s.height;
@@ -68,7 +68,7 @@ class PlayerGeometry : public ::testing::TestWithParam<GeometryCase> {};
 
 TEST_P(PlayerGeometry, RegionBinningAndTimesAsTheTableSays) {
     const GeometryCase g = GetParam();
-    lmv::board_record rec = Record(g.sensor);
+    lmv::board_record rec = record_of(g.sensor);
     rec.roixmin = g.xmin;
     rec.roixmax = g.xmax;
     rec.roiymin = g.ymin;
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Tables, PlayerGeometry,
                                            GeometryCase{{21, 1376, 1040}, 0, 1376, 0, 1040, 4, 2}));
 
 TEST(Player, LongerExposureGivesALongerCycleAndNothingElse) {
-    lmv::board_record rec = Record({1, 640, 480});
+    lmv::board_record rec = record_of({1, 640, 480});
     const PlayedPicture shortExposure = Play(Build(rec), CameraFor(rec));
     rec.timevalues[1] = 500;
     const PlayedPicture longExposure = Play(Build(rec), CameraFor(rec));
@@ -113,7 +113,7 @@ TEST(Player, LongerExposureGivesALongerCycleAndNothingElse) {
 }
 
 TEST(Player, PowerDownExposureCountsItsWholeLength) {
-    lmv::board_record rec = Record({1, 640, 480});
+    lmv::board_record rec = record_of({1, 640, 480});
     rec.timevalues[1] = 60000;  // 60 s: written in power-down form
     const std::vector<uint16_t> table = Build(rec);
     ASSERT_EQ(table.at(2), 582);  // after the trigger header
@@ -124,7 +124,7 @@ TEST(Player, PowerDownExposureCountsItsWholeLength) {
 }
 
 TEST(Player, OptionProgramExposesThroughItsWaitsAndReadsTenLines) {
-    lmv::board_record rec = Record({1, 640, 480});
+    lmv::board_record rec = record_of({1, 640, 480});
     rec.status_extra = 0x10000;
     const std::vector<uint16_t> table = Build(rec);
     ASSERT_EQ(table.size(), 3u + 629u + 10u + 2u);
@@ -136,7 +136,7 @@ TEST(Player, OptionProgramExposesThroughItsWaitsAndReadsTenLines) {
 }
 
 TEST(Player, DelayIsTheTimeBetweenTheBoundaryMarks) {
-    lmv::board_record rec = Record({1, 640, 480});
+    lmv::board_record rec = record_of({1, 640, 480});
     rec.timevalues[0] = 20;
     const PlayedPicture p = Play(Build(rec), CameraFor(rec));
     ASSERT_TRUE(p.picture);
@@ -144,7 +144,7 @@ TEST(Player, DelayIsTheTimeBetweenTheBoundaryMarks) {
 }
 
 TEST(Player, WithoutAreaOfInterestWordsTheWholeRowIsRead) {
-    lmv::board_record rec = Record({1, 640, 480});
+    lmv::board_record rec = record_of({1, 640, 480});
     rec.hbin = 2;
     CocCamera camera = CameraFor(rec);
     camera.aoiStart.reset();
@@ -158,7 +158,7 @@ TEST(Player, WithoutAreaOfInterestWordsTheWholeRowIsRead) {
 }
 
 TEST(Player, TablesACameraCannotPlayGiveNoPicture) {
-    lmv::board_record rec = Record({1, 640, 480});
+    lmv::board_record rec = record_of({1, 640, 480});
     const std::vector<uint16_t> good = Build(rec);
     const CocCamera camera = CameraFor(rec);
     const std::vector<std::vector<uint16_t>> bad = {
@@ -175,7 +175,7 @@ TEST(Player, TablesACameraCannotPlayGiveNoPicture) {
 }
 
 TEST(Player, EveryCutOrGarbledTableIsSafe) {
-    lmv::board_record rec = Record({1, 640, 480});
+    lmv::board_record rec = record_of({1, 640, 480});
     rec.roiymin = 100;
     rec.roiymax = 200;
     const std::vector<uint16_t> good = Build(rec);

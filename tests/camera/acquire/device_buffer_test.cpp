@@ -97,7 +97,7 @@ TEST_F(AcquireTest, ABoardBufferThatNeverEmptiesEndsAfterAHundredClearCommands) 
     ASSERT_EQ(RUN_COC(0), lmv::kOk);  // a new picture at once after every clear
     ASSERT_TRUE(WaitPicture());
     const auto lines =
-        TraceOf([&] { EXPECT_EQ(lmv::camera::EmptyBoardBuffer(0), lmv::kBufferNotEmptied); });
+        TraceOf([&] { EXPECT_EQ(lmv::camera::empty_board_buffer(0), lmv::kBufferNotEmptied); });
     EXPECT_EQ(std::count(lines.begin(), lines.end(), BoardCommandLine(4)), 100);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), StatusLine(true)), 101);
 }

@@ -46,7 +46,7 @@ TEST_F(AcquireTest, TwelveBitReadOnTheWire) {
     EXPECT_EQ(lines, (std::vector<std::string>{StatusLine(true), StatusLine(true), ReadPicLine(0),
                                                ReadLine(kPixels * 2)}));
     EXPECT_TRUE(std::all_of(p.begin(), p.end(), [](uint16_t v) { return v <= 0xFFF; }));
-    EXPECT_EQ(lmv::Library().readBusy.load(), 0);
+    EXPECT_EQ(lmv::library().readBusy.load(), 0);
 }
 
 TEST_F(AcquireTest, HeightZeroIsRefusedAndTheNextReadWorks) {
@@ -70,7 +70,7 @@ TEST_F(AcquireTest, NullEightBitBufferIsRefusedWithoutLeavingTheReadBusy) {
     const auto lines =
         TraceOf([&] { EXPECT_EQ(READ_IMAGE_8BIT(0, kSize, kSize, nullptr), lmv::kNoMemory); });
     EXPECT_TRUE(lines.empty()) << "checked before the wait";
-    EXPECT_EQ(lmv::Library().readBusy.load(), 0);
+    EXPECT_EQ(lmv::library().readBusy.load(), 0);
     EXPECT_NE(LogText().find("READ_IMAGE_8BIT() bad pointer 8Bit buffer\r\n"), std::string::npos);
     int rc = -1;
     Read8(0, rc);
@@ -78,7 +78,7 @@ TEST_F(AcquireTest, NullEightBitBufferIsRefusedWithoutLeavingTheReadBusy) {
     // The 12-bit read checks its buffer once a picture is known to wait.
     TakePicture();
     EXPECT_EQ(READ_IMAGE_12BIT(0, kSize, kSize, nullptr), lmv::kNoMemory);
-    EXPECT_EQ(lmv::Library().readBusy.load(), 0);
+    EXPECT_EQ(lmv::library().readBusy.load(), 0);
 }
 
 TEST_F(AcquireTest, NoPictureWaitsOneImageTimeAndReturns100) {
@@ -92,7 +92,7 @@ TEST_F(AcquireTest, NoPictureWaitsOneImageTimeAndReturns100) {
     EXPECT_EQ(lines, (std::vector<std::string>{StatusLine(false), StatusLine(false)}));
     EXPECT_NE(LogText().find("READ_IMAGE_12BIT() no picture in board buffer\r\n"),
               std::string::npos);
-    EXPECT_EQ(lmv::Library().readBusy.load(), 0);
+    EXPECT_EQ(lmv::library().readBusy.load(), 0);
     Read8(1, rc);
     EXPECT_EQ(rc, lmv::kNoPicture);
 }
@@ -163,7 +163,7 @@ TEST_F(AcquireTest, EightBitReadsGoThroughTheBoardTable) {
     // A table that maps everything to one value.
     uint8_t flat[lmv::ioctl::kLutBytes];
     std::fill(std::begin(flat), std::end(flat), 77);
-    ASSERT_EQ(lmv::driver::LoadLut(0, flat), lmv::kOk);
+    ASSERT_EQ(lmv::driver::load_lut(0, flat), lmv::kOk);
     TakePicture();
     p = Read8(0, rc);
     ASSERT_EQ(rc, lmv::kOk);
@@ -302,13 +302,13 @@ TEST_F(AcquireTest, ASinglePictureStartStopsTheCameraAfterTheRead) {
 }
 
 TEST_F(AcquireTest, ReadRefusals) {
-    lmv::Library().readBusy = 1;
+    lmv::library().readBusy = 1;
     int rc = -1;
     Read12(0, rc);
     EXPECT_EQ(rc, lmv::kReadInProgress);
     Read8(0, rc);
     EXPECT_EQ(rc, lmv::kReadInProgress);
-    lmv::Library().readBusy = 0;
+    lmv::library().readBusy = 0;
     Rec().recorder_busy = 1;
     Read12(0, rc);
     EXPECT_EQ(rc, lmv::kRecorderOwnsBoard);
@@ -319,7 +319,7 @@ TEST_F(AcquireTest, ReadRefusals) {
 
 TEST_F(AcquireTest, ReadWaitsForTheSyncEvent) {
     OpenLog(lmv::kLogErrors);
-    lmv::Library().imageTimeout = 100;
+    lmv::library().imageTimeout = 100;
     ASSERT_TRUE(Rec().sync_event->Wait(0));
     int rc = -1;
     const auto lines = TraceOf([&] { Read12(0, rc); });
@@ -348,7 +348,7 @@ TEST_P(TransferFaults, AreReportedAndLeaveNoReadBusy) {
     int rc = -1;
     Read12(0, rc);
     EXPECT_EQ(rc, f.rc);
-    EXPECT_EQ(lmv::Library().readBusy.load(), 0);
+    EXPECT_EQ(lmv::library().readBusy.load(), 0);
     EXPECT_NE(LogText().find(f.log), std::string::npos) << LogText();
     EXPECT_NE(LogText().find("READ_IMAGE_12BIT() error in transfer \r\n"), std::string::npos);
 }
@@ -384,7 +384,7 @@ TEST_F(AcquireTest, ReadsFromTwoThreadsAreSerialisedOrRefused) {
     b.join();
     EXPECT_EQ(other.load(), 0);
     EXPECT_GT(read.load(), 0);
-    EXPECT_EQ(lmv::Library().readBusy.load(), 0);
+    EXPECT_EQ(lmv::library().readBusy.load(), 0);
     EXPECT_TRUE(Rec().sync_event->Wait(0)) << "the board is free again";
     Rec().sync_event->Set();
     EXPECT_EQ(STOP_COC(0), lmv::kOk);

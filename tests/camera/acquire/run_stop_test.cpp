@@ -75,7 +75,7 @@ TEST_F(AcquireTest, DirectRunCommandDoesNotWaitForTheSyncEvent) {
 }
 
 TEST_F(AcquireTest, StartWaitsForTheSyncEventAndReleasesItAfterATimeout) {
-    lmv::Library().imageTimeout = 100;
+    lmv::library().imageTimeout = 100;
     ASSERT_TRUE(Rec().sync_event->Wait(0));
     const auto lines = TraceOf([&] { EXPECT_EQ(RUN_COC(0), lmv::kTimeout); });
     EXPECT_TRUE(lines.empty());
@@ -110,13 +110,13 @@ TEST_F(AcquireTest, RefusalsBeforeAnythingIsSent) {
     });
     EXPECT_TRUE(lines.empty());
     Rec().recorder_busy = 0;
-    lmv::SetBoardState(0, lmv::kBoardNotInitialised);
+    lmv::set_board_state(0, lmv::kBoardNotInitialised);
     lines = TraceOf([&] {
         EXPECT_EQ(RUN_COC(0), lmv::kNotInitialised);
         EXPECT_EQ(STOP_COC(0), lmv::kNotInitialised);
     });
     EXPECT_TRUE(lines.empty());
-    lmv::SetBoardState(0, lmv::kBoardReady);
+    lmv::set_board_state(0, lmv::kBoardReady);
     EXPECT_EQ(STOP_COC(-1), lmv::kWrongParameter);
 }
 

@@ -91,7 +91,7 @@ TEST_F(AcquireTest, StatusFromTheCacheWhileTheBoardIsOwnedOrBusy) {
     EXPECT_TRUE(lines.empty());
     Rec().recorder_busy = 0;
 
-    lmv::Library().imageTimeout = 100;
+    lmv::library().imageTimeout = 100;
     ASSERT_TRUE(Rec().sync_event->Wait(0));
     lines = TraceOf([&] { s = GetStatus(); });
     EXPECT_EQ(s.rc, lmv::kOk);
@@ -105,9 +105,9 @@ TEST_F(AcquireTest, StatusRefusals) {
     int v = 0;
     EXPECT_EQ(GET_STATUS(nullptr, &v, &v), lmv::kNoMemory);
     EXPECT_EQ(GET_STATUS(&v, &v, nullptr), lmv::kNoMemory);
-    lmv::SetBoardState(0, lmv::kBoardNotInitialised);
+    lmv::set_board_state(0, lmv::kBoardNotInitialised);
     EXPECT_EQ(GET_STATUS(&v, &v, &v), lmv::kNotInitialised);
-    lmv::SetBoardState(0, lmv::kBoardReady);
+    lmv::set_board_state(0, lmv::kBoardReady);
     EXPECT_EQ(GET_IMAGE_STATUS(nullptr), lmv::kNoMemory);
 }
 
@@ -119,7 +119,7 @@ TEST_F(AcquireTest, ImageStatusWithoutAPicture) {
     const auto lines = TraceOf([&] { EXPECT_EQ(GET_IMAGE_STATUS(&status), lmv::kOk); });
     EXPECT_EQ(status, kCallerBits | 0x2);
     EXPECT_EQ(lines, (std::vector<std::string>{StatusLine(false), RegisterRead(6, 0)}));
-    EXPECT_EQ(lmv::Library().lastImageStatus.load(), status);
+    EXPECT_EQ(lmv::library().lastImageStatus.load(), status);
     EXPECT_NE(LogText().find("GET_IMAGE_STATUS\r\n"), std::string::npos);
 }
 
@@ -146,13 +146,13 @@ TEST_F(AcquireTest, ImageStatusClearsAPictureThatMustGo) {
 TEST_F(AcquireTest, ImageStatusDuringAReadAnswersFromTheLastStatus) {
     LoadSmallTable();
     TakePicture();
-    lmv::Library().lastImageStatus = 0x00ABCDE6;
-    lmv::Library().readBusy = 1;
+    lmv::library().lastImageStatus = 0x00ABCDE6;
+    lmv::library().readBusy = 1;
     int status = 0;
     const auto lines = TraceOf([&] { EXPECT_EQ(GET_IMAGE_STATUS(&status), lmv::kOk); });
     EXPECT_EQ(status, 0x04ABCDE7);
     EXPECT_EQ(lines, std::vector<std::string>{StatusLine(true)}) << "no register read";
-    lmv::Library().readBusy = 0;
+    lmv::library().readBusy = 0;
     Rec().dma_active = 1;
     EXPECT_EQ(GET_IMAGE_STATUS(&status), lmv::kOk);
     EXPECT_EQ(status & 1, 1);

@@ -15,10 +15,10 @@ namespace {
 
 class ExportsTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk); }
+    void SetUp() override { ASSERT_EQ(lmv::initialise_board_tables(), lmv::kOk); }
     void TearDown() override {
-        lmv::ReleaseBoardTables();
-        lmv::Library().boardLock.Set();
+        lmv::release_board_tables();
+        lmv::library().boardLock.Set();
     }
 };
 
@@ -29,14 +29,14 @@ TEST_F(ExportsTest, ToramWaitHasAFloorAndNeedsARecord) {
     } cases[] = {{50, 200}, {200, 200}, {201, 201}, {-7, 200}, {500, 500}};
     for (const auto& c : cases) {
         EXPECT_EQ(SET_TORAM_WAIT(c.wait), 0);
-        EXPECT_EQ(lmv::CurrentRecord()->toram_wait, c.stored) << c.wait;
+        EXPECT_EQ(lmv::current_record()->toram_wait, c.stored) << c.wait;
     }
-    lmv::FreeRecord(0);
+    lmv::free_record(0);
     EXPECT_EQ(SET_TORAM_WAIT(500), -1);
 }
 
 TEST_F(ExportsTest, TimeGettersReadTheCurrentRecord) {
-    lmv::board_record* r = lmv::CurrentRecord();
+    lmv::board_record* r = lmv::current_record();
     r->coctime = 1.5f;
     r->beltime = 2.25f;
     r->exptime = 100.0f;
@@ -45,7 +45,7 @@ TEST_F(ExportsTest, TimeGettersReadTheCurrentRecord) {
     EXPECT_FLOAT_EQ(GET_BELTIME(), 2.25f);
     EXPECT_FLOAT_EQ(GET_EXPTIME(), 100.0f);
     EXPECT_FLOAT_EQ(GET_DELTIME(), 0.5f);
-    lmv::FreeRecord(0);
+    lmv::free_record(0);
     EXPECT_EQ(GET_COCTIME(), 0.0f);
     EXPECT_EQ(GET_BELTIME(), 0.0f);
     EXPECT_EQ(GET_EXPTIME(), 0.0f);
@@ -53,24 +53,24 @@ TEST_F(ExportsTest, TimeGettersReadTheCurrentRecord) {
 }
 
 TEST_F(ExportsTest, SelectingABoardGivesItARecordWithASignalledSyncEvent) {
-    ASSERT_EQ(lmv::Record(7), nullptr);
+    ASSERT_EQ(lmv::record_of(7), nullptr);
     EXPECT_EQ(SET_BOARD(7), 0);
-    lmv::board_record* r = lmv::Record(7);
+    lmv::board_record* r = lmv::record_of(7);
     ASSERT_NE(r, nullptr);
     ASSERT_NE(r->sync_event, nullptr);
     EXPECT_FALSE(r->sync_event->IsManualReset());
     EXPECT_TRUE(r->sync_event->IsSet());
     EXPECT_EQ(r->toram_wait, 0);  // zero-filled; set-up writes the defaults
-    EXPECT_EQ(lmv::Library().currentBoard.load(), 7);
+    EXPECT_EQ(lmv::library().currentBoard.load(), 7);
 }
 
 TEST_F(ExportsTest, InitialisedBoardGetsItsCocReloadedUnlessOnlySelected) {
     // The boards are marked initialised without an identified camera: the reload refuses to
     // build a table for CCD type 0 (-8); without a reload the selection answers 0.
-    lmv::SetBoardState(4, lmv::kBoardReady);
-    lmv::SetBoardState(5, lmv::kBoardOpened);
+    lmv::set_board_state(4, lmv::kBoardReady);
+    lmv::set_board_state(5, lmv::kBoardOpened);
     EXPECT_EQ(SET_BOARD(4), lmv::kTypeNotSupported);
-    EXPECT_EQ(lmv::Library().currentBoard.load(), 4);
+    EXPECT_EQ(lmv::library().currentBoard.load(), 4);
     EXPECT_EQ(SET_BOARD(0), 0);
     EXPECT_EQ(SET_BOARD(5 | 0x100), 0);
     EXPECT_EQ(SET_BOARD(5), 0);  // already current: nothing happens
@@ -79,23 +79,23 @@ TEST_F(ExportsTest, InitialisedBoardGetsItsCocReloadedUnlessOnlySelected) {
 }
 
 TEST_F(ExportsTest, SelectionWaitsForABoardBeingSetUp) {
-    lmv::Library().boardLock.Reset();
+    lmv::library().boardLock.Reset();
     std::thread setup([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        lmv::Library().boardLock.Set();
+        lmv::library().boardLock.Set();
     });
     EXPECT_EQ(SET_BOARD(6), 0);
     setup.join();
-    EXPECT_EQ(lmv::Library().currentBoard.load(), 6);
+    EXPECT_EQ(lmv::library().currentBoard.load(), 6);
 }
 
 TEST_F(ExportsTest, SelectionGivesUpAfterFiveSeconds) {
-    lmv::Library().boardLock.Reset();
+    lmv::library().boardLock.Reset();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(SET_BOARD(6), lmv::kTimeout);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(5000));
-    EXPECT_EQ(lmv::Library().currentBoard.load(), 0);
-    EXPECT_EQ(lmv::Record(6), nullptr);
+    EXPECT_EQ(lmv::library().currentBoard.load(), 0);
+    EXPECT_EQ(lmv::record_of(6), nullptr);
 }
 
 class RegistryForwardingTest : public ExportsTest {
@@ -121,15 +121,15 @@ TEST_F(RegistryForwardingTest, MissingModuleOrEntryPointIsFunctionMissing) {
     auto writeOnly = std::make_shared<winport::Module>(
         winport::Module::Load(TEST_MODULE_DIR "/LMV_WRITEONLY.so"));
     ASSERT_TRUE(writeOnly->IsLoaded()) << writeOnly->LastError();
-    lmv::SetDialogModule(0, writeOnly);
+    lmv::set_dialog_module(0, writeOnly);
     EXPECT_EQ(_READ_REGISTRY_VALUES(), lmv::kFunctionMissing);
     EXPECT_EQ(_WRITE_REGISTRY_VALUES(), 9);
-    lmv::SetDialogModule(1, module_);  // another board's module is not the current board's
+    lmv::set_dialog_module(1, module_);  // another board's module is not the current board's
     EXPECT_EQ(_READ_REGISTRY_VALUES(), lmv::kFunctionMissing);
 }
 
 TEST_F(RegistryForwardingTest, ReadCreatesTheSettingsWhenTheyAreMissing) {
-    lmv::SetDialogModule(0, module_);
+    lmv::set_dialog_module(0, module_);
     struct Case {
         int firstRead, secondRead, value, create;
         int result, calls;  // calls: reads * 10 + creates

@@ -18,23 +18,23 @@ namespace testing_board {
 
 void BoardTest::SetUp() {
     ASSERT_TRUE(installed_.ok()) << installed_.error();
-    lmv::UseDriverBackend(lmvpci::Backend());
-    ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk);
+    lmv::use_driver_backend(lmvpci::Backend());
+    ASSERT_EQ(lmv::initialise_board_tables(), lmv::kOk);
     env_.ClearTrace();
 }
 
 void BoardTest::TearDown() {
     for (int b = 0; b < lmv::kBoardSlots; ++b)
-        if (lmv::Record(b) || lmv::driver::IsOpen(b)) {
-            lmv::Library().currentBoard = b;
+        if (lmv::record_of(b) || lmv::driver::is_open(b)) {
+            lmv::library().currentBoard = b;
             SET_INIT(0);
         }
-    lmv::Library().currentBoard = 0;
-    lmv::Library().showMessages = 0;
-    lmv::EnableMessageLog(0, nullptr);
-    lmv::driver::CloseAll();
-    lmv::ReleaseBoardTables();
-    lmv::UseDriverBackend(nullptr);
+    lmv::library().currentBoard = 0;
+    lmv::library().showMessages = 0;
+    lmv::enable_message_log(0, nullptr);
+    lmv::driver::close_all();
+    lmv::release_board_tables();
+    lmv::use_driver_backend(nullptr);
     ::unsetenv("LMV_TEST_INIT_RESULT");
 }
 
@@ -49,7 +49,7 @@ void BoardTest::SetInitmode(uint32_t value) {
 }
 
 void BoardTest::OpenLog(unsigned bits) {
-    ASSERT_EQ(lmv::EnableMessageLog(static_cast<int>(bits), (env_.Dir() + "/log.txt").c_str()),
+    ASSERT_EQ(lmv::enable_message_log(static_cast<int>(bits), (env_.Dir() + "/log.txt").c_str()),
               lmv::kOk);
 }
 

@@ -113,7 +113,7 @@ TEST_F(CameraInfoTest, BoardMemoryReadErrorIsReturnedAsItIs) {
 TEST_F(CameraInfoTest, PowerDownCountsAreCheckedConvertedAndReloaded) {
     Sim("BOARD_TYPE", "1");
     ASSERT_EQ(SET_INIT(1), 0);
-    lmv::board_record& rec = *lmv::Record(0);
+    lmv::board_record& rec = *lmv::record_of(0);
     // CCD type 1: 15.7430725 counts per unit; lower count at least 1500, upper above 3070.
     struct Case {
         int hi;
@@ -154,7 +154,7 @@ TEST_F(CameraInfoTest, PowerDownReloadsTheTableThroughTheOperationCodeLayer) {
     ASSERT_EQ(SET_INIT(1), 0);
     ClearTrace();
     EXPECT_EQ(SET_POWERDOWN(200, 100), 0);
-    const lmv::board_record& rec = *lmv::Record(0);
+    const lmv::board_record& rec = *lmv::record_of(0);
     EXPECT_EQ(rec.powerdown_lo, 1574);
     EXPECT_EQ(rec.powerdown_hi, 3148);
     EXPECT_EQ(TraceOf("0x222028").size(), 1u);  // the table with the new counts

@@ -16,8 +16,8 @@ namespace {
 std::string calls;
 intptr_t block[19] = {};
 
-void Record(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Record(const char* format, ...) {
+void record_of(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void record_of(const char* format, ...) {
     char line[256];
     va_list args;
     va_start(args, format);
@@ -41,8 +41,8 @@ EXPORT void TEST_BLOCK(intptr_t* out) {
 
 EXPORT int INIT_DIALOG_CAM(intptr_t* parameters) {
     std::memcpy(block, parameters, sizeof block);
-    Record("INIT_DIALOG_CAM board=%ld init=%ld", static_cast<long>(block[12]),
-           static_cast<long>(block[16]));
+    record_of("INIT_DIALOG_CAM board=%ld init=%ld", static_cast<long>(block[12]),
+              static_cast<long>(block[16]));
     const char* result = std::getenv("LMV_TEST_INIT_RESULT");
     return result ? std::atoi(result) : 0;
 }
@@ -54,29 +54,29 @@ int window = 0;
 }  // namespace
 
 EXPORT int END_DIALOG_CAM(int board) {
-    Record("END_DIALOG_CAM %d", board);
+    record_of("END_DIALOG_CAM %d", board);
     return 0;
 }
 
 EXPORT int OPEN_DIALOG_CAM(int board, void* parent, int flags, char* title) {
-    Record("OPEN_DIALOG_CAM %d %p %d %s", board, parent, flags, title ? title : "(null)");
+    record_of("OPEN_DIALOG_CAM %d %p %d %s", board, parent, flags, title ? title : "(null)");
     window = 0x4400 + board;
     return 0;
 }
 
 EXPORT int CLOSE_DIALOG_CAM(int board) {
-    Record("CLOSE_DIALOG_CAM %d", board);
+    record_of("CLOSE_DIALOG_CAM %d", board);
     window = 0;
     return 0;
 }
 
 EXPORT int LOCK_DIALOG_CAM(int board, int lock) {
-    Record("LOCK_DIALOG_CAM %d %d", board, lock);
+    record_of("LOCK_DIALOG_CAM %d %d", board, lock);
     return 7;
 }
 
 EXPORT int STATUS_DIALOG_CAM(int board, int* win, int* status) {
-    Record("STATUS_DIALOG_CAM %d", board);
+    record_of("STATUS_DIALOG_CAM %d", board);
     *win = window;
     *status = 3;
     return 0;
@@ -84,14 +84,14 @@ EXPORT int STATUS_DIALOG_CAM(int board, int* win, int* status) {
 
 EXPORT int SET_DIALOG_CAM(int board, int mode, int trig, int x0, int x1, int y0, int y1, int hbin,
                           int vbin, char* text) {
-    Record("SET_DIALOG_CAM %d %d %d %d %d %d %d %d %d %s", board, mode, trig, x0, x1, y0, y1, hbin,
-           vbin, text ? text : "(null)");
+    record_of("SET_DIALOG_CAM %d %d %d %d %d %d %d %d %d %s", board, mode, trig, x0, x1, y0, y1,
+              hbin, vbin, text ? text : "(null)");
     return 0;
 }
 
 EXPORT int GET_DIALOG_CAM(int board, int* mode, int* trig, int* x0, int* x1, int* y0, int* y1,
                           int* hbin, int* vbin, char* text) {
-    Record("GET_DIALOG_CAM %d", board);
+    record_of("GET_DIALOG_CAM %d", board);
     int* out[] = {mode, trig, x0, x1, y0, y1, hbin, vbin};
     for (int i = 0; i < 8; ++i) *out[i] = 10 + i;
     if (text) std::strcpy(text, "0,10000,-1,-1");

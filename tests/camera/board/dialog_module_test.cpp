@@ -37,7 +37,7 @@ TEST(DialogModuleSelection, ModeCameraAndCcdChooseTheModule) {
         rec.camera_typ = c.camera;
         rec.ccd_typ = c.ccd;
         std::string name;
-        EXPECT_EQ(lmv::SelectInitModule(c.mode, rec, &name), c.result)
+        EXPECT_EQ(lmv::select_init_module(c.mode, rec, &name), c.result)
             << c.mode << "/" << c.camera << "/" << c.ccd;
         EXPECT_EQ(name, c.module) << c.mode << "/" << c.camera << "/" << c.ccd;
     }
@@ -54,7 +54,7 @@ TEST(DialogModuleSelection, ModeCameraAndCcdChooseTheModule) {
         rec.camera_typ = c.camera;
         rec.ccd_typ = c.ccd;
         std::string name;
-        EXPECT_EQ(lmv::SelectOpenModule(rec, &name), c.result) << c.camera << "/" << c.ccd;
+        EXPECT_EQ(lmv::select_open_module(rec, &name), c.result) << c.camera << "/" << c.ccd;
         EXPECT_EQ(name, c.module) << c.camera << "/" << c.ccd;
     }
 }
@@ -67,7 +67,7 @@ class DialogModuleTest : public BoardTest {
         Sim("IMAGE_MS", "1");
     }
     std::string Calls() const {
-        auto module = lmv::DialogModule(0);
+        auto module = lmv::dialog_module(0);
         if (!module) return "";
         auto calls = reinterpret_cast<int (*)(char*, int)>(module->Symbol("TEST_CALLS"));
         char text[4096] = {};
@@ -77,7 +77,7 @@ class DialogModuleTest : public BoardTest {
     lmv::parameter_block Block() const {
         lmv::parameter_block block{};
         auto get =
-            reinterpret_cast<void (*)(intptr_t*)>(lmv::DialogModule(0)->Symbol("TEST_BLOCK"));
+            reinterpret_cast<void (*)(intptr_t*)>(lmv::dialog_module(0)->Symbol("TEST_BLOCK"));
         get(block.data());
         return block;
     }
@@ -86,8 +86,8 @@ class DialogModuleTest : public BoardTest {
 TEST_F(DialogModuleTest, SetInitLoadsTheModuleAndHandsItTheParameterBlock) {
     SetInitmode(1);
     ASSERT_EQ(SET_INIT(2), 0);
-    ASSERT_NE(lmv::DialogModule(0), nullptr);
-    EXPECT_NE(lmv::DialogModule(0)->Path().find("LMV_STL.so"), std::string::npos);
+    ASSERT_NE(lmv::dialog_module(0), nullptr);
+    EXPECT_NE(lmv::dialog_module(0)->Path().find("LMV_STL.so"), std::string::npos);
     EXPECT_EQ(Calls(), "INIT_DIALOG_CAM board=0 init=258\n");
     const lmv::parameter_block b = Block();
     // Found by name among the library's own exports, as SET_COC and AUTO_RANGE are: a test
@@ -113,14 +113,14 @@ TEST_F(DialogModuleTest, SetInitLoadsTheModuleAndHandsItTheParameterBlock) {
     EXPECT_EQ(board, 0);
 
     EXPECT_EQ(SET_INIT(0), 0);
-    EXPECT_EQ(lmv::DialogModule(0), nullptr);
+    EXPECT_EQ(lmv::dialog_module(0), nullptr);
 }
 
 TEST_F(DialogModuleTest, ExportsForwardWithTheCurrentBoardFirst) {
     ASSERT_EQ(SET_INIT(2), 0);
     char title[] = "Camera";
     EXPECT_EQ(OPEN_DIALOG_CAM(reinterpret_cast<void*>(0x1234), 9, title), 0);
-    EXPECT_EQ(lmv::DialogWindow(0), reinterpret_cast<void*>(0x4400));
+    EXPECT_EQ(lmv::dialog_window(0), reinterpret_cast<void*>(0x4400));
     EXPECT_EQ(LOCK_DIALOG_CAM(1), 7);
     EXPECT_EQ(SET_DIALOG_CAM(1, 2, 32, 640, 0, 480, 1, 2, title), 0);
     int v[8] = {};
@@ -138,7 +138,7 @@ TEST_F(DialogModuleTest, ExportsForwardWithTheCurrentBoardFirst) {
     EXPECT_EQ(status, 3);
     EXPECT_EQ(STATUS_DIALOG_CAM(nullptr, nullptr), 0);
     EXPECT_EQ(CLOSE_DIALOG_CAM(), 0);
-    EXPECT_EQ(lmv::DialogWindow(0), nullptr);
+    EXPECT_EQ(lmv::dialog_window(0), nullptr);
     const std::string calls = Calls();
     EXPECT_EQ(calls,
               "INIT_DIALOG_CAM board=0 init=2\n"
@@ -152,7 +152,7 @@ TEST_F(DialogModuleTest, ExportsForwardWithTheCurrentBoardFirst) {
               "STATUS_DIALOG_CAM 0\n"
               "CLOSE_DIALOG_CAM 0\n");
     // Release ends the module's work for the board before unloading it.
-    auto module = lmv::DialogModule(0);
+    auto module = lmv::dialog_module(0);
     ASSERT_EQ(SET_INIT(0), 0);
     auto calls_of = reinterpret_cast<int (*)(char*, int)>(module->Symbol("TEST_CALLS"));
     char after[4096] = {};
@@ -163,15 +163,15 @@ TEST_F(DialogModuleTest, ExportsForwardWithTheCurrentBoardFirst) {
 TEST_F(DialogModuleTest, OpenLoadsTheModuleWhenNoneIsLoaded) {
     Sim("CAMERA_TYP", "5");
     ASSERT_EQ(SET_INIT(1), 0);
-    EXPECT_EQ(lmv::DialogModule(0), nullptr);
+    EXPECT_EQ(lmv::dialog_module(0), nullptr);
     EXPECT_EQ(CLOSE_DIALOG_CAM(), lmv::kFunctionMissing);
     int window = 9, status = 9;
     EXPECT_EQ(STATUS_DIALOG_CAM(&window, &status), lmv::kFunctionMissing);
     EXPECT_EQ(window, 0);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(OPEN_DIALOG_CAM(nullptr, 0, nullptr), 0);
-    ASSERT_NE(lmv::DialogModule(0), nullptr);
-    EXPECT_NE(lmv::DialogModule(0)->Path().find("LMV_GAT.so"), std::string::npos);
+    ASSERT_NE(lmv::dialog_module(0), nullptr);
+    EXPECT_NE(lmv::dialog_module(0)->Path().find("LMV_GAT.so"), std::string::npos);
     EXPECT_EQ(Calls(),
               "INIT_DIALOG_CAM board=0 init=1\n"
               "OPEN_DIALOG_CAM 0 (nil) 0 (null)\n"
@@ -181,7 +181,7 @@ TEST_F(DialogModuleTest, OpenLoadsTheModuleWhenNoneIsLoaded) {
 TEST_F(DialogModuleTest, MissingEntryPointsAnswerMinusThirteen) {
     Sim("CAMERA_TYP", "1");
     ASSERT_EQ(SET_INIT(8), 0);
-    EXPECT_NE(lmv::DialogModule(0)->Path().find("LMV_SEQ.so"), std::string::npos);
+    EXPECT_NE(lmv::dialog_module(0)->Path().find("LMV_SEQ.so"), std::string::npos);
     EXPECT_EQ(OPEN_DIALOG_CAM(nullptr, 0, nullptr), lmv::kFunctionMissing);
     EXPECT_EQ(CLOSE_DIALOG_CAM(), lmv::kFunctionMissing);
     EXPECT_EQ(LOCK_DIALOG_CAM(1), lmv::kFunctionMissing);
@@ -195,12 +195,12 @@ TEST_F(DialogModuleTest, MissingEntryPointsAnswerMinusThirteen) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(_READ_REGISTRY_VALUES(), lmv::kFunctionMissing);
     EXPECT_EQ(SET_INIT(0), 0);  // without END_DIALOG_CAM
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(DialogModuleTest, RefusedCameraMissingModuleAndFailingInit) {
     EXPECT_EQ(SET_INIT(4), lmv::kTypeNotSupported);  // CCD type 1 has no such module
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardReady);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardReady);
     EXPECT_EQ(SET_INIT(0), 0);
 
     Sim("CCD_TYP", "5");
@@ -208,14 +208,14 @@ TEST_F(DialogModuleTest, RefusedCameraMissingModuleAndFailingInit) {
     EXPECT_EQ(SET_INIT(4), lmv::kNoResource);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot load Library LMV_INL.DLL"),
               std::string::npos);
-    EXPECT_EQ(lmv::DialogModule(0), nullptr);
+    EXPECT_EQ(lmv::dialog_module(0), nullptr);
     EXPECT_EQ(SET_INIT(0), 0);
 
     Sim("CCD_TYP", "17");
     ::setenv("LMV_TEST_INIT_RESULT", "-31", 1);
     EXPECT_EQ(SET_INIT(2), lmv::kDialogError);
-    EXPECT_NE(lmv::DialogModule(0)->Path().find("LMV_HSL.so"), std::string::npos);
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_NE(lmv::dialog_module(0)->Path().find("LMV_HSL.so"), std::string::npos);
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 }  // namespace
@@ -226,8 +226,8 @@ TEST_F(DialogModuleTest, TwoBoardsShareTheModuleUntilTheLastIsReleased) {
     ASSERT_EQ(SET_INIT(2), 0);
     ASSERT_EQ(SET_BOARD(1), 0);
     ASSERT_EQ(SET_INIT(2), 0);
-    EXPECT_EQ(lmv::Record(1)->ele_temp, 33);
-    EXPECT_EQ(lmv::Record(0)->ele_temp, 25);
+    EXPECT_EQ(lmv::record_of(1)->ele_temp, 33);
+    EXPECT_EQ(lmv::record_of(0)->ele_temp, 25);
     int value = 0;
     EXPECT_EQ(GET_CAMERA_STAT(0, 3, &value), 0);
     EXPECT_EQ(value, 25);
@@ -236,9 +236,9 @@ TEST_F(DialogModuleTest, TwoBoardsShareTheModuleUntilTheLastIsReleased) {
 
     ASSERT_EQ(SET_BOARD(0x100), 0);  // board 0 again, without touching the hardware
     ASSERT_EQ(SET_INIT(0), 0);
-    EXPECT_EQ(lmv::BoardState(1), lmv::kBoardReady);
+    EXPECT_EQ(lmv::board_state(1), lmv::kBoardReady);
     // The module stays loaded for board 1 and keeps what it was told.
-    auto module = lmv::DialogModule(1);
+    auto module = lmv::dialog_module(1);
     ASSERT_NE(module, nullptr);
     auto calls = reinterpret_cast<int (*)(char*, int)>(module->Symbol("TEST_CALLS"));
     char text[4096] = {};

@@ -45,7 +45,7 @@ TEST(CameraIdentity, StatusWordAndIdentificationByteGiveTypeGeometryAndFlags) {
     for (const auto& c : cases) {
         lmv::board_record rec{};
         rec.camera_flags = 0x10;  // other bits stay
-        const int rc = lmv::DecodeCamera(rec, c.ident, c.status);
+        const int rc = lmv::decode_camera(rec, c.ident, c.status);
         const std::string what = std::to_string(c.ident) + "/" + std::to_string(c.status);
         EXPECT_EQ(rc, c.result) << what;
         EXPECT_EQ(rec.camera_typ, c.camera_typ) << what;
@@ -62,7 +62,7 @@ TEST(CameraIdentity, StatusWordAndIdentificationByteGiveTypeGeometryAndFlags) {
 
 TEST(SetupPrograms, ShareTheirBodyAndDifferInTheSelector) {
     for (uint16_t selector : {576, 598, 614, 630}) {
-        const auto p = lmv::SetupProgram(selector);
+        const auto p = lmv::setup_program_for(selector);
         ASSERT_EQ(p.size(), 104u);
         EXPECT_EQ(p[0], selector);
         EXPECT_EQ(p[2], selector);
@@ -97,9 +97,9 @@ TEST_F(IdentityTest, EveryCcdTypeOfTheBoardIsIdentified) {
         int ccd = 0;
         EXPECT_EQ(GET_CAMERA_CCD(-1, &ccd), 0);
         EXPECT_EQ(ccd, c.ccd);
-        EXPECT_EQ(lmv::Record(0)->roixmax, c.width) << c.ccd;
-        EXPECT_EQ(lmv::Record(0)->roiymax, c.height) << c.ccd;
-        EXPECT_EQ(lmv::Record(0)->exp_max, c.ccd == 5 || c.ccd == 6 ? 10800000 : 3600000);
+        EXPECT_EQ(lmv::record_of(0)->roixmax, c.width) << c.ccd;
+        EXPECT_EQ(lmv::record_of(0)->roiymax, c.height) << c.ccd;
+        EXPECT_EQ(lmv::record_of(0)->exp_max, c.ccd == 5 || c.ccd == 6 ? 10800000 : 3600000);
         ASSERT_EQ(SET_INIT(0), 0);
     }
 }
@@ -113,11 +113,11 @@ TEST_F(IdentityTest, ExtraSensorReportsItsByteAndTheCameraId) {
     int id = 0, status = 0;
     EXPECT_EQ(GET_CAMERA_ID(0, &id), 0);
     EXPECT_EQ(id, 77);
-    EXPECT_EQ(lmv::Record(0)->status_extra, 0x3100);  // the option-program bit stays clear
+    EXPECT_EQ(lmv::record_of(0)->status_extra, 0x3100);  // the option-program bit stays clear
     EXPECT_EQ(GET_CAMERA_STAT(0, 1, &status), 0);
     EXPECT_EQ(status, 0x310000);
-    const auto ident = lmv::SetupProgram(lmv::kProgramIdentByte);
-    const auto idprog = lmv::SetupProgram(lmv::kProgramCameraId);
+    const auto ident = lmv::setup_program_for(lmv::kProgramIdentByte);
+    const auto idprog = lmv::setup_program_for(lmv::kProgramCameraId);
     bool identLoaded = false, idLoaded = false;
     for (const auto& line : TraceOf("0x222028")) {
         identLoaded |= line.find("in=" + Hex(ident.data(), 206) + " ") != std::string::npos;
@@ -150,7 +150,7 @@ TEST_F(IdentityTest, IntensifiedCameraTakesItsLimitsFromTheGainMode) {
     for (const auto& c : cases) {
         Sim("STATUS_BITS", std::to_string(c.mode << 9));
         ASSERT_EQ(SET_INIT(1), 0) << c.mode;
-        const lmv::board_record& rec = *lmv::Record(0);
+        const lmv::board_record& rec = *lmv::record_of(0);
         EXPECT_EQ(rec.camera_typ, 5);
         EXPECT_EQ(rec.camera_id, 2);
         EXPECT_EQ(rec.exp_min, c.exp_min) << c.mode;
@@ -168,7 +168,7 @@ TEST_F(IdentityTest, UnrecognisedCameraFailsWithoutTakingAPicture) {
     Sim("STATUS_BITS", "0xC000");
     EXPECT_EQ(SET_INIT(1), lmv::kTypeNotSupported);
     EXPECT_NE(LogText().find("after first dma read  error -8 \r\n"), std::string::npos);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardOpened);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardOpened);
     for (const auto& line : Trace()) EXPECT_EQ(line.find(" read "), std::string::npos) << line;
 }
 

@@ -39,20 +39,20 @@ using SetInitTest = BoardTest;
 TEST_F(SetInitTest, ModeAboveEightIsRefusedBeforeAnythingChanges) {
     for (int mode : {9, 0x109, 255, -1}) {
         EXPECT_EQ(SET_INIT(mode), lmv::kWrongParameter) << mode;
-        EXPECT_EQ(lmv::BoardState(0), lmv::kBoardNotInitialised);
-        EXPECT_EQ(lmv::Record(0)->init_mode, 0);
+        EXPECT_EQ(lmv::board_state(0), lmv::kBoardNotInitialised);
+        EXPECT_EQ(lmv::record_of(0)->init_mode, 0);
     }
     EXPECT_TRUE(Trace().empty());
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, InitialisesTheBoardAndReleasesIt) {
     ASSERT_EQ(SET_INIT(1), 0);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardReady);
-    const lmv::board_record& rec = *lmv::Record(0);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardReady);
+    const lmv::board_record& rec = *lmv::record_of(0);
     EXPECT_EQ(rec.board_type, 0x102);
     EXPECT_EQ(rec.board_version, 0x21);
-    EXPECT_EQ(rec.device, lmv::driver::Handle(0));
+    EXPECT_EQ(rec.device, lmv::driver::handle_of(0));
     EXPECT_EQ(rec.init_mode, 1);
     EXPECT_EQ(rec.ccd_temp, -10);
     EXPECT_EQ(rec.ele_temp, 25);
@@ -77,8 +77,8 @@ TEST_F(SetInitTest, InitialisesTheBoardAndReleasesIt) {
     const auto image = lmvpci::BitFileImage("rz410");
     EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), image.size()) + " "),
               std::string::npos);
-    const auto temperatures = lmv::SetupProgram(lmv::kProgramTemperatures);
-    const auto extra = lmv::SetupProgram(lmv::kProgramExtraSensor);
+    const auto temperatures = lmv::setup_program_for(lmv::kProgramTemperatures);
+    const auto extra = lmv::setup_program_for(lmv::kProgramExtraSensor);
     // Loaded up to and including the first end word (index 102).
     const std::string load576 =
         "0 ioctl 0x222028 in=" + Hex(temperatures.data(), 103 * 2) + " out=-";
@@ -91,18 +91,18 @@ TEST_F(SetInitTest, InitialisesTheBoardAndReleasesIt) {
 
     ClearTrace();
     EXPECT_EQ(SET_INIT(0), 0);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardNotInitialised);
-    EXPECT_EQ(lmv::Record(0), nullptr);
-    EXPECT_FALSE(lmv::driver::IsOpen(0));
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardNotInitialised);
+    EXPECT_EQ(lmv::record_of(0), nullptr);
+    EXPECT_FALSE(lmv::driver::is_open(0));
     EXPECT_EQ(GET_CAMERA_TYP(0, &value), lmv::kNotInitialised);
     EXPECT_TRUE(Contains(Trace(), Command(5)));  // the board is reset before it is let go
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, CameraThatDoesNotAnswerWarnsAndLeavesTheBoardReady) {
     Sim("NO_CAMERA", "1");
     EXPECT_EQ(SET_INIT(1), lmv::kNoCameraAnswer);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardReady);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardReady);
     EXPECT_TRUE(Contains(Trace(), Command(2)));
     EXPECT_TRUE(TraceOf(kLoadCoc).empty());  // set-up ended before its programs
     int typ = 0;
@@ -117,22 +117,22 @@ TEST_F(SetInitTest, HotCcdFailsTheSetUpAndTheNextSetInitRepeatsItOnly) {
     OpenLog(3);
     Sim("CCD_TEMP", "61");
     EXPECT_EQ(SET_INIT(1), lmv::kNotInitialised);
-    EXPECT_EQ(lmv::BoardState(0), lmv::kBoardOpened);
+    EXPECT_EQ(lmv::board_state(0), lmv::kBoardOpened);
     EXPECT_NE(LogText().find("temperature test failed 61 25 \r\n"), std::string::npos);
     EXPECT_NE(LogText().find("ERROR -1 in setupboard \r\n"), std::string::npos);
     EXPECT_EQ(Trace().back(), Command(5));
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
     int typ = 0;
     EXPECT_EQ(GET_CAMERA_TYP(0, &typ), lmv::kNotInitialised);
 
     Sim("CCD_TEMP", "20");
-    lmv::driver::Close(0);  // the simulated board reads its settings when it is opened
-    ASSERT_EQ(lmv::driver::Open(0), lmv::kOk);
+    lmv::driver::close_channel(0);  // the simulated board reads its settings when it is opened
+    ASSERT_EQ(lmv::driver::open_channel(0), lmv::kOk);
     ClearTrace();
     EXPECT_EQ(SET_INIT(1), 0);
     EXPECT_TRUE(TraceOf(kReloadFpga).empty());  // the open board is not loaded again
-    EXPECT_EQ(lmv::Record(0)->ccd_temp, 20);
-    EXPECT_EQ(lmv::Record(0)->board_type, 0x102);  // kept from the first set-up
+    EXPECT_EQ(lmv::record_of(0)->ccd_temp, 20);
+    EXPECT_EQ(lmv::record_of(0)->board_type, 0x102);  // kept from the first set-up
 }
 
 TEST_F(SetInitTest, ElectronicsOutOfRangeFailsTheSecondCheck) {
@@ -150,13 +150,13 @@ TEST_F(SetInitTest, BoardTypeThreeCarriesOnlyCcdTwentyOne) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(SET_INIT(1), lmv::kCcdNotOnBoard);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("CCD= 11"), std::string::npos);
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 
     ASSERT_EQ(SET_INIT(0), 0);
     Sim("CCD_TYP", "21");
     ClearTrace();
     ASSERT_EQ(SET_INIT(1), 0);
-    EXPECT_EQ(lmv::Record(0)->board_type & 0xFF, 3);
+    EXPECT_EQ(lmv::record_of(0)->board_type & 0xFF, 3);
     const auto image = lmvpci::BitFileImage("rz420");
     ASSERT_EQ(TraceOf(kReloadFpga).size(), 1u);
     EXPECT_NE(TraceOf(kReloadFpga)[0].find("in=" + Hex(image.data(), 64)), std::string::npos);
@@ -184,7 +184,7 @@ TEST_F(SetInitTest, TestFlagsFromTheRegistrySetTheExposureLimits) {
         Sim("CAMERA_TYP", c.camera);
         SetInitmode(c.initmode);
         ASSERT_EQ(SET_INIT(1), 0) << c.camera << "/" << c.initmode;
-        const lmv::board_record& rec = *lmv::Record(0);
+        const lmv::board_record& rec = *lmv::record_of(0);
         EXPECT_EQ(rec.init_mode, 1 | static_cast<int>(c.initmode << 8));
         EXPECT_EQ(rec.exp_min, c.exp_min) << c.camera << "/" << c.initmode;
         EXPECT_EQ(rec.exp_max, c.exp_max) << c.camera << "/" << c.initmode;
@@ -225,7 +225,7 @@ TEST_F(SetInitTest, BinfileStandsInForMissingNumberedFilesAndNoFileFails) {
     EXPECT_NE(LogText().find("Pib-File not found or open error"), std::string::npos);
     EXPECT_NE(LogText().find("ERROR -6 in initboard \r\n"), std::string::npos);
     EXPECT_EQ(Trace().back(), Command(5));
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, DriverVersionIsCheckedBeforeTheBoard) {
@@ -243,7 +243,7 @@ TEST_F(SetInitTest, DriverVersionIsCheckedBeforeTheBoard) {
     ClearTrace();
     EXPECT_EQ(SET_INIT(1), lmv::kRegistryMissing);
     EXPECT_TRUE(Trace().empty());
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, BoardLockIsResetWhileTheBoardIsSetUp) {
@@ -252,14 +252,14 @@ TEST_F(SetInitTest, BoardLockIsResetWhileTheBoardIsSetUp) {
     std::atomic<bool> lockedDuringSetUp{false};
     std::thread watcher([&] {
         while (!done && !lockedDuringSetUp)
-            if (!lmv::Library().boardLock.IsSet()) lockedDuringSetUp = true;
+            if (!lmv::library().boardLock.IsSet()) lockedDuringSetUp = true;
     });
     const int rc = SET_INIT(1);
     done = true;
     watcher.join();
     ASSERT_EQ(rc, 0);
     EXPECT_TRUE(lockedDuringSetUp);
-    EXPECT_TRUE(lmv::Library().boardLock.IsSet());
+    EXPECT_TRUE(lmv::library().boardLock.IsSet());
 }
 
 TEST_F(SetInitTest, LogSettingsOfTheBoardOpenAndCloseTheLog) {
@@ -285,10 +285,10 @@ TEST_F(SetInitTest, InitialiseAndReleaseFiftyTimes) {
         // Every fifth cycle with FPGA load and memory test, the others quicker.
         Sim("BOARD_TYPE", i % 5 == 0 ? "2" : "1");
         ASSERT_EQ(SET_INIT(1), 0) << i;
-        ASSERT_EQ(lmv::BoardState(0), lmv::kBoardReady);
+        ASSERT_EQ(lmv::board_state(0), lmv::kBoardReady);
         ASSERT_EQ(SET_INIT(0), 0) << i;
-        ASSERT_EQ(lmv::Record(0), nullptr);
-        ASSERT_FALSE(lmv::driver::IsOpen(0));
+        ASSERT_EQ(lmv::record_of(0), nullptr);
+        ASSERT_FALSE(lmv::driver::is_open(0));
     }
 }
 

@@ -12,7 +12,7 @@ namespace coc_test {
 
 lmv::board_record default_record() {
     lmv::board_record rec{};
-    lmv::WriteRecordDefaults(rec, 0);
+    lmv::write_record_defaults(rec, 0);
     rec.timevalues[1] = 10;
     return rec;
 }

@@ -86,9 +86,9 @@ inline lmv::board_record record_of(const coc_case& c) {
     // Registry test flags: long exposure, short exposure, double binning.
     rec.init_mode =
         (c.flags & 16 ? 0x2000 : 0) | (c.limit & 16 ? 0x100 : 0) | (c.limit & 32 ? 0x200 : 0);
-    lmv::SetExposureLimits(rec);
+    lmv::set_exposure_limits(rec);
     rec.delay_max = 500;
-    if (rec.camera_typ == 5) lmv::SetIntensifierLimits(rec, c.flags >> 5);
+    if (rec.camera_typ == 5) lmv::set_intensifier_limits(rec, c.flags >> 5);
     if (c.limit % 16 >= kSetUpLimits) {
         const limits& l = kExtremeLimits[c.limit % 16 - kSetUpLimits];
         rec.exp_min = l.exp_min;

@@ -15,34 +15,35 @@
 namespace testing_lmv {
 
 int OpenReadyBoard(int board) {
-    if (int rc = lmv::EnsureRecord(board); rc != lmv::kOk) return rc;
-    if (int rc = lmv::driver::Open(board); rc != lmv::kOk) return rc;
+    if (int rc = lmv::ensure_record(board); rc != lmv::kOk) return rc;
+    if (int rc = lmv::driver::open_channel(board); rc != lmv::kOk) return rc;
     // The simulated board keeps its state between opens, as hardware does.
-    if (int rc = lmv::driver::BoardCommand(board, lmv::ioctl::kCmdReset); rc != lmv::kOk) return rc;
-    lmv::SetBoardState(board, lmv::kBoardOpened);
-    lmv::board_record& rec = *lmv::Record(board);
-    lmv::WriteRecordDefaults(rec, board);
-    rec.device = lmv::driver::Handle(board);
-    lmv::SetBoardState(board, lmv::kBoardReady);
+    if (int rc = lmv::driver::board_command(board, lmv::ioctl::kCmdReset); rc != lmv::kOk)
+        return rc;
+    lmv::set_board_state(board, lmv::kBoardOpened);
+    lmv::board_record& rec = *lmv::record_of(board);
+    lmv::write_record_defaults(rec, board);
+    rec.device = lmv::driver::handle_of(board);
+    lmv::set_board_state(board, lmv::kBoardReady);
     return lmv::kOk;
 }
 
 void ReadyBoardTest::SetUp() {
-    lmv::UseDriverBackend(lmvpci::Backend());
-    ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk);
+    lmv::use_driver_backend(lmvpci::Backend());
+    ASSERT_EQ(lmv::initialise_board_tables(), lmv::kOk);
     ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
     env_.ClearTrace();
 }
 
 void ReadyBoardTest::TearDown() {
-    lmv::driver::CloseAll();
-    lmv::EnableMessageLog(0, nullptr);
-    lmv::ReleaseBoardTables();
-    lmv::UseDriverBackend(nullptr);
+    lmv::driver::close_all();
+    lmv::enable_message_log(0, nullptr);
+    lmv::release_board_tables();
+    lmv::use_driver_backend(nullptr);
 }
 
 lmv::board_record& ReadyBoardTest::Rec(int board) {
-    return *lmv::Record(board);
+    return *lmv::record_of(board);
 }
 
 std::vector<std::string> ReadyBoardTest::TraceOf(const std::function<void()>& action) {
@@ -52,7 +53,7 @@ std::vector<std::string> ReadyBoardTest::TraceOf(const std::function<void()>& ac
 }
 
 void ReadyBoardTest::OpenLog(unsigned bits) {
-    ASSERT_EQ(lmv::EnableMessageLog(static_cast<int>(bits), (env_.Dir() + "/log.txt").c_str()),
+    ASSERT_EQ(lmv::enable_message_log(static_cast<int>(bits), (env_.Dir() + "/log.txt").c_str()),
               lmv::kOk);
 }
 

@@ -86,7 +86,7 @@ TEST_F(SetCocTest, LoadsTheBuilderTableThenKeepsTheSettings) {
 }
 
 TEST_F(SetCocTest, TheLastPictureOfARunningCameraIsClearedBeforeTheLoad) {
-    ASSERT_EQ(lmv::driver::WriteRegister(0, 0, 5), lmv::kOk);  // camera runs
+    ASSERT_EQ(lmv::driver::write_register(0, 0, 5), lmv::kOk);  // camera runs
     const auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(Coc{}), lmv::kOk); });
     const std::vector<std::string> expected = {
         RegisterWrite(0, 0, 0),
@@ -143,7 +143,7 @@ TEST_F(SetCocTest, WhatTheCheckReturnsIsCommittedAsItIs) {
          Coc{5, 0, 1, 20, 4, 15, 1, 128, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}, kNoBuilderYet},
     };
     for (const auto& c : cases) {
-        lmv::WriteRecordDefaults(Rec(), 0);
+        lmv::write_record_defaults(Rec(), 0);
         Rec().camera_typ = c.camera_typ;
         const Tested first = TestCoc(c.in);
         EXPECT_EQ(first.rc, lmv::kCocChanged) << c.what;
@@ -234,7 +234,7 @@ TEST_F(SetCocTest, FastShutterAndIntensifiedCamerasWaitForTheirBuilders) {
         {5, Coc{5, 0, 1, 20, 1, 15, 1, 1, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}},
     };
     for (const auto& c : cases) {
-        lmv::WriteRecordDefaults(Rec(), 0);
+        lmv::write_record_defaults(Rec(), 0);
         Rec().camera_typ = c.camera_typ;
         ASSERT_EQ(TestCoc(c.settings).rc, 0) << c.camera_typ;
         const lmv::board_record before = Rec();
@@ -256,10 +256,10 @@ TEST_F(SetCocTest, AFailedReloadLeavesTheOldSettings) {
     EXPECT_TRUE(SameRecord(before, Rec()));
 
     // A table load that never completes.
-    lmv::driver::Close(0);
+    lmv::driver::close_channel(0);
     ::setenv("LMVSIM_HANG", "0x222028", 1);
     ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
-    lmv::Library().driverTimeout = kShortTimeout;
+    lmv::library().driverTimeout = kShortTimeout;
     const lmv::board_record fresh = Rec();
     EXPECT_EQ(SetCoc(c), lmv::kTimeout);
     EXPECT_TRUE(SameRecord(fresh, Rec()));
@@ -268,7 +268,7 @@ TEST_F(SetCocTest, AFailedReloadLeavesTheOldSettings) {
     ASSERT_EQ(GetSettings(back), lmv::kOk);
     EXPECT_EQ(back.xmax, 20);
     ::unsetenv("LMVSIM_HANG");
-    lmv::Library().driverTimeout = lmv::kDefaultDriverTimeout;
+    lmv::library().driverTimeout = lmv::kDefaultDriverTimeout;
 }
 
 TEST_F(SetCocTest, BoardSelectionReloadsTheCocOfAnInitialisedBoard) {
@@ -316,7 +316,7 @@ TEST_F(SetCocTest, ARunningCameraGoesOnWithTheNewTable) {
 }
 
 TEST_F(SetCocTest, ChangedOptionBitsRunTheOptionProgramFirst) {
-    lmv::driver::Close(0);
+    lmv::driver::close_channel(0);
     ::setenv("LMVSIM_IMAGE_MS", "1", 1);
     ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
     Rec().status_extra = 0x100;  // option bits available
@@ -385,7 +385,7 @@ TEST_F(SetCocTest, UserTablesEndAtTheFirstEndWordWithinTheBoardMemory) {
         Rec().recorder_busy = 1;
         EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kRecorderOwnsBoard);
         Rec().recorder_busy = 0;
-        lmv::SetBoardState(0, lmv::kBoardNotInitialised);
+        lmv::set_board_state(0, lmv::kBoardNotInitialised);
         EXPECT_EQ(LOAD_USER_COC(table.data()), lmv::kNotInitialised);
     });
     EXPECT_TRUE(lines.empty());
@@ -396,7 +396,7 @@ TEST_F(SetCocTest, UserAreaOfInterestWords) {
     const std::vector<std::string> expected = {RegisterWrite(0, 0, 96 | 12),
                                                RegisterWrite(0, 0, 0x2340 | 13)};
     EXPECT_EQ(lines, expected);
-    lmv::driver::Close(0);
+    lmv::driver::close_channel(0);
     EXPECT_EQ(LOAD_USER_AOI(100, 200), lmv::kDriverNotOpen);
 }
 

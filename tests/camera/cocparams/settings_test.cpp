@@ -116,7 +116,7 @@ TEST_F(CocSettingsTest, StoredSettingsReadBackAsSettingsTheCheckKeeps) {
     };
     for (const RoundTrip& c : cases) {
         lmv::board_record rec{};
-        lmv::WriteRecordDefaults(rec, 0);
+        lmv::write_record_defaults(rec, 0);
         if (c.camera) c.camera(rec);
         lmv::coc_check checked;
         ASSERT_EQ(lmv::coc_check_parameters(rec, Params(c.settings), checked), 0) << c.what;
@@ -154,7 +154,7 @@ TEST_F(CocSettingsTest, SettingsThroughTheExports) {
     const std::string log = LogText();
     EXPECT_NE(log.find("GET_SETTINGS()"), std::string::npos);
     EXPECT_NE(log.find("GET_SETTINGS() size of buffer to small\r\n"), std::string::npos);
-    lmv::FreeRecord(0);
+    lmv::free_record(0);
     EXPECT_EQ(GetSettings(back), lmv::kNotInitialised);
 }
 
@@ -237,7 +237,7 @@ TEST_F(CocSettingsTest, ImageSizeOfTheStoredSettings) {
          640, 25},
     };
     for (const SizeCase& c : cases) {
-        lmv::WriteRecordDefaults(Rec(), 0);
+        lmv::write_record_defaults(Rec(), 0);
         if (c.settings) c.settings(Rec());
         int width = 0, height = 0;
         EXPECT_EQ(GET_IMAGE_SIZE(&width, &height), lmv::kOk) << c.what;
@@ -245,7 +245,7 @@ TEST_F(CocSettingsTest, ImageSizeOfTheStoredSettings) {
         EXPECT_EQ(height, c.height) << c.what;
     }
     EXPECT_EQ(GET_IMAGE_SIZE(nullptr, nullptr), lmv::kNoMemory);
-    lmv::FreeRecord(0);
+    lmv::free_record(0);
     int w = 0, h = 0;
     EXPECT_EQ(GET_IMAGE_SIZE(&w, &h), lmv::kNotInitialised);
 }
@@ -259,7 +259,7 @@ TEST_F(CocSettingsTest, CcdSize) {
     EXPECT_EQ(GET_CCD_SIZE(&size), lmv::kOk);
     EXPECT_EQ(size, 640 * 480);
     EXPECT_NE(LogText().find("GET_CCDSIZE ccdsize=307200 \r\n"), std::string::npos);
-    lmv::FreeRecord(0);
+    lmv::free_record(0);
     EXPECT_EQ(GET_CCDSIZE(&size), lmv::kNotInitialised);
     EXPECT_EQ(size, 1431040);
     EXPECT_EQ(GET_CCDSIZE(nullptr), lmv::kNotInitialised);

@@ -114,7 +114,7 @@ TEST_F(TestCocTest, NullPointersAndMissingRecordAreRefused) {
     EXPECT_EQ(TEST_COC(&m, &tr, &x0, &x1, &y0, &y1, &hb, &vb, nullptr, &length), kTextTooShort);
     EXPECT_EQ(length, 11);
     EXPECT_EQ(TEST_COC(&m, &tr, &x0, &x1, &y0, &y1, &hb, &vb, text, nullptr), kTextTooShort);
-    lmv::FreeRecord(0);
+    lmv::free_record(0);
     EXPECT_EQ(TEST_COC(&m, &tr, &x0, &x1, &y0, &y1, &hb, &vb, text, &length), lmv::kNotInitialised);
 }
 
@@ -331,7 +331,7 @@ TEST_F(TestCocTest, AdjustingRules) {
     };
     for (const CheckCase& c : cases) {
         lmv::board_record& rec = Rec();
-        lmv::WriteRecordDefaults(rec, 0);
+        lmv::write_record_defaults(rec, 0);
         if (c.camera) c.camera(rec);
         const Tested t = TestCoc(c.in);
         EXPECT_EQ(t.rc, c.rc) << c.what;

@@ -135,9 +135,9 @@ TEST_F(AutoMinMaxTest, WithoutCaptureProceduresNoPictureIsTaken) {
 TEST_F(AutoMinMaxTest, BoardNotReadyOrOwnedByTheRecorder) {
     FakeCamera::Install();
     int min = 0, max = 0;
-    lmv::SetBoardState(0, lmv::kBoardOpened);
+    lmv::set_board_state(0, lmv::kBoardOpened);
     EXPECT_EQ(AutoMinMax(0, &min, &max, 0, 0, nullptr), lmv::kNotInitialised);
-    lmv::SetBoardState(0, lmv::kBoardReady);
+    lmv::set_board_state(0, lmv::kBoardReady);
     rec_->recorder_busy = 1;
     EXPECT_EQ(AutoMinMaxOff(0, &min, &max, 1, 1, 0, 0, nullptr), lmv::kRecorderOwnsBoard);
     EXPECT_TRUE(FakeCamera::Get().starts.empty());
@@ -169,7 +169,7 @@ TEST_F(AutoMinMaxTest, AWaitingPictureIsReadWithoutAStart) {
     FakeCamera::Install();
     FakeCamera& cam = FakeCamera::Get();
     cam.fixed.assign(640 * 480, 100);
-    ASSERT_EQ(lmv::driver::WriteRegister(0, 0, 4), lmv::kOk);
+    ASSERT_EQ(lmv::driver::write_register(0, 0, 4), lmv::kOk);
     ASSERT_EQ(lmv::image_wait_picture(0, 5000), lmv::kOk);
     int min = 0, max = 0;
     ASSERT_EQ(AutoMinMaxOff(0, &min, &max, 0, 0, 0, 0, nullptr), lmv::kOk);

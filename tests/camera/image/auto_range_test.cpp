@@ -95,14 +95,14 @@ class AutoRangeTest : public testing_image::BoardFixture {
         BoardFixture::SetUp();
         FakeCamera::Install();
         lmv::bw_store_parameters({0, 4095, 1});
-        lmv::Library().imageTimeout = lmv::kDefaultImageTimeout;
+        lmv::library().imageTimeout = lmv::kDefaultImageTimeout;
     }
     void TearDown() override {
         FakeCamera::Uninstall();
-        lmv::SetDialogModule(0, nullptr);
+        lmv::set_dialog_module(0, nullptr);
         lmv::bw_store_parameters({});
         lmv::bw_reset_table();
-        lmv::Library().imageTimeout = lmv::kDefaultImageTimeout;
+        lmv::library().imageTimeout = lmv::kDefaultImageTimeout;
         BoardFixture::TearDown();
     }
 
@@ -117,7 +117,7 @@ class AutoRangeTest : public testing_image::BoardFixture {
         auto module = std::make_shared<winport::Module>(
             winport::Module::Load(std::string(TEST_MODULE_DIR "/") + name));
         EXPECT_TRUE(module->IsLoaded()) << module->LastError();
-        lmv::SetDialogModule(0, module);
+        lmv::set_dialog_module(0, module);
         return module;
     }
 
@@ -147,9 +147,9 @@ TEST_F(AutoRangeTest, Refusals) {
     EXPECT_EQ(AutoRange(0, nullptr, 5, 0, 0, nullptr), lmv::kNoMemory);
     uint16_t image[4];
     EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 2, image), lmv::kWrongParameter);
-    lmv::SetBoardState(0, lmv::kBoardOpened);
+    lmv::set_board_state(0, lmv::kBoardOpened);
     EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kNotInitialised);
-    lmv::SetBoardState(0, lmv::kBoardReady);
+    lmv::set_board_state(0, lmv::kBoardReady);
     FakeCamera::Uninstall();
     EXPECT_EQ(AutoRange(0, &exposure, 5, 0, 0, nullptr), lmv::kFunctionMissing);
     EXPECT_TRUE(env_.TraceLines().empty());
@@ -169,7 +169,7 @@ TEST_F(AutoRangeTest, FindsTheExposureAndRestoresTheRunMode) {
     EXPECT_EQ(rec_->submode, 0);
     // The first table, one per change, and the final one.
     EXPECT_EQ(CocLoads().size(), 7u);
-    EXPECT_EQ(lmv::Library().imageTimeout.load(), 2000);
+    EXPECT_EQ(lmv::library().imageTimeout.load(), 2000);
     EXPECT_TRUE(rec_->sync_event->Wait(0));
 }
 
@@ -211,7 +211,7 @@ TEST_F(AutoRangeTest, AnErrorRestoresTheOldExposureAndItsTable) {
     EXPECT_EQ(exposure, 10000);
     EXPECT_EQ(rec_->timevalues[1], 10000);
     EXPECT_EQ(rec_->run_mode, 255);
-    EXPECT_EQ(lmv::Library().imageTimeout.load(), 2000);
+    EXPECT_EQ(lmv::library().imageTimeout.load(), 2000);
     EXPECT_TRUE(rec_->sync_event->Wait(0));
     // The board plays the table of the old exposure again.
     lmv::coc_previous previous;

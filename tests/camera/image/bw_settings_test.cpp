@@ -77,7 +77,7 @@ TEST_F(BwSettingsTest, SetDialogLoadsTheTableAndWritesTheRegistry) {
     const std::vector<uint8_t> expected = Built(100, 1650, 1);
     const uint8_t* conv = lmv::bw_conversion_table();
     EXPECT_EQ(std::vector<uint8_t>(conv, conv + 4096), expected);
-    EXPECT_EQ(std::vector<uint8_t>(lmv::Library().lutBw, lmv::Library().lutBw + 4096), expected);
+    EXPECT_EQ(std::vector<uint8_t>(lmv::library().lutBw, lmv::library().lutBw + 4096), expected);
     const auto lines = env_.TraceLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], LoadLutLine(expected));
@@ -85,7 +85,7 @@ TEST_F(BwSettingsTest, SetDialogLoadsTheTableAndWritesTheRegistry) {
     EXPECT_EQ(Stored(0, "LutBW max"), 1650u);
     EXPECT_EQ(Stored(0, "LutBW lin"), 1u);
     // Another board writes its own key.
-    lmv::Library().currentBoard = 3;
+    lmv::library().currentBoard = 3;
     ASSERT_EQ(SET_DIALOG_BW(5, 6, 0), lmv::kOk);
     EXPECT_EQ(Stored(3, "LutBW max"), 6u);
     EXPECT_EQ(Stored(0, "LutBW max"), 1650u);
@@ -113,12 +113,12 @@ TEST_F(BwSettingsTest, OpenDialogTakesTheValuesItself) {
 TEST_F(BwSettingsTest, LoadOutputLutReachesOnlyAReadyBoard) {
     std::vector<uint8_t> table(4096);
     for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>(i * 3);
-    lmv::SetBoardState(0, lmv::kBoardOpened);
+    lmv::set_board_state(0, lmv::kBoardOpened);
     EXPECT_EQ(LOAD_OUTPUT_LUT(table.data()), lmv::kOk);
     EXPECT_TRUE(env_.TraceLines().empty());
     EXPECT_EQ(lmv::bw_conversion_table()[4095], table[4095]);
     EXPECT_EQ(lmv::bw_conversion_table()[4096], 255);
-    lmv::SetBoardState(0, lmv::kBoardReady);
+    lmv::set_board_state(0, lmv::kBoardReady);
     EXPECT_EQ(LOAD_OUTPUT_LUT(table.data()), lmv::kOk);
     const auto lines = env_.TraceLines();
     ASSERT_EQ(lines.size(), 1u);

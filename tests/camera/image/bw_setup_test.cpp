@@ -66,7 +66,7 @@ TEST_F(BwSetupTest, DefaultsAreLinearOverTheWholeRange) {
     EXPECT_EQ(Kept(), Built(0, 4095, 0));
     EXPECT_EQ(LutLoads(), std::vector<std::string>{LoadLine(Built(0, 4095, 0))});
     // A board whose device is not open yet keeps the table for later.
-    lmv::driver::CloseAll();
+    lmv::driver::close_all();
     env_.ClearTrace();
     ASSERT_EQ(lmv::bw_build_default(0), lmv::kOk);
     EXPECT_TRUE(LutLoads().empty());

@@ -37,23 +37,23 @@ struct FakeCamera {
     static int Start(int board, int run_mode) {
         FakeCamera& c = Get();
         c.starts.push_back(run_mode);
-        if (lmv::board_record* r = lmv::Record(board)) r->run_mode = run_mode & 0xF;
+        if (lmv::board_record* r = lmv::record_of(board)) r->run_mode = run_mode & 0xF;
         if (!c.start_camera) return lmv::kOk;
-        return lmv::driver::WriteRegister(board, 0, static_cast<uint32_t>(run_mode & 0xF));
+        return lmv::driver::write_register(board, 0, static_cast<uint32_t>(run_mode & 0xF));
     }
 
     static int Read(int board, int width, int height, uint16_t* dst) {
         FakeCamera& c = Get();
         const size_t pixels = static_cast<size_t>(width) * height;
-        const int rc = lmv::driver::ReadPicture(board, lmv::ioctl::TransferMode::Pixels16, dst,
-                                                static_cast<uint32_t>(pixels * 2));
+        const int rc = lmv::driver::read_picture(board, lmv::ioctl::TransferMode::Pixels16, dst,
+                                                 static_cast<uint32_t>(pixels * 2));
         if (rc != lmv::kOk) return rc;
         if (c.reads++ == c.fail_read_at) return lmv::kTransferIncomplete;
         if (!c.fixed.empty()) {
             std::copy_n(c.fixed.begin(), std::min(pixels, c.fixed.size()), dst);
             return lmv::kOk;
         }
-        const int exposure = lmv::Record(board)->timevalues[1];
+        const int exposure = lmv::record_of(board)->timevalues[1];
         c.exposures.push_back(exposure);
         const auto level = static_cast<uint16_t>(std::min(4095.0, exposure * c.gain));
         const auto bright = static_cast<size_t>(pixels * c.bright_share);

@@ -22,19 +22,19 @@ class BoardFixture : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(installed_.ok()) << installed_.error();
         ::setenv("LMVSIM_IMAGE_MS", "5", 1);
-        lmv::UseDriverBackend(lmvpci::Backend());
-        ASSERT_EQ(lmv::InitialiseBoardTables(), lmv::kOk);
-        lmv::Library().currentBoard = 0;
+        lmv::use_driver_backend(lmvpci::Backend());
+        ASSERT_EQ(lmv::initialise_board_tables(), lmv::kOk);
+        lmv::library().currentBoard = 0;
         ASSERT_EQ(SET_INIT(1), lmv::kOk);
-        rec_ = lmv::Record(0);
+        rec_ = lmv::record_of(0);
         ASSERT_NE(rec_, nullptr);
         env_.ClearTrace();
     }
     void TearDown() override {
         SET_INIT(0);
-        lmv::driver::CloseAll();
-        lmv::ReleaseBoardTables();
-        lmv::UseDriverBackend(nullptr);
+        lmv::driver::close_all();
+        lmv::release_board_tables();
+        lmv::use_driver_backend(nullptr);
     }
 
     testing_lmvpci::SimEnvironment env_;
