@@ -113,7 +113,7 @@ LMV_API int GET_CAMERA_STAT(int board, int what, int* value);
 /* Board type 3 only: what 1 and 2 write the camera values 1 and 2; else -3. */
 LMV_API int SET_CAMERA_VAL(int board, int what, int value);
 /* Board memory test over `words` 16-bit words (board types 2 and 3, else -13): -34 when the board
- * returns a wrong value. */
+ * returns a wrong value, -3 for fewer than 1 or more than the board memory's 4194304 words. */
 LMV_API int CHECK_BOARD_MEMORY(int board, int words);
 
 /* Registry settings of the camera dialog module (ordinals 85, 86). On Windows these carry the
@@ -155,6 +155,7 @@ LMV_API int AUTO_RANGE(int flags, int* exposure, int percent, int width, int hei
  * Builds and loads the table and writes the parameters to the current board's registry key
  * HKEY_CURRENT_USER\Software\RVD\Camera Settings[ n]\LUT while the B/W dialog is closed. */
 LMV_API int SET_DIALOG_BW(int min, int max, int lin);
+/* The current B/W table parameters; -23 when a pointer is null (the others are written). */
 LMV_API int GET_DIALOG_BW(int* min, int* max, int* lin);
 /* Stores the 8-bit display palette handle (HPALETTE on Windows) and returns the pointer given.
  * Linux screens are not palette-based: the handle is null. */
@@ -181,8 +182,8 @@ LMV_API int TESTCOC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiym
  * adjust are refused with -3; the settings are kept only when the load succeeded, and a camera
  * that was running runs on with the new table. -1 no board record, -3 wrong or refused setting
  * (also a camera class whose tables this build does not yet make), -8 CCD type without the
- * submode, -21 table larger than the board memory, -28 recorder owns the board, -2 time-out,
- * other driver errors. */
+ * submode, -21 table larger than the board memory, -23 a null time text, -28 recorder owns the
+ * board, -2 time-out, other driver errors. */
 LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int roiymin, int roiymax,
                     int hbin, int vbin, char* timevalues);
 /* The stored settings as SET_COC takes them, the time text regenerated; GET_SETTINGS takes the
@@ -210,7 +211,8 @@ LMV_API int LOAD_USER_AOI(int x, int y);
  * flags 1 or 2 the externally triggered forms), 5, 6, 8, 9, 10, 11, 14, 15 the camera's run
  * commands; bit 0x100 writes the low byte to the camera command register as it is, without
  * waiting for other operations. -1 board not initialised, -2 the board stays busy with another
- * operation, -3 a run mode without command, -20 camera busy, -28 recorder owns the board. */
+ * operation, -3 a run mode without command or a mode outside 0 to 0x1FF, -20 camera busy, -28
+ * recorder owns the board. */
 LMV_API int RUN_COC(int mode);
 /* Stop modes: 0 stop and empty the board buffer, 1 stop, 2 finish the picture in exposure and
  * empty, 3 finish the picture, 4 and 5 as 0 and 1 without the CCD's settling pause; above 5 only

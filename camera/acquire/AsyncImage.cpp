@@ -12,6 +12,7 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/image/ImageSize.h"
 #include "lmvntcam.h"
 #include "winport/Event.h"
 
@@ -102,8 +103,7 @@ LMV_API int DMA_IMAGE_START(int board_and_mode, int width, int height, void* buf
     const int board = board_and_mode & 0xFF;
     const auto submode = static_cast<uint32_t>((board_and_mode >> 8) & 0xFF);
     if (int rc = board_refusal(board); rc != kOk) return rc;
-    if (width <= 0 || height <= 0 || int64_t(width) * height > INT32_MAX / 2)
-        return kWrongParameter;
+    if (int rc = image_size_check(width, height, 2, image_empty::refused); rc != kOk) return rc;
     if (!is_event_fd(event_fd)) return kWrongParameter;
     if (!buffer) return kNoMemory;
     async_slot& slot = reads().slots[board];

@@ -10,6 +10,7 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/image/ImageSize.h"
 #include "lmvntcam.h"
 #include "winport/Clock.h"
 
@@ -65,9 +66,8 @@ unsigned address_of(const void* p) {
     return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
 }
 
-bool empty_size(int width, int height) {
-    return width <= 0 || height <= 0 || int64_t(width) * int64_t(height) > INT32_MAX / 4;
-}
+constexpr int k12bitPixel = 2;
+constexpr int k8bitPixel = 1;
 
 size_t pixels_of(int width, int height) {
     return size_t(width) * size_t(height);
@@ -210,11 +210,12 @@ int read_12bit_held(int board, board_record& rec, int mode, int width, int heigh
 }
 
 // Checks shared by the three reads before the sync_event is taken.
-int read_refusal(const board_record* rec, int width, int height, const read_texts& texts) {
+int read_refusal(const board_record* rec, int width, int height, int pixel_bytes,
+                 const read_texts& texts, int64_t pictures = 1) {
     if (!rec) return kNoMemory;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
     if (library().readBusy.load()) return kReadInProgress;
-    if (empty_size(width, height)) {
+    if (image_size_check(width, height, pixel_bytes, image_empty::refused, pictures) != kOk) {
         log_text(kLogErrors, texts.zero);
         return kWrongParameter;
     }
@@ -226,7 +227,8 @@ int read_refusal(const board_record* rec, int width, int height, const read_text
 int acquire_read_12bit_held(int board, int width, int height, uint16_t* buffer) {
     board_record* rec = record_of(board);
     if (!rec) return kNoMemory;
-    if (empty_size(width, height)) return kWrongParameter;
+    if (int rc = image_size_check(width, height, k12bitPixel, image_empty::refused); rc != kOk)
+        return rc;
     return read_12bit_held(board, *rec, kAsIs, width, height, buffer);
 }
 
@@ -241,7 +243,7 @@ LMV_API int READ_IMAGE_12BIT(int mode, int width, int height, unsigned short* bu
                 address_of(buffer));
     const int board = library().currentBoard.load();
     board_record* rec = record_of(board);
-    if (int rc = read_refusal(rec, width, height, k12bitTexts); rc != kOk) return rc;
+    if (int rc = read_refusal(rec, width, height, k12bitPixel, k12bitTexts); rc != kOk) return rc;
     sync_hold sync(rec->sync_event);
     if (!sync.acquired()) {
         log_text(kLogErrors, k12bitTexts.timeout);
@@ -254,8 +256,10 @@ LMV_API int READ_IMAGE_12BIT_EXT(int mode, int width, int height, int picnr,
                                  unsigned short* buffer) {
     const int board = library().currentBoard.load();
     board_record* rec = record_of(board);
-    if (int rc = read_refusal(rec, width, height, kSilent); rc != kOk) return rc;
-    if (picnr < 0) return kWrongParameter;
+    // The sequence buffer up to the slot must be addressable; a negative slot counts as none.
+    const int64_t pictures = picnr < 0 ? 0 : int64_t{picnr} + 1;
+    if (int rc = read_refusal(rec, width, height, k12bitPixel, kSilent, pictures); rc != kOk)
+        return rc;
     sync_hold sync(rec->sync_event);
     if (!sync.acquired()) return kTimeout;
     read_busy_mark busy;
@@ -271,7 +275,7 @@ LMV_API int READ_IMAGE_8BIT(int mode, int width, int height, unsigned char* buff
                 address_of(buffer));
     const int board = library().currentBoard.load();
     board_record* rec = record_of(board);
-    if (int rc = read_refusal(rec, width, height, k8bitTexts); rc != kOk) return rc;
+    if (int rc = read_refusal(rec, width, height, k8bitPixel, k8bitTexts); rc != kOk) return rc;
     if (!buffer) {
         log_text(kLogErrors, k8bitTexts.bad_pointer);
         return kNoMemory;

@@ -17,7 +17,8 @@
 namespace lmv {
 namespace {
 
-constexpr int kDirectCommand = 0x100;  // RUN_COC: write the low byte as it is
+constexpr int kDirectCommand = 0x100;                   // RUN_COC: write the low byte as it is
+constexpr int kHighestRunMode = kDirectCommand | 0xFF;  // no bit above it has a meaning
 constexpr uint32_t kBusyPollMs = 600;
 
 int trigger_mode(const board_record& rec) {
@@ -151,6 +152,7 @@ LMV_API int RUN_COC(int mode) {
     if (!rec) return kNoMemory;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
     log_message(kLogApi, "RUN_COC(%d) \r\n", mode);
+    if (mode < 0 || mode > kHighestRunMode) return kWrongParameter;
     if (mode & kDirectCommand) return driver::write_register(board, 0, mode & 0xFF);
     sync_hold sync(rec->sync_event);
     if (!sync.acquired()) return kTimeout;

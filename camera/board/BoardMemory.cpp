@@ -73,7 +73,7 @@ int check_board_memory(int board, int words) {
     const board_record* rec = record_of(board);
     const int type = rec ? rec->board_type & 0xFF : 0;
     if (type != 2 && type != 3) return kFunctionMissing;
-    if (words < 1) return kWrongParameter;
+    if (words < 1 || words > kBoardMemoryWords) return kWrongParameter;
     const auto count = static_cast<uint32_t>(words);
     std::unique_ptr<uint16_t[]> buffer(new (std::nothrow) uint16_t[count]);
     if (!buffer) return kNoMemory;

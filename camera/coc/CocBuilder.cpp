@@ -38,6 +38,14 @@ int build_by_class(coc_context& ctx, coc_builder_kind kind) {
 
 }  // namespace
 
+bool coc_has_long_exposure_table(int ccd_typ, int submode) {
+    constexpr int kLastGeneral = 6, kLastOverlapped = 3, kFirstHeader = 16, kLastHeader = 19;
+    if (!ccd_traits_or_unknown(ccd_typ).header_programs)
+        return submode >= 0 && submode <= kLastGeneral;
+    return (submode >= 0 && submode <= kLastOverlapped) ||
+           (submode >= kFirstHeader && submode <= kLastHeader);
+}
+
 int coc_build(board_record& rec, coc_previous& previous, std::vector<uint16_t>& table) {
     table.clear();
     ccd_timing timing;

@@ -19,6 +19,10 @@ namespace lmv {
 // -8 CCD type without constants; -21 table longer than the board memory.
 int coc_build(board_record& rec, coc_previous& previous, std::vector<uint16_t>& table);
 
+// Whether the long-exposure builder of the CCD type has a table for the submode: 0 to 6, or on
+// the CCD types with header programs 0 to 3 and 16 to 19.
+bool coc_has_long_exposure_table(int ccd_typ, int submode);
+
 // Same into a caller buffer of `capacity` words; the word count, end words included, goes to
 // *word_count. -23 for a null buffer or count; -21 when the table does not fit.
 int coc_build(board_record& rec, coc_previous& previous, uint16_t* buffer, size_t capacity,

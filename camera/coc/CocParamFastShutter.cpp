@@ -199,6 +199,8 @@ int resolve_submode(const coc_time_job& job) {
             return job.rec.camera_flags & kCameraFlagExtendedShutter ? submode : 0;
         case 6:
             return runs & (1u << 6) ? 6 : 0;
+        case 9:
+            return runs & (1u << 9) ? 9 : 0;
         case 7:
         case 8:
             if (runs & (1u << submode)) return submode;

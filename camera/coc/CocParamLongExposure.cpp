@@ -1,13 +1,14 @@
 // Time values of the long-exposure cameras, in milliseconds.
+#include <algorithm>
 #include <cstdint>
 
+#include "camera/coc/CocBuilder.h"
 #include "camera/coc/CocParamTimes.h"
 
 namespace lmv {
 namespace {
 
 constexpr int32_t kDefaultExposure = 20;
-constexpr int kFirstDroppedSubmode = 20;
 constexpr int64_t kBoardMemoryBytes = 8388608;  // pictures a line sequence may hold
 constexpr int32_t kMaxSequenceExposure = 9999;
 constexpr int32_t kHeaderTimeMax = 65536;
@@ -25,6 +26,10 @@ delay_exposure read_pair(coc_time_job& job, size_t first) {
     const int32_t most = job.rec.exp_max;
     return {coc_clamp(job.times.at(first), 0, most, job.changed),
             coc_clamp(job.times.at(first + 1, kDefaultExposure), 1, most, job.changed)};
+}
+
+int32_t saturated(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 void clear_trigger_above(coc_time_job& job, int limit) {
@@ -52,20 +57,23 @@ void timed_marks(coc_time_job& job) {
         return;
     }
     if (job.times.at(2) != 0 || job.times.at(3) != 0) job.changed = true;
-    const int32_t e = de.exposure;
-    int32_t k = job.times.at(4);
-    int32_t l = job.times.at(5);
+    // Offsets near the ends of the int range: the sums in 64 bits, the results held inside it.
+    const int64_t e = de.exposure;
+    int64_t k = job.times.at(4);
+    int64_t l = job.times.at(5);
     if (job.submode() == 3) {
-        k = coc_clamp(k, 0, e - 1, job.changed);
+        k = coc_clamp(job.times.at(4), 0, de.exposure - 1, job.changed);
         if (l > 0) l = 0, job.changed = true;
-        l = coc_raise(l, k - e, job.changed);
+        if (l < k - e) l = k - e, job.changed = true;
     } else {
-        k = coc_raise(k, -de.delay, job.changed);
+        if (k < -de.delay) k = -de.delay, job.changed = true;
         if (!(l > k - e)) l = k - e + 1, job.changed = true;
         if (!(e + l >= k)) l = k, job.changed = true;
     }
-    job.text = coc_format("%d,%d,0,0,%d,%d,-1,-1", de.delay, e, k, l);
-    job.store({de.delay, e, k, l});
+    const int32_t k32 = saturated(k), l32 = saturated(l);
+    if (k32 != k || l32 != l) job.changed = true;
+    job.text = coc_format("%d,%d,0,0,%d,%d,-1,-1", de.delay, de.exposure, k32, l32);
+    job.store({de.delay, de.exposure, k32, l32});
     job.store_end();
 }
 
@@ -82,15 +90,17 @@ void fixed_test_table(coc_time_job& job) {
 // Lines, exposure in line units, and a count of line blocks that must fit the board memory.
 void line_sequence(coc_time_job& job) {
     const board_record& rec = job.rec;
-    const int32_t vbin = job.p.vbin & 0xFFFF;
-    int32_t lines = coc_clamp(job.times.at(0), vbin, rec.ccd_height, job.changed);
-    lines = coc_round_down(lines, vbin, job.changed);
-    const int32_t exposure = coc_clamp(job.times.at(1), 0, kMaxSequenceExposure, job.changed);
-    int32_t count = job.times.at(2);
     job.p.roixmin = 1;
     job.p.roixmax = rec.ccd_width / kCocRegionUnit;
     job.p.roiymin = 1;
     job.p.roiymax = rec.ccd_height / kCocRegionUnit;
+    // The sequence reads the whole sensor: the binning must divide its rows, not the region's.
+    const int32_t vbin = coc_fit_vbin(rec, job.p.vbin & 0xFFFF, job.p.roiymax * kCocRegionUnit);
+    job.p.vbin = (job.p.vbin & ~0xFFFF) | vbin;
+    int32_t lines = coc_clamp(job.times.at(0), vbin, rec.ccd_height, job.changed);
+    lines = coc_round_down(lines, vbin, job.changed);
+    const int32_t exposure = coc_clamp(job.times.at(1), 0, kMaxSequenceExposure, job.changed);
+    int32_t count = job.times.at(2);
     const int64_t hbin = job.p.hbin > 0 ? job.p.hbin : 1;
     const int64_t bytes_per_block = int64_t{lines / vbin} * (rec.ccd_width / hbin) * 2;
     if (bytes_per_block > 0 && bytes_per_block * count > kBoardMemoryBytes) {
@@ -137,7 +147,8 @@ void fixed_header(coc_time_job& job) {
 
 void coc_long_exposure_times(coc_time_job& job) {
     int submode = job.submode();
-    if (submode >= kFirstDroppedSubmode) submode = 0;
+    // A submode the CCD's builder has no table for would be refused by SET_COC's build.
+    if (!coc_has_long_exposure_table(job.rec.ccd_typ, submode)) submode = 0;
     job.set_mode(0, submode);
     switch (submode) {
         case 2:
@@ -155,7 +166,7 @@ void coc_long_exposure_times(coc_time_job& job) {
         case 18:
         case 19:
             return fixed_header(job);
-        default:  // 0, 1, and the submodes without a table of their own (the build refuses them)
+        default:  // 0 and 1
             return single_exposure(job);
     }
 }

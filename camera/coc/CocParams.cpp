@@ -112,6 +112,16 @@ int32_t coc_snap_vbin(int ccd_typ, int32_t init_mode, int32_t vbin) {
     return ccd.vbin.count ? snap_down(ccd.vbin, vbin) : vbin;
 }
 
+int32_t coc_fit_vbin(const board_record& rec, int32_t vbin, int32_t rows) {
+    if (vbin == 0) vbin = 1;
+    if (rows <= 0) return coc_snap_vbin(rec.ccd_typ, rec.init_mode, vbin);
+    vbin = std::min(vbin, rows);
+    while (vbin > kCocRegionUnit && rows % vbin != 0) vbin -= kCocRegionUnit;
+    vbin = coc_snap_vbin(rec.ccd_typ, rec.init_mode, vbin);
+    while (vbin > 1 && rows % vbin != 0) vbin = coc_snap_vbin(rec.ccd_typ, rec.init_mode, vbin - 1);
+    return vbin;
+}
+
 int32_t coc_black_lines(int ccd_typ, int32_t requested) {
     if (!ccd_traits_or_unknown(ccd_typ).black_lines) return 0;
     if (requested <= 1) return 0;

@@ -81,6 +81,10 @@ std::string coc_format(const char* format, ...) __attribute__((format(printf, 1,
 int32_t coc_snap_hbin(int ccd_typ, int32_t init_mode, int32_t hbin);
 int32_t coc_snap_vbin(int ccd_typ, int32_t init_mode, int32_t vbin);
 int32_t coc_black_lines(int ccd_typ, int32_t requested);
+// The vertical binning for `rows` rows: a binning that does not divide them is reduced in steps
+// of 32, then snapped to the CCD's list; a listed value that does not divide them either gives
+// way to the next lower one, so that the result stays what it is when fitted again.
+int32_t coc_fit_vbin(const board_record& rec, int32_t vbin, int32_t rows);
 int coc_trigger_limit(int ccd_typ);
 // CCD types whose last region block is a partial 33rd block (types 5, 6 and 17 to 22), and the
 // rows that partial block lacks.

@@ -41,16 +41,9 @@ void check_region(const board_record& rec, coc_parameters& p) {
     p.roiymax = std::min(std::max(p.roiymax, p.roiymin), last_row);
 }
 
-// A binning that does not divide the region's rows is reduced in steps of 32, then snapped.
 int32_t check_vbin(const board_record& rec, const coc_parameters& p) {
-    int32_t vbin = p.vbin & 0xFFFF;
-    if (vbin == 0) vbin = 1;
     const int32_t rows = (p.roiymax - p.roiymin + 1) * kCocRegionUnit;
-    if (rows > 0) {
-        vbin = std::min(vbin, rows);
-        while (vbin > kCocRegionUnit && rows % vbin != 0) vbin -= kCocRegionUnit;
-    }
-    return coc_snap_vbin(rec.ccd_typ, rec.init_mode, vbin);
+    return coc_fit_vbin(rec, p.vbin & 0xFFFF, rows);
 }
 
 int32_t check_trigger(const board_record& rec, int32_t trigger) {

@@ -6,6 +6,7 @@
 #include "camera/api/ResultCodes.h"
 #include "camera/image/BwSettings.h"
 #include "camera/image/ImageCapture.h"
+#include "camera/image/ImageSize.h"
 
 namespace lmv {
 namespace {
@@ -21,7 +22,7 @@ struct image_view {
 int image_for(const image_capture_procedures& procs, int width, int height, const uint16_t* image,
               captured_image& taken, image_view& view) {
     if (image) {
-        if (width < 0 || height < 0) return kWrongParameter;
+        if (int rc = image_size_check(width, height, 2, image_empty::allowed); rc != kOk) return rc;
         view = {image, static_cast<size_t>(width) * static_cast<size_t>(height)};
         return kOk;
     }

@@ -14,6 +14,7 @@
 #include "camera/coc/CocReload.h"
 #include "camera/image/BwSettings.h"
 #include "camera/image/ImageCapture.h"
+#include "camera/image/ImageSize.h"
 #include "winport/Clock.h"
 #include "winport/Thread.h"
 
@@ -248,7 +249,8 @@ int auto_range(const image_capture_procedures& procs, int flags, int* exposure, 
     if (rec->camera_typ != 2 && rec->camera_typ != 3) return kTypeNotSupported;
     if (rec->recorder_busy) return kRecorderOwnsBoard;
     if (!exposure) return kNoMemory;
-    if (image && (width <= 0 || height <= 0)) return kWrongParameter;
+    if (image && image_size_check(width, height, 2, image_empty::refused) != kOk)
+        return kWrongParameter;
     if (board_state(board) < kBoardReady) return kNotInitialised;
     if (!procs.start || !procs.read_12bit) return kFunctionMissing;
 

@@ -6,6 +6,7 @@
 
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/image/ImageSize.h"
 
 namespace lmv {
 namespace {
@@ -137,7 +138,8 @@ int check_arguments(int mode, int width, int height, const void* src, const void
         log_message(kLogErrors, "convert bad pointer 8-Bit\r\n");
         return kNoMemory;
     }
-    if (width < 0 || height < 0 || !find_mode(mode)) return kWrongParameter;
+    if (!find_mode(mode)) return kWrongParameter;
+    if (int rc = image_size_check(width, height, 2, image_empty::allowed); rc != kOk) return rc;
     return kOk;
 }
 

@@ -1,6 +1,7 @@
 // Exports of the 12-to-8-bit conversion, the B/W output table and the display palette.
 #include <cstdint>
 
+#include "camera/api/ResultCodes.h"
 #include "camera/image/BwSettings.h"
 #include "camera/image/Convert12To8.h"
 #include "camera/image/OutputLut.h"
@@ -25,7 +26,8 @@ LMV_API int SET_DIALOG_BW(int min, int max, int lin) {
 }
 
 LMV_API int GET_DIALOG_BW(int* min, int* max, int* lin) {
-    return bw_get_dialog(min, max, lin);
+    const int rc = bw_get_dialog(min, max, lin);
+    return rc == kOk && !(min && max && lin) ? kNoMemory : rc;  // a missing result is no success
 }
 
 LMV_API void** GET_PALETTE(void** palette) {

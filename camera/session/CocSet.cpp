@@ -88,6 +88,7 @@ using namespace lmv;
 
 extern "C" LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int roiymin,
                                int roiymax, int hbin, int vbin, char* timevalues) {
+    if (!timevalues) return kNoMemory;  // as TEST_COC: no text is no setting
     try {
         coc_parameters request;
         request.mode = mode;
@@ -98,7 +99,7 @@ extern "C" LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int
         request.roiymax = roiymax;
         request.hbin = hbin;
         request.vbin = vbin;
-        if (timevalues) request.text = timevalues;
+        request.text = timevalues;
         return session_set_coc(library().currentBoard.load(), request);
     } catch (const std::bad_alloc&) {
         return kNoMemory;

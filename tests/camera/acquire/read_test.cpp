@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -219,6 +220,44 @@ TEST_F(AcquireTest, ExtendedReadFillsItsSlotOnly) {
     EXPECT_EQ(READ_IMAGE_12BIT_EXT(9, kSize, kSize, 0, slots.data()), lmv::kWrongParameter);
     EXPECT_EQ(READ_IMAGE_12BIT_EXT(0, kSize, kSize, -1, slots.data()), lmv::kWrongParameter);
     EXPECT_EQ(READ_IMAGE_12BIT_EXT(0, kSize, 0, 0, slots.data()), lmv::kWrongParameter);
+}
+
+// Sizes whose byte count leaves the int range are refused before the board is asked and before
+// the buffer is touched: the buffer here holds one small picture.
+TEST_F(AcquireTest, ImpossibleSizesAreRefusedBeforeAnything) {
+    LoadSmallTable();
+    TakePicture();
+    struct {
+        int width, height, picnr;
+    } sizes[] = {{65536, 65536, 0},
+                 {46341, 46341, 0},
+                 {INT_MAX, 2, 0},
+                 {2, INT_MAX, 0},
+                 {32768, 32768, 0},
+                 {kSize, kSize, INT_MAX},
+                 {kSize, kSize, (INT_MAX / (2 * kPixels))}};
+    std::vector<uint16_t> p12(kPixels, 0xEEEE);
+    std::vector<uint8_t> p8(kPixels, 0xEE);
+    const auto lines = TraceOf([&] {
+        for (const auto& s : sizes) {
+            if (s.picnr == 0) {
+                EXPECT_EQ(READ_IMAGE_12BIT(0, s.width, s.height, p12.data()), lmv::kWrongParameter)
+                    << s.width << " x " << s.height;
+                if (int64_t{s.width} * s.height > INT_MAX) {
+                    EXPECT_EQ(READ_IMAGE_8BIT(0, s.width, s.height, p8.data()),
+                              lmv::kWrongParameter)
+                        << s.width << " x " << s.height;
+                }
+            }
+            EXPECT_EQ(READ_IMAGE_12BIT_EXT(0, s.width, s.height, s.picnr, p12.data()),
+                      lmv::kWrongParameter)
+                << s.width << " x " << s.height << " slot " << s.picnr;
+        }
+    });
+    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(std::all_of(p12.begin(), p12.end(), [](uint16_t v) { return v == 0xEEEE; }));
+    EXPECT_TRUE(std::all_of(p8.begin(), p8.end(), [](uint8_t v) { return v == 0xEE; }));
+    EXPECT_EQ(READ_IMAGE_12BIT(0, kSize, kSize, p12.data()), lmv::kOk);  // the picture waits
 }
 
 TEST_F(AcquireTest, ExtendedReadWithoutAPictureLooksOnceMore) {

@@ -1,5 +1,7 @@
 // Camera information, the board memory test and the power-down setting.
 #include <algorithm>
+#include <chrono>
+#include <climits>
 
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverChannel.h"
@@ -87,6 +89,19 @@ TEST_F(CameraInfoTest, BoardMemoryTestFindsAWrongWordOnlyOnTheSecondRead) {
               std::string::npos);
     EXPECT_NE(log.find("board buffer 2 memory error number 1\r\n"), std::string::npos);
     EXPECT_EQ(log.find("no errors found"), std::string::npos);
+}
+
+TEST_F(CameraInfoTest, BoardMemoryTestGoesNoFurtherThanTheBoardMemory) {
+    Sim("IMAGE_MS", "1");
+    ASSERT_EQ(SET_INIT(1), 0);
+    ClearTrace();
+    for (const int words : {4194305, INT_MAX}) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(CHECK_BOARD_MEMORY(-1, words), lmv::kWrongParameter) << words;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << words;
+    }
+    EXPECT_TRUE(Trace().empty());  // refused before the board is asked
+    EXPECT_EQ(CHECK_BOARD_MEMORY(-1, 4194304), 0);
 }
 
 TEST_F(CameraInfoTest, BoardMemoryReadErrorIsReturnedAsItIs) {

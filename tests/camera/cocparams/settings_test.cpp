@@ -160,13 +160,21 @@ TEST_F(CocSettingsTest, SettingsThroughTheExports) {
 
 TEST_F(CocSettingsTest, CommitRefusalsAreLogged) {
     OpenLog(lmv::kLogCocAndMemory | lmv::kLogErrors);
-    Rec().camera_typ = 1;  // delay and time need a CCD type 9 to 12
+    Rec().camera_typ = 1;  // delay and time need a CCD type 9 to 12: the check drops them
     const Coc c{Sub(9) | 1, 0, 1, 20, 1, 15, 1, 1, "100,2000,-1,-1"};
-    ASSERT_EQ(TestCoc(c).rc, 0);
+    const Tested t = TestCoc(c);
+    EXPECT_EQ(t.rc, lmv::kCocChanged);
+    EXPECT_EQ(t.out.mode, 1);
     const lmv::board_record before = Rec();
     EXPECT_EQ(SetCoc(c), lmv::kWrongParameter);
-    EXPECT_NE(LogText().find("WRONGVAL wrong CCD-type\r\n"), std::string::npos);
     EXPECT_EQ(std::memcmp(&before, &Rec(), sizeof before), 0);
+    // The commit refuses them on its own too.
+    lmv::coc_check checked;
+    checked.adjusted = Params(c);
+    checked.stored = {100, 2000, -1, -1};
+    lmv::board_record copy = Rec();
+    EXPECT_EQ(lmv::coc_commit_parameters(copy, checked), lmv::kWrongParameter);
+    EXPECT_NE(LogText().find("WRONGVAL wrong CCD-type\r\n"), std::string::npos);
     Rec().camera_typ = 0;  // no camera identified
     EXPECT_EQ(SetCoc(Coc{}), lmv::kWrongParameter);
     EXPECT_NE(LogText().find("WRONGVAL wrong camera_typ\r\n"), std::string::npos);

@@ -1,5 +1,7 @@
 // AUTO_MINMAX and AUTO_MINMAX_OFF on given images and on pictures taken from the board.
+#include <climits>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -111,6 +113,14 @@ TEST_F(AutoMinMaxTest, Refusals) {
     EXPECT_EQ(AutoMinMax(0, nullptr, &v, 2, 2, image.data()), lmv::kNoMemory);
     EXPECT_EQ(AutoMinMaxOff(0, &v, nullptr, 0, 0, 2, 2, image.data()), lmv::kNoMemory);
     EXPECT_EQ(AutoMinMax(0, &v, &v, -2, 2, image.data()), lmv::kWrongParameter);
+    // Sizes beyond the int range: refused before the image is read.
+    for (const auto& [w, h] :
+         {std::pair{65536, 65536}, {46341, 46341}, {2, INT_MAX}, {32768, 32768}}) {
+        EXPECT_EQ(AUTO_MINMAX(0, &v, &v, w, h, image.data()), lmv::kWrongParameter)
+            << w << "x" << h;
+        EXPECT_EQ(AUTO_MINMAX_OFF(0, &v, &v, 1, 1, w, h, image.data()), lmv::kWrongParameter)
+            << w << "x" << h;
+    }
 }
 
 // Taking the picture when none is given.

@@ -107,7 +107,7 @@ TEST_F(BwSettingsTest, OpenDialogTakesTheValuesItself) {
     EXPECT_TRUE(env_.TraceLines().empty());
     EXPECT_FALSE(Stored(0, "LutBW min"));
     int min = 0;
-    GET_DIALOG_BW(&min, nullptr, nullptr);
+    EXPECT_EQ(GET_DIALOG_BW(&min, nullptr, nullptr), lmv::kNoMemory);
     EXPECT_EQ(min, 300);
 }
 

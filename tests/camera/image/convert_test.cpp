@@ -1,7 +1,9 @@
 // 12-to-8-bit conversion: every mode against the one-pixel-at-a-time reference, the orientation
 // of each mode on a tiny image, and the refusals.
+#include <climits>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include "camera/api/ResultCodes.h"
 #include "camera/image/Convert12To8.h"
 #include "camera/image/OutputLut.h"
+#include "lmvntcam.h"
 
 namespace {
 
@@ -98,6 +101,14 @@ TEST(Convert12To8, Refusals) {
     EXPECT_EQ(lmv::convert_12to8(0, 2, 2, src, nullptr, t.data()), lmv::kNoMemory);
     EXPECT_EQ(dst[0], 7);  // nothing written on a refusal
     EXPECT_EQ(lmv::convert_12to8(0, 0, 5, nullptr, nullptr, t.data()), lmv::kOk);
+    // Sizes beyond the int range are refused before a pixel is read or written.
+    for (const auto& [w, h] :
+         {std::pair{65536, 65536}, {46341, 46341}, {INT_MAX, 2}, {32768, 32768}})
+        for (int mode : {0, 1, 8, 9})
+            EXPECT_EQ(CONVERT_BUFFER_12TO8(mode, w, h, reinterpret_cast<short*>(src), dst),
+                      lmv::kWrongParameter)
+                << w << " x " << h << " mode " << mode;
+    EXPECT_EQ(dst[0], 7);
 }
 
 }  // namespace
