@@ -4,7 +4,7 @@
 
 #include "camera/acquire/Acquire.h"
 #include "camera/acquire/ImageOrientation.h"
-#include "camera/acquire/SyncHold.h"
+#include "camera/api/SyncHold.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "camera/acquire/Acquire.h"
-#include "camera/acquire/SyncHold.h"
+#include "camera/api/SyncHold.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"

@@ -6,6 +6,7 @@
 #include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/api/SyncHold.h"
 #include "camera/coc/CocParamSettings.h"
 #include "winport/Clock.h"
 
@@ -14,24 +15,6 @@ namespace {
 
 constexpr int kSinglePicture = 4;
 constexpr uint32_t kPictureGraceMs = 5000;
-
-// Holds a board's sync_event for a scope; `acquired` tells whether the wait succeeded.
-class sync_hold {
-  public:
-    explicit sync_hold(winport::Event* event)
-        : event_(event),
-          acquired_(event && event->Wait(static_cast<uint32_t>(library().imageTimeout.load()))) {}
-    ~sync_hold() {
-        if (event_) event_->Set();
-    }
-    sync_hold(const sync_hold&) = delete;
-    sync_hold& operator=(const sync_hold&) = delete;
-    bool acquired() const { return acquired_; }
-
-  private:
-    winport::Event* event_;
-    bool acquired_;
-};
 
 }  // namespace
 
