@@ -25,6 +25,7 @@ SIM_COM = 7
 SCRATCH = pathlib.Path(tempfile.mkdtemp(prefix="zrlmv-test-"))
 os.environ["WINPORT_REGISTRY_DIR"] = str(SCRATCH / "registry")
 (SCRATCH / "registry").mkdir()
+os.environ["LMVSIM_LOCK_DIR"] = str(SCRATCH)  # board locks of our own, beside parallel tests
 sys.path.insert(0, str(SOURCE_DIR / "python"))
 
 
