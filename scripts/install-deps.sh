@@ -11,6 +11,8 @@ packages=(
     clang-14 libclang-rt-14-dev
     # installing and packaging: make deb and its test (dpkg-shlibdeps, file)
     dpkg-dev file
+    # Python package zrlmv and its tests: venv, numpy, pytest, setuptools as build backend
+    python3-venv python3-numpy python3-pytest python3-setuptools
 )
 
 missing=()
