@@ -165,7 +165,8 @@ class BadInputTest : public iotest::IoFixture {
         REFUSES(f("", values.data()), ZR_CNTR_PARAMETER_SYNTAX_ERROR);
         REFUSES(f("A", static_cast<T*>(nullptr)), ZR_INVALID_ARGUMENT);
         REFUSES(f("Z", values.data()), ZR_UNKNOWN_AXIS_IDENTIFIER);
-        REFUSES(f(m_long.c_str(), values.data()), ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_INVALID_ARGUMENT);
+        REFUSES(f(longAxes.c_str(), values.data()), ZR_UNKNOWN_AXIS_IDENTIFIER,
+                ZR_INVALID_ARGUMENT);
     }
     // A query over axes with one result each (null axes: every axis, which is sound).
     template <class T, class F>
@@ -174,7 +175,8 @@ class BadInputTest : public iotest::IoFixture {
         REFUSES(f("A", static_cast<T*>(nullptr)), ZR_INVALID_ARGUMENT);
         REFUSES(f(nullptr, static_cast<T*>(nullptr)), ZR_INVALID_ARGUMENT);
         REFUSES(f("Z", values.data()), ZR_UNKNOWN_AXIS_IDENTIFIER);
-        REFUSES(f(m_long.c_str(), values.data()), ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_INVALID_ARGUMENT);
+        REFUSES(f(longAxes.c_str(), values.data()), ZR_UNKNOWN_AXIS_IDENTIFIER,
+                ZR_INVALID_ARGUMENT);
     }
     // A command over axes alone.
     template <class F>
@@ -184,7 +186,7 @@ class BadInputTest : public iotest::IoFixture {
             REFUSES(f(""), ZR_CNTR_PARAMETER_SYNTAX_ERROR);
         }
         REFUSES(f("Z"), ZR_UNKNOWN_AXIS_IDENTIFIER);
-        REFUSES(f(m_long.c_str()), ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_INVALID_ARGUMENT);
+        REFUSES(f(longAxes.c_str()), ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_INVALID_ARGUMENT);
     }
     // Numbers that are none or far out of range, for axis A; the buffer is left for the others.
     template <class F>
@@ -211,7 +213,7 @@ class BadInputTest : public iotest::IoFixture {
     std::vector<Row> Rows();
 
     int closedId = -1;
-    const std::string m_long = LongAxes();
+    const std::string longAxes = LongAxes();
 };
 
 // Functions of the axes with one value each, spelt out as callables over (axes, values).
@@ -257,7 +259,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
         {"Corvane_INI", ON_ID(Corvane_INI(anyId, "A")), 0,
          [&] {
              REFUSES(Corvane_INI(id, "Z"), ZR_UNKNOWN_AXIS_IDENTIFIER);
-             REFUSES(Corvane_INI(id, m_long.c_str()), ZR_INVALID_ARGUMENT,
+             REFUSES(Corvane_INI(id, longAxes.c_str()), ZR_INVALID_ARGUMENT,
                      ZR_UNKNOWN_AXIS_IDENTIFIER);
              REFUSES(Corvane_INI(id, std::string(17, 'A').c_str()), ZR_INVALID_ARGUMENT);
          }},
@@ -349,7 +351,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
          [&] {
              BadTextBuffer([&](char* buf, int sz) { return Corvane_qCST(id, "A", buf, sz); });
              REFUSES(Corvane_qCST(id, "Z", t, size), ZR_UNKNOWN_AXIS_IDENTIFIER);
-             REFUSES(Corvane_qCST(id, m_long.c_str(), t, size), ZR_UNKNOWN_AXIS_IDENTIFIER);
+             REFUSES(Corvane_qCST(id, longAxes.c_str(), t, size), ZR_UNKNOWN_AXIS_IDENTIFIER);
          }},
         {"Corvane_CST", ON_ID(Corvane_CST(anyId, "A", "NOSTAGE")), 0,
          [&] {
@@ -358,7 +360,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
              REFUSES(Corvane_CST(id, "A", nullptr), ZR_CNTR_PARAMETER_SYNTAX_ERROR);
              REFUSES(Corvane_CST(id, "AB", "NOSTAGE"), ZR_CNTR_PARAMETER_SYNTAX_ERROR);
              REFUSES(Corvane_CST(id, "Z", "NOSTAGE"), ZR_UNKNOWN_AXIS_IDENTIFIER);
-             REFUSES(Corvane_CST(id, m_long.c_str(), "NOSTAGE"), ZR_CNTR_PARAMETER_SYNTAX_ERROR,
+             REFUSES(Corvane_CST(id, longAxes.c_str(), "NOSTAGE"), ZR_CNTR_PARAMETER_SYNTAX_ERROR,
                      ZR_UNKNOWN_AXIS_IDENTIFIER);
              REFUSES(Corvane_CST(id, "A", std::string(kLong, 'N').c_str()),
                      ZR_CNTR_INVALID_STAGE_NAME, ZR_STAGE_DATABASE_NOT_FOUND);
@@ -383,7 +385,8 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
              REFUSES(Corvane_SAI(id, "A", ""), ZR_CNTR_INVALID_AXIS_IDENTIFIER);
              REFUSES(Corvane_SAI(id, "A", "\x01"), ZR_CNTR_INVALID_AXIS_IDENTIFIER);
              REFUSES(Corvane_SAI(id, "AB", "QQ"), ZR_AXIS_ALREADY_EXISTS);
-             REFUSES(Corvane_SAI(id, m_long.c_str(), m_long.c_str()), ZR_UNKNOWN_AXIS_IDENTIFIER);
+             REFUSES(Corvane_SAI(id, longAxes.c_str(), longAxes.c_str()),
+                     ZR_UNKNOWN_AXIS_IDENTIFIER);
          }},
         {"Corvane_qSAI", ON_ID(Corvane_qSAI(anyId, t, size)), 0,
          [&] { BadTextBuffer([&](char* buf, int sz) { return Corvane_qSAI(id, buf, sz); }); }},
@@ -427,7 +430,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
                      ZR_INVALID_ARGUMENT);
              REFUSES(Corvane_SPA(id, "A", &nameId, &v, (std::string(kLong, 'N') + "\n").c_str()),
                      ZR_CNTR_INVALID_STAGE_NAME);
-             REFUSES(Corvane_SPA(id, m_long.c_str(), u.data(), d.data(), nullptr),
+             REFUSES(Corvane_SPA(id, longAxes.c_str(), u.data(), d.data(), nullptr),
                      ZR_UNKNOWN_AXIS_IDENTIFIER);
          }},
         {"Corvane_qSPA", ON_ID(Corvane_qSPA(anyId, "A", u.data(), d.data(), t, size)), 0,
@@ -449,7 +452,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
                          COM_BUFFER_OVERFLOW);
              }
              REFUSES(Corvane_qSPA(id, "A", &nameId, &v, nullptr, size), COM_BUFFER_OVERFLOW);
-             REFUSES(Corvane_qSPA(id, m_long.c_str(), u.data(), d.data(), t, size),
+             REFUSES(Corvane_qSPA(id, longAxes.c_str(), u.data(), d.data(), t, size),
                      ZR_UNKNOWN_AXIS_IDENTIFIER);
          }},
         {"Corvane_qHPA", ON_ID(Corvane_qHPA(anyId, t, size)), 0,
@@ -457,7 +460,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
         {"Corvane_AddStage", ON_ID(Corvane_AddStage(anyId, "Z")), 0,
          [&] {
              REFUSES(Corvane_AddStage(id, "Z"), ZR_UNKNOWN_AXIS_IDENTIFIER);
-             REFUSES(Corvane_AddStage(id, m_long.c_str()), ZR_UNKNOWN_AXIS_IDENTIFIER);
+             REFUSES(Corvane_AddStage(id, longAxes.c_str()), ZR_UNKNOWN_AXIS_IDENTIFIER);
          }},
         {"Corvane_RemoveStage", ON_ID(Corvane_RemoveStage(anyId, "NOSUCHSTAGE")), 0,
          [&] {
@@ -489,7 +492,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
                          ZR_CNTR_PARAMETER_OUT_OF_RANGE);
              }
              REFUSES(Corvane_qSRG(id, "Z", &reg3, values.data()), ZR_UNKNOWN_AXIS_IDENTIFIER);
-             REFUSES(Corvane_qSRG(id, m_long.c_str(), n.data(), values.data()),
+             REFUSES(Corvane_qSRG(id, longAxes.c_str(), n.data(), values.data()),
                      ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_INVALID_ARGUMENT);
          }},
         {"Corvane_GetStatus", ON_ID(Corvane_GetStatus(anyId, "A", n.data(), n.data())), 0,
@@ -506,7 +509,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
              const int r210Only = 5;
              REFUSES(Corvane_GetStatus(id, "A", &r210Only, values.data()),
                      ZR_CNTR_PARAMETER_OUT_OF_RANGE);
-             REFUSES(Corvane_GetStatus(id, m_long.c_str(), n.data(), values.data()),
+             REFUSES(Corvane_GetStatus(id, longAxes.c_str(), n.data(), values.data()),
                      ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_INVALID_ARGUMENT);
          }},
         {"Corvane_InterfaceSetupDlg", nullptr, 0,
@@ -537,7 +540,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
              // No axes: every axis with a stage, so one edge each (not 3 here).
              REFUSES(Corvane_FED(id, nullptr, n.data(), n.data()), ZR_INVALID_ARGUMENT);
              REFUSES(Corvane_FED(id, "Z", &three, &three), ZR_UNKNOWN_AXIS_IDENTIFIER);
-             REFUSES(Corvane_FED(id, m_long.c_str(), n.data(), n.data()),
+             REFUSES(Corvane_FED(id, longAxes.c_str(), n.data(), n.data()),
                      ZR_UNKNOWN_AXIS_IDENTIFIER, ZR_INVALID_ARGUMENT);
          }},
         {"Corvane_SetMaxNrOfControllers", nullptr, 0,
@@ -566,7 +569,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
              REFUSES(Corvane_DIO(id, "", b.data()), ZR_CNTR_PARAMETER_SYNTAX_ERROR);
              REFUSES(Corvane_DIO(id, "A", nullptr), ZR_INVALID_ARGUMENT);
              REFUSES(Corvane_DIO(id, "Z", b.data()), ZR_CNTR_NO_DIGITAL_INPUT);
-             REFUSES(Corvane_DIO(id, m_long.c_str(), b.data()), ZR_CNTR_NO_DIGITAL_INPUT);
+             REFUSES(Corvane_DIO(id, longAxes.c_str(), b.data()), ZR_CNTR_NO_DIGITAL_INPUT);
          }},
         {"Corvane_qDIO", ON_ID(Corvane_qDIO(anyId, "A", b.data())), 0,
          [&] {
@@ -574,7 +577,7 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
              REFUSES(Corvane_qDIO(id, "A", nullptr), ZR_INVALID_ARGUMENT);
              REFUSES(Corvane_qDIO(id, nullptr, nullptr), ZR_INVALID_ARGUMENT);
              REFUSES(Corvane_qDIO(id, "Z", states.data()), ZR_CNTR_NO_DIGITAL_INPUT);
-             REFUSES(Corvane_qDIO(id, m_long.c_str(), states.data()), ZR_CNTR_NO_DIGITAL_INPUT);
+             REFUSES(Corvane_qDIO(id, longAxes.c_str(), states.data()), ZR_CNTR_NO_DIGITAL_INPUT);
          }},
         {"Corvane_qTIO", ON_ID(Corvane_qTIO(anyId, n.data(), n.data())), 0,
          [&] {
