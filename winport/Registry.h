@@ -24,7 +24,8 @@
 // Key paths use backslashes ("Software\\RVD\\Camera Settings\\LOG") and are relative to the
 // hive's root; key and value names compare without regard to ASCII case and keep the case they
 // were created with. The empty value name is the key's default value ("@" in the file). Names
-// cannot hold NUL, CR or LF (a .reg file has no way to write them).
+// cannot hold NUL, CR or LF (a .reg file has no way to write them); a key name has at most 255
+// characters, as on Windows.
 //
 // Values are kept as the registry holds them: a type and its data bytes, strings (REG_SZ,
 // REG_EXPAND_SZ, REG_MULTI_SZ) as UTF-16LE with their terminators, so data that are not a

@@ -19,7 +19,8 @@ bool NamesEqual(std::string_view a, std::string_view b);
 [[nodiscard]] bool IsWritableName(std::string_view name);
 
 // Splits "Software\\RVD\\LOG" into its parts; empty parts (doubled or outer separators) are
-// dropped. False when a part holds a character that a key name cannot hold (NUL, CR, LF).
+// dropped. False when a part holds a character that a key name cannot hold (NUL, CR, LF) or is
+// longer than 255 UTF-16 characters.
 bool SplitKeyPath(std::string_view path, std::vector<std::string>& parts);
 std::string JoinKeyPath(const std::vector<std::string>& parts);
 

@@ -28,7 +28,8 @@ std::string FullName(Hive hive, const std::string& path) {
 
 bool SplitOrFail(const std::string& path, std::vector<std::string>& parts) {
     if (reg::SplitKeyPath(path, parts)) return true;
-    Fail(RegStatus::InvalidArgument, "key path holds a NUL, CR or LF character");
+    Fail(RegStatus::InvalidArgument,
+         "key path holds a NUL, CR or LF character or a name longer than 255 characters");
     return false;
 }
 

@@ -206,7 +206,8 @@ class Parser {
         auto parsed = ParseRegistryKeyName(utf8);
         if (!parsed) return Fail("unknown root key in [" + utf8 + "]");
         op.hive = parsed->first;
-        if (!SplitKeyPath(parsed->second, op.path)) return Fail("bad character in key name");
+        if (!SplitKeyPath(parsed->second, op.path))
+            return Fail("bad character in key name, or one longer than 255 characters");
         if (op.kind == Op::DeleteKey && op.path.empty())
             return Fail("a hive root cannot be deleted");
         // Values after a deleted key belong to no key and are skipped, as Windows does.

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "winport/RegistryFormat.h"
+#include "winport/RegistryUnicode.h"
 
 namespace winport::reg {
 namespace {
@@ -11,6 +12,14 @@ char Lower(char c) {
 }
 
 constexpr std::string_view kUnwritable("\0\r\n", 3);
+
+// Windows' limit; it also keeps every rewrite of a hive short when a caller passes megabytes.
+constexpr size_t kMaxKeyNameUnits = 255;
+
+bool IsKeyName(std::string_view part) {
+    return IsWritableName(part) &&
+           (part.size() <= kMaxKeyNameUnits || Utf8ToUtf16(part).size() <= kMaxKeyNameUnits);
+}
 
 }  // namespace
 
@@ -30,7 +39,7 @@ bool SplitKeyPath(std::string_view path, std::vector<std::string>& parts) {
         size_t end = path.find('\\', start);
         if (end == std::string_view::npos) end = path.size();
         std::string_view part = path.substr(start, end - start);
-        if (!IsWritableName(part)) {
+        if (!IsKeyName(part)) {
             parts.clear();
             return false;
         }

@@ -15,7 +15,7 @@ int Corvane_SetMaxNrOfControllers(int number) {
 }
 
 int Corvane_CheckFeaturesByControllerVersion(ZR_BOOL flag) {
-    return checkFeaturesByVersion.exchange(flag);
+    return checkFeaturesByVersion.exchange(flag ? 1 : 0);  // a choice, not the caller's number
 }
 
 }  // extern "C"

@@ -7,6 +7,8 @@
 // Parameter 2 names the axis of the output's board. Axis identifiers may be digits, so a value of
 // one character is compared as that character even where it also reads as a number.
 #include <cctype>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -68,7 +70,8 @@ struct CCorvaneController::TriggerValue {
     bool Parse(const std::string& piece) {
         char* end = nullptr;
         number = std::strtod(piece.c_str(), &end);
-        isNumber = !piece.empty() && end && *end == '\0';
+        // "nan" and "inf" are read by strtod but are no position.
+        isNumber = !piece.empty() && end && *end == '\0' && std::isfinite(number);
         isCharacter = piece.size() == 1;
         if (isCharacter)
             character = static_cast<char>(std::toupper(static_cast<unsigned char>(piece[0])));
@@ -89,7 +92,12 @@ ZR_BOOL CCorvaneController::SetTriggerParameter(int a, int parameter, const Trig
     const CorvaneAxisUnits u = UnitsOf(a);
     char line[kCorvaneCommandSize];
     if (parameter == kParamTriggerValue) {
-        const int counts = RoundToCounts(value.number * u.factor * u.cpu + u.home);
+        const double product = value.number * u.factor * u.cpu + u.home;
+        if (!(std::fabs(product) <= static_cast<double>(INT_MAX))) {  // beyond the 32-bit counter
+            m_iLocalError = ZR_CNTR_POSITION_OUT_OF_LIMITS;
+            return false;
+        }
+        const int counts = RoundToCounts(product);
         std::snprintf(line, sizeof line, "ZI%d", SignedForBoard(u, counts));
         return SelectAndSend(a, line);
     }
