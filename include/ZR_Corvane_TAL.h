@@ -666,8 +666,9 @@ ZR_CORVANE_API int Corvane_GetAsyncBufferIndex(int ID);
  * 3 the mode (8, 7 or 0; it takes effect at once only while the output is on, else when
  * Corvane_TRO switches it on), 10 a trigger position within the travel range. Leaves
  * ZR_CNTR_PARAMETER_MISSING, ZR_CNTR_PARAMETER_SYNTAX_ERROR (not one value per entry, or no
- * number), ZR_CNTR_PARAMETER_OUT_OF_RANGE (another parameter, axis or mode),
- * ZR_CNTR_POSITION_OUT_OF_LIMITS. */
+ * finite number), ZR_CNTR_PARAMETER_OUT_OF_RANGE (another parameter, axis or mode),
+ * ZR_CNTR_POSITION_OUT_OF_LIMITS (also a value the board's 32-bit counter cannot hold); nothing
+ * is sent then. */
 ZR_CORVANE_API ZR_BOOL Corvane_CTO(int ID, const int* outputs, const int* parameters,
                                    const char* values, int count);
 

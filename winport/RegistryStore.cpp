@@ -224,6 +224,20 @@ std::shared_ptr<const Node> LoadHive(Hive hive) {
     return shared;
 }
 
+// Every write happens under the hive's lock, so with the lock held any temporary file of the hive
+// was left by a writer that was killed mid-write.
+void RemoveInterruptedWrites(const std::string& target) {
+    const std::filesystem::path path(target);
+    const std::string prefix = path.filename().string() + ".tmp-";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+            entry.is_regular_file(ec))
+            std::filesystem::remove(entry.path(), ec);
+    }
+}
+
 RegStatus ModifyHive(Hive hive, const std::function<RegStatus(Node&)>& change) {
     const std::string target = ResolveTarget(HiveFilePath(hive));
     std::error_code ec;
@@ -239,6 +253,7 @@ RegStatus ModifyHive(Hive hive, const std::function<RegStatus(Node&)>& change) {
     while ((rc = flock(lockFd.get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
     if (rc != 0) return Fail(RegStatus::IoError, SystemError("cannot lock", lockPath));
+    RemoveInterruptedWrites(target);
 
     std::string raw;
     struct stat st {};

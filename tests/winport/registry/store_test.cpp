@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -299,6 +300,26 @@ TEST_F(RegistryStore, CreatesMissingFoldersAndKeepsLinksAndModes) {
     struct stat st {};
     ASSERT_EQ(stat((nested / "HKLM.reg").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// A writer killed mid-write leaves its temporary file; the next writer removes it (only it: a
+// file of another name stays).
+TEST_F(RegistryStore, TemporaryFilesOfKilledWritersAreRemovedByTheNextWriter) {
+    ASSERT_EQ(MustCreate(Hive::CurrentUser, "K").WriteDword("v", 1), RegStatus::Ok);
+    const fs::path left = dir / "HKCU.reg.tmp-a1B2c3";
+    const fs::path other = dir / "HKCU.reg.tmp-notours";
+    for (const fs::path& p : {left, other}) std::ofstream(p) << std::string(4096, 'x');
+    ASSERT_EQ(RegistryKey::Open(Hive::CurrentUser, "K")->WriteDword("v", 2), RegStatus::Ok);
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(other));
+}
+
+// Windows' limit: a key name of more than 255 characters is refused, not stored.
+TEST_F(RegistryStore, KeyNamesOfMoreThan255CharactersAreRefused) {
+    ASSERT_TRUE(RegistryKey::Create(Hive::CurrentUser, "K\\" + std::string(255, 'n')));
+    EXPECT_FALSE(RegistryKey::Create(Hive::CurrentUser, "K\\" + std::string(256, 'n')));
+    EXPECT_EQ(winport::RegistryLastStatus(), RegStatus::InvalidArgument);
+    EXPECT_EQ(HiveText(Hkcu()).find(std::string(256, 'n')), std::string::npos);
 }
 
 TEST_F(RegistryStore, UnwritableLocationIsAnIoError) {
