@@ -739,7 +739,7 @@ ZR_CORVANE_API ZR_BOOL Corvane_MEX(int ID, const char* condition);
 ZR_CORVANE_API ZR_BOOL Corvane_DEL(int ID, int milliseconds);
 
 /* Whether a macro is being recorded; whether a board runs a macro (asked of the boards of the
- * axes that have a stage and answer the single status byte; FALSE during a reference move). A
+ * axes that have a stage and answer the single status byte; 0 while a reference move runs). A
  * null out pointer leaves ZR_INVALID_ARGUMENT. */
 ZR_CORVANE_API ZR_BOOL Corvane_IsRecordingMacro(int ID, ZR_BOOL* recording);
 ZR_CORVANE_API ZR_BOOL Corvane_IsRunningMacro(int ID, ZR_BOOL* running);

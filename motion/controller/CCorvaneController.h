@@ -151,7 +151,8 @@ class CCorvaneController {
     ZR_BOOL MEX(const char* condition);
     ZR_BOOL DEL(int milliseconds);
     ZR_BOOL IsRecordingMacro(ZR_BOOL* recording);
-    // Asks only boards that answer the single status byte: the others have no macro bit.
+    // Asks the boards of the axes with a stage that answer the single status byte; a board
+    // without it counts as running no macro. 0 while a reference procedure runs.
     ZR_BOOL IsRunningMacro(ZR_BOOL* running);
     // Native macro text of axis's board as TAL lines into buffer (COM_BUFFER_OVERFLOW when the
     // text does not fit).

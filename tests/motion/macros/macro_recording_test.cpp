@@ -28,7 +28,9 @@ TEST_F(MacroRecordingTest, RelativeMoveIsStoredAsDefineLine) {
     EXPECT_FALSE(Recording());
     const Lines lines = Sent(0);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "MD5,MR1000"), lines.end()) << Join(lines);
-    EXPECT_EQ(Timeout(), 5000);  // the status read's long time-out is given back
+    EXPECT_EQ(Timeout(), 5000);               // the status read's long time-out is given back
+    EXPECT_EQ(sim->Snapshot(0).position, 0);  // the board stored the move and made none
+    EXPECT_FALSE(sim->Snapshot(0).moving);
     EXPECT_EQ(Corvane_GetError(id), 0);
 }
 
