@@ -164,5 +164,18 @@ TEST_F(FullMacroMemoryTest, EndReportsTheMacroTheBoardRefused) {
               "MD1,WA1,WA2");
 }
 
+TEST_F(MacroRunTest, LostLineFailsEndAndListing) {
+    Ready(0);
+    ASSERT_TRUE(Corvane_MAC_BEG(id, "AMC1"));
+    ASSERT_TRUE(Corvane_DEL(id, 1));
+    sim->HangUp();
+    EXPECT_FALSE(Corvane_MAC_END(id));  // no stored macro is reported
+    EXPECT_NE(Corvane_GetError(id), 0);
+    EXPECT_FALSE(Recording());
+    char text[64] = {};
+    EXPECT_FALSE(Corvane_qMAC(id, nullptr, text, sizeof text));
+    EXPECT_NE(Corvane_GetError(id), 0);
+}
+
 }  // namespace
 }  // namespace macrotest
