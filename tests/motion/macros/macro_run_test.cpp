@@ -1,6 +1,8 @@
 // Stored macros on the boards: reading them back as TAL, the listing, running them, deleting
 // them, and a board whose macro memory is full.
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "tests/motion/macros/MacroFixture.h"
 
@@ -36,6 +38,35 @@ TEST_F(MacroRunTest, StoredMacroReadsBackAsTalLines) {
     EXPECT_EQ(Corvane_GetError(id), COM_BUFFER_OVERFLOW);
     EXPECT_FALSE(Corvane_qMAC(id, "AMC3", text, 0));
     EXPECT_EQ(Corvane_GetError(id), COM_BUFFER_OVERFLOW);
+}
+
+TEST_F(MacroRunTest, ReadingAMacroKeepsItsAnswerFromOtherThreads) {
+    Ready(0, 100);
+    const double one = 1.0;
+    Store("AMC3", 0, [&] { ASSERT_TRUE(Corvane_MVR(id, "A", &one)); });
+    sim->SetAnswerDelay(0, 10ms);  // wide windows between a request and its answer
+    std::atomic<bool> stop{false};
+    std::atomic<int> positionsRead{0}, positionFailures{0};
+    std::thread other([&] {
+        while (!stop) {
+            double position = 0;
+            if (Corvane_qPOS(id, "A", &position))
+                ++positionsRead;
+            else
+                ++positionFailures;
+        }
+    });
+    int wrong = 0;
+    for (int k = 0; k < 10; ++k) {
+        char text[64] = {};
+        if (!Corvane_qMAC(id, "AMC3", text, sizeof text) || std::strcmp(text, "MVR A1\n") != 0)
+            ++wrong;
+    }
+    stop = true;
+    other.join();
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(positionFailures, 0);
+    EXPECT_GT(positionsRead, 0);
 }
 
 TEST_F(MacroRunTest, OverflowLeavesTheNativeTextWhenItFits) {
