@@ -684,6 +684,69 @@ ZR_CORVANE_API ZR_BOOL Corvane_qTRO(int ID, const int* outputs, ZR_BOOL* states,
 
 /* ---- end of joysticks, digital and analog I/O, trigger outputs ----------------------------- */
 
+/* ---- macros --------------------------------------------------------------------------------
+ * Each board keeps macros 0 to 31 of up to 16 native commands and runs them by itself. A macro
+ * is named by the identifier of the axis whose board keeps it, "MC" and its number: "AMC5" is
+ * macro 5 on the board of axis A, "AMC" macro 0. A name that does not parse leaves
+ * ZR_CNTR_INVALID_MAC_PARAMETER and sends nothing. While a reference move runs the macro
+ * commands leave ZR_CONTROLLER_BUSY (Corvane_DEL excepted).
+ *
+ * Between Corvane_MAC_BEG and Corvane_MAC_END the commands that act on the macro's axis (MVR,
+ * VEL, SVO, BRA, DFH, GOH, HLT, STP, INI, REF, SPA, DIO, JON, JDT, JLT, CTO, TRO, DEL, WAC, MEX,
+ * MAC_START) are recorded instead of carried out; naming another axis, channel, joystick or
+ * trigger output leaves ZR_CNTR_MACRO_RECORD_ERROR; a 17th command ZR_CNTR_MACRO_MEMORY_FULL;
+ * queries, MPL, MNL, FED, MAC_BEG, MAC_NSTART, MAC_DEL and qMAC leave ZR_IN_MACRO_MODE. */
+
+/* Starts recording the macro name. */
+ZR_CORVANE_API ZR_BOOL Corvane_MAC_BEG(int ID, const char* name);
+
+/* Ends recording and stores the macro on its board (it takes a little over a second). FALSE,
+ * with nothing stored, when an error happened while recording (it stays for Corvane_GetError),
+ * when nothing was recorded (ZR_MACRO_EMPTY_OR_NOT_FOUND), or when the board did not take the
+ * macro (ZR_CNTR_MACRO_MEMORY_FULL, or the error of the serial line). Recording ends in every
+ * case. Outside recording: ZR_CNTR_MACRO_RECORDING_NOT_ACTIVE. */
+ZR_CORVANE_API ZR_BOOL Corvane_MAC_END(int ID);
+
+/* Starts the macro once (while recording: records the start; the macro must be on the board
+ * being recorded for, else ZR_CNTR_MACRO_RECORD_ERROR), or repetitions times (1 to 65536, else
+ * ZR_CNTR_INVALID_MAC_PARAMETER). The macro runs on the board; the library's target of that axis
+ * is no longer known. */
+ZR_CORVANE_API ZR_BOOL Corvane_MAC_START(int ID, const char* name);
+ZR_CORVANE_API ZR_BOOL Corvane_MAC_NSTART(int ID, const char* name, int repetitions);
+
+/* Deletes the macro from its board. */
+ZR_CORVANE_API ZR_BOOL Corvane_MAC_DEL(int ID, const char* name);
+
+/* With a name: the macro as TAL lines, separated by " \n", the text ending in "\n" (a command
+ * without a TAL form as <non TAL: "..."> ). With a null or empty name: the names of the stored
+ * macros of every board, separated by " \n", ending in "\n". A null buffer or size below 1, or
+ * a text that does not fit, leaves COM_BUFFER_OVERFLOW; a macro too long for the buffer leaves
+ * its native text there as "<non TAL: ...>\n" when that fits. */
+ZR_CORVANE_API ZR_BOOL Corvane_qMAC(int ID, const char* name, char* buffer, int size);
+
+/* Only while recording (else ZR_CNTR_MACRO_RECORDING_NOT_ACTIVE): the macro waits until the
+ * condition holds. "ONT? <axis> = 1" (the macro's axis) waits for the end of the move;
+ * "DIO? <channel> = 0|1" for a digital line of the macro's board. Any other condition leaves
+ * ZR_CNTR_PARAMETER_SYNTAX_ERROR; a channel or axis of another board
+ * ZR_CNTR_INVALID_MAC_PARAMETER. */
+ZR_CORVANE_API ZR_BOOL Corvane_WAC(int ID, const char* condition);
+
+/* Only while recording: the macro ends when the condition holds: "DIO? <channel> = 0|1" or
+ * "JBS? <joystick> 1 = 0|1" (the macro's board). Errors as Corvane_WAC. */
+ZR_CORVANE_API ZR_BOOL Corvane_MEX(int ID, const char* condition);
+
+/* Waits 0 to 65535 milliseconds (else ZR_CNTR_PARAMETER_OUT_OF_RANGE): the board waits, and
+ * outside recording the call returns once that time has passed. */
+ZR_CORVANE_API ZR_BOOL Corvane_DEL(int ID, int milliseconds);
+
+/* Whether a macro is being recorded; whether a board runs a macro (asked of the boards of the
+ * axes that have a stage and answer the single status byte; 0 while a reference move runs). A
+ * null out pointer leaves ZR_INVALID_ARGUMENT. */
+ZR_CORVANE_API ZR_BOOL Corvane_IsRecordingMacro(int ID, ZR_BOOL* recording);
+ZR_CORVANE_API ZR_BOOL Corvane_IsRunningMacro(int ID, ZR_BOOL* running);
+
+/* ---- end of macros ------------------------------------------------------------------------- */
+
 #ifdef __cplusplus
 }
 #endif

@@ -128,6 +128,61 @@ class CCorvaneController {
     // controller error.
     int RecordMacroLine(const char* line);
 
+    // ---- macros (CCorvaneController_Macro*.cpp) ----------------------------------------------
+    // A macro is named by the identifier of the axis whose board keeps it, "MC" and its number
+    // 0 to 31 ("AMC5"; "AMC" is macro 0). Names that do not parse: ZR_CNTR_INVALID_MAC_PARAMETER.
+    ZR_BOOL MAC_BEG(const char* name);
+    // Stores the recorded macro on its board. FALSE, with the errors kept for GetError, when
+    // anything went wrong while recording, when nothing was recorded, or when the define line
+    // could not be sent or the board did not take the macro.
+    ZR_BOOL MAC_END();
+    ZR_BOOL MAC_START(const char* name);
+    ZR_BOOL MAC_NSTART(const char* name, int repetitions);
+    ZR_BOOL MAC_DEL(const char* name);
+    // One macro as TAL lines, or with a null or empty name the names of the stored macros.
+    // A text that does not fit leaves COM_BUFFER_OVERFLOW; the buffer then holds the native text
+    // as "<non TAL: ...>" when that fits, else "".
+    ZR_BOOL qMAC(const char* name, char* buffer, int size);
+    // The text form of the command-string interface: "BEG name", "END", "START name",
+    // "NSTART name count", "DEL name".
+    ZR_BOOL MAC(const char* text);
+    // Conditions recorded into the macro ("ONT? A = 1", "DIO? C = 0", "JBS? 1 1 = 1").
+    ZR_BOOL WAC(const char* condition);
+    ZR_BOOL MEX(const char* condition);
+    ZR_BOOL DEL(int milliseconds);
+    ZR_BOOL IsRecordingMacro(ZR_BOOL* recording);
+    // Asks the boards of the axes with a stage that answer the single status byte; a board
+    // without it counts as running no macro. 0 while a reference procedure runs.
+    ZR_BOOL IsRunningMacro(ZR_BOOL* running);
+    // Native macro text of axis's board as TAL lines into buffer (COM_BUFFER_OVERFLOW when the
+    // text does not fit).
+    ZR_BOOL TranslateMacro(const char* text, int axis, char* buffer, int size);
+    std::string TranslateMacroCommand(const char* command, int axis) const;
+
+  protected:
+    struct MacroName {
+        int axis = -1;
+        int number = 0;
+    };
+    [[nodiscard]] ZR_BOOL ParseMacroName(const char* name, MacroName& parsed);
+    // The refusals of the commands that may not run while recording (-1010) or referencing.
+    [[nodiscard]] ZR_BOOL MacroCommandAllowed();
+    // Appends line to the macro being recorded; false when it did not go in (memory full).
+    [[nodiscard]] bool RecordIntoMacro(const char* line);
+    // Status read of the board with a time-out long enough for its macro memory.
+    [[nodiscard]] ZR_BOOL ReadStatusAfterMacroChange(int board);
+    [[nodiscard]] ZR_BOOL SendMacroRun(const MacroName& name, const char* line);
+    [[nodiscard]] ZR_BOOL ListMacros(char* buffer, int size);
+    [[nodiscard]] int ReadMacroRound(int board, const char* command, bool oneLine,
+                                     std::string& text, int size);
+    [[nodiscard]] ZR_BOOL ReadOneMacro(const MacroName& name, std::string& text);
+    // The channel on the macro axis's board named by a one-character identifier; -1 when none.
+    [[nodiscard]] int MacroBoardChannel(const std::string& identifier) const;
+    [[nodiscard]] struct MacroAxisView MacroViewOf(int axis) const;
+
+  public:
+    // ---- end of macros -----------------------------------------------------------------------
+
     // ---- identification and raw text (CCorvaneController_Identification.cpp, _NonTAL.cpp) ----
     // Text queries copy their text with its NUL into buffer (size bytes); a text that does not
     // fit, or a null buffer, leaves the buffer untouched with COM_BUFFER_OVERFLOW.

@@ -20,12 +20,13 @@ void Board::AcceptStatusByte(std::vector<std::string>& answers) {
     answers.push_back(StatusAnswer(true));
 }
 
-void Board::Run(Clock::time_point now, std::vector<std::string>& answers) {
+void Board::RunLine(Clock::time_point now, std::vector<std::string>& answers) {
     while (!m_pending.empty()) {
         Command& c = m_pending.front();
-        if (c.valid && c.name == "WS" && !c.query) {
-            // "WS" holds the line until the motion is over, then "WS<n>" n ms more
-            if (m_drive.Moving()) return;
+        if (c.valid && (c.name == "WS" || c.name == "WA") && !c.query) {
+            // "WS" holds the line until the motion is over, then "WS<n>" n ms more; "WA<n>"
+            // only the n ms
+            if (c.name == "WS" && m_drive.Moving()) return;
             if (c.hasArg && c.arg > 0) {
                 if (!m_waitArmed) {
                     m_waitArmed = true;
@@ -58,6 +59,7 @@ std::vector<uint8_t> Board::StatusBytes(bool consume) {
         if (d.MotionError()) s[2] |= 0x08;
         if (d.FindingEdge()) s[3] |= 0x04;
         if (m_joystickOn) s[3] |= 0x10;
+        if (MacroRunning()) s[1] |= 0x10;
         if (d.ReferenceLine()) s[4] |= 0x02;
         if (d.PosLimitLine()) s[4] |= 0x04;
         if (d.NegLimitLine()) s[4] |= 0x08;
@@ -71,6 +73,7 @@ std::vector<uint8_t> Board::StatusBytes(bool consume) {
     if (consume) m_completedSinceRead = false;
     if (d.FindingEdge()) s[0] |= 0x04;
     if (m_joystickOn) s[0] |= 0x08;
+    if (MacroRunning()) s[0] |= 0x10;
     if (!d.ServoOn()) s[0] |= 0x20;
     if (d.NegLimitLine()) s[1] |= 0x01;
     if (d.ReferenceLine()) s[1] |= 0x02;
@@ -94,8 +97,8 @@ std::string Board::StatusAnswer(bool consume) {
 }
 
 bool Board::IsReadOut(const std::string& name) {
-    static const char* const kReadOuts[] = {"TB", "VE", "CS", "TS", "TP",
-                                            "TT", "TY", "GP", "TA", "TC"};
+    static const char* const kReadOuts[] = {"TB", "VE", "CS", "TS", "TP", "TT",
+                                            "TY", "GP", "TA", "TC", "TZ", "TM"};
     for (const char* r : kReadOuts)
         if (name == r) return true;
     return false;

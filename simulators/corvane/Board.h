@@ -19,6 +19,7 @@ namespace corvane_sim {
 enum BoardErrorCode : int {
     kErrorNone = 0,
     kErrorOverflow = 2,  // a line longer than the receive buffer
+    kErrorMacroMemoryFull = 3,
     kErrorNoServo = 10,  // a move was commanded with the motor off
 };
 
@@ -39,7 +40,8 @@ class Board {
     void AcceptStatusByte(std::vector<std::string>& answers);
     void ReportOverflow() { m_ownError = kErrorOverflow; }
 
-    // Executes queued commands until one has to wait ("WS").
+    // Executes queued commands until one has to wait ("WS", "WA"), then lets a running macro go
+    // on as far as it can.
     void Run(Clock::time_point now, std::vector<std::string>& answers);
     void Step(double seconds);
 
@@ -51,6 +53,11 @@ class Board {
     void SetInjectedError(int code) { m_injectedError = code; }
     bool JoystickActive() const { return m_joystickOn; }
     bool Waiting() const { return !m_pending.empty(); }
+
+    // ---- macros (SimMacros.cpp) ------------------------------------------------------------
+    static constexpr int kMacroCount = 32;
+    bool MacroRunning() const { return !m_macroFrames.empty(); }
+    // ---- end of macros ---------------------------------------------------------------------
 
     // ---- parameter table (SimParameters.cpp) ----
     // The force the force sensor reads ("TR"), set by a test.
@@ -140,6 +147,33 @@ class Board {
     int m_tableIndex = 0;
     std::array<long, 256> m_joystickTable{};
     std::map<std::string, long> m_registers;
+    // ---- macros (SimMacros.cpp) ----
+    struct MacroFrame {
+        std::vector<Command> commands;
+        size_t next = 0;
+        long repeatsLeft = 0;
+    };
+    enum class MacroStep { Done, Wait, Exit };
+    static const std::vector<CommandInfo>& MacroCommands();
+    void RunLine(Clock::time_point now, std::vector<std::string>& answers);
+    void RunMacro(Clock::time_point now, std::vector<std::string>& answers);
+    MacroStep StepMacro(const Command& c, Clock::time_point now, std::vector<std::string>& answers);
+    bool TimedWait(long ms, Clock::time_point now);
+    bool InputLine(long line) const;
+    std::string MacroAnswer(int number) const;
+    void MD(const Command&, std::vector<std::string>&);
+    void EM(const Command&, std::vector<std::string>&);
+    void RP(const Command&, std::vector<std::string>&);
+    void TZ(const Command&, std::vector<std::string>&);
+    void TM(const Command&, std::vector<std::string>&);
+    void RZ(const Command&, std::vector<std::string>&);
+    void RM(const Command&, std::vector<std::string>&);
+    std::array<std::vector<Command>, kMacroCount> m_macros{};
+    std::array<bool, kMacroCount> m_macroStored{};
+    std::vector<MacroFrame> m_macroFrames;  // the running macro, nested ones on top
+    bool m_macroWaitArmed = false;
+    Clock::time_point m_macroWaitUntil{};
+    // ---- end of macros ----
     // digital and analog lines
     int m_digitalInputs = 0;
     int m_digitalOutputs = 0;

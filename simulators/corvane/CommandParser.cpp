@@ -4,6 +4,14 @@
 #include <climits>
 
 namespace corvane_sim {
+namespace {
+bool IsMacroDefinition(const std::string& piece) {
+    const size_t i = piece.find_first_not_of(" \t");
+    return i != std::string::npos && i + 1 < piece.size() &&
+           std::toupper(static_cast<unsigned char>(piece[i])) == 'M' &&
+           std::toupper(static_cast<unsigned char>(piece[i + 1])) == 'D';
+}
+}  // namespace
 
 Command ParseCommand(const std::string& text) {
     Command c;
@@ -50,6 +58,12 @@ std::vector<Command> ParseCommandLine(const std::string& line) {
         size_t comma = line.find(',', start);
         if (comma == std::string::npos) comma = line.size();
         std::string piece = line.substr(start, comma - start);
+        if (IsMacroDefinition(piece)) {
+            Command c = ParseCommand(piece);
+            if (comma < line.size()) c.body = line.substr(comma + 1);
+            out.push_back(std::move(c));
+            break;
+        }
         if (piece.find_first_not_of(" \t") != std::string::npos) out.push_back(ParseCommand(piece));
         start = comma + 1;
     }

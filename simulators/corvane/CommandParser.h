@@ -13,9 +13,11 @@ struct Command {
     long arg = 0;
     bool valid = false;  // false: not a command the board can parse; ignored
     std::string text;    // as received
+    std::string body;    // "MD<n>": the rest of its line after the comma, the macro's commands
 };
 
-// "SV1,ST,SV0" -> three commands, in order.
+// "SV1,ST,SV0" -> three commands, in order. "MD<n>" takes the rest of its line as its body:
+// "MD5,MR1000" is one command that defines macro 5.
 std::vector<Command> ParseCommandLine(const std::string& line);
 Command ParseCommand(const std::string& text);
 

@@ -225,6 +225,7 @@ BoardSnapshot CorvaneSim::SnapshotLocked(int address) const {
     s.reference = d.ReferenceLine();
     s.limitsEnabled = d.LimitsEnabled();
     s.joystickActive = b->JoystickActive();
+    s.macroRunning = b->MacroRunning();
     s.errorCode = b->ErrorCode();
     s.status = b->StatusBytes(false);
     return s;
@@ -443,7 +444,7 @@ void CorvaneSim::PhysicsLoop() {
                 Board* b = BoardAt(i);
                 if (!b) continue;
                 b->Step(seconds);
-                if (!b->Waiting()) continue;
+                if (!b->Waiting() && !b->MacroRunning()) continue;
                 std::vector<std::string> answers;
                 b->Run(now, answers);
                 if (!answers.empty()) {

@@ -52,6 +52,7 @@ struct BoardSnapshot {
     bool reference = false;
     bool limitsEnabled = true;
     bool joystickActive = false;
+    bool macroRunning = false;
     int errorCode = 0;
     std::vector<uint8_t> status;  // as "TS" would answer now (without consuming latches)
 };

@@ -248,6 +248,11 @@ void SimConfig::SetBoardOption(int address, const std::string& rawKey, const std
         long bits = ToLong(key, value);
         if (bits < 0 || bits > 15) throw std::invalid_argument("digital-inputs: out of 0..15");
         b.digitalInputs = static_cast<int>(bits);
+    } else if (key == "macro-memory") {
+        long commands = ToLong(key, value);
+        if (commands < 0 || commands > 100000)
+            throw std::invalid_argument("macro-memory: out of 0..100000");
+        b.macroMemory = static_cast<int>(commands);
     } else
         throw std::invalid_argument("unknown key \"" + rawKey + "\"");
 }

@@ -38,6 +38,8 @@ struct BoardConfig {
     // digital and analog lines
     char taAnswer = 'A';    // form of the "TA%d" answer: 'A' ("A1:200") or 'T' ("TA1:200")
     int digitalInputs = 0;  // input lines 1 to 4 as bits 0 to 3
+    // macros: native commands the macro memory holds over all 32 macros
+    int macroMemory = 256;
 
     void ApplyTypeDefaults();
     bool Knows(const std::string& query) const;

@@ -36,7 +36,7 @@ const std::vector<Board::CommandInfo>& Board::IoCommands() {
 }
 
 const Board::CommandInfo* Board::FindCommand(const std::string& name) const {
-    for (const auto* table : {&Commands(), &IoCommands()})
+    for (const auto* table : {&Commands(), &IoCommands(), &MacroCommands()})
         for (const CommandInfo& info : *table)
             if (name == info.name) return &info;
     return nullptr;

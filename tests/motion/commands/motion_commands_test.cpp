@@ -524,9 +524,7 @@ TEST_F(MotionTest, RecordingAMacro) {
     Ready(0);
     Ready(1);
     Referenced("A", 0);
-    C().*Peek::kRecording = 1;
-    C().*Peek::kMacroAxis = 0;
-    C().*Peek::kMacroLine = "MD5";
+    ASSERT_TRUE(Corvane_MAC_BEG(id, "AMC5"));
     sim->ClearTranscript();
     const double by = 1, to = 1;
     double value = 0;
@@ -541,8 +539,11 @@ TEST_F(MotionTest, RecordingAMacro) {
     EXPECT_EQ(C().*Peek::kMacroLine, "MD5,MR1000,ST");
     EXPECT_FALSE(SentAny(0, "MR"));
     EXPECT_EQ(Axis(0).iTargetAbsolute, 0);
-    C().*Peek::kRecording = 0;
-    C().*Peek::kMacroLine = "";
+    // the refused command keeps the macro from the board
+    EXPECT_FALSE(Corvane_MAC_END(id));
+    EXPECT_EQ(Corvane_GetError(id), ZR_CNTR_MACRO_RECORD_ERROR);
+    EXPECT_FALSE(SentAny(0, "MD"));
+    EXPECT_FALSE(C().MacroRecordingActive());
 }
 
 }  // namespace

@@ -204,8 +204,7 @@ TEST_F(IniTest, R210StandingInItsNegativeLimitSwitch) {
 TEST_F(IniTest, RecordingAMacroKeepsTheLinesOffTheWire) {
     Apply(0, StageSpec());
     Apply(1, StageSpec());
-    controller->m_iMacroRecording = 1;
-    controller->m_iMacroAxis = 0;
+    ASSERT_TRUE(controller->MAC_BEG("AMC1"));
     EXPECT_FALSE(controller->INI("B"));
     EXPECT_EQ(controller->GetError(), ZR_CNTR_MACRO_RECORD_ERROR);
     EXPECT_FALSE(controller->INI("AB"));
@@ -214,7 +213,7 @@ TEST_F(IniTest, RecordingAMacroKeepsTheLinesOffTheWire) {
     ASSERT_TRUE(controller->INI("A"));
     EXPECT_EQ(Lines(0), (std::vector<std::string>{"%", "%"}));  // only the status queries
     EXPECT_EQ(controller->m_strMacroLine,
-              ",JF,JC,LN,LH,BF,DP200,DI10,DD500,SM2000,DL2000,MN,SV10000,SA100000,AB1");
+              "MD1,JF,JC,LN,LH,BF,DP200,DI10,DD500,SM2000,DL2000,MN,SV10000,SA100000,AB1");
     EXPECT_EQ(controller->m_iMacroCommandCount, 14);
     EXPECT_FALSE(controller->m_AxisData[0].m_bInitialised);  // nothing happened yet
 
@@ -224,7 +223,12 @@ TEST_F(IniTest, RecordingAMacroKeepsTheLinesOffTheWire) {
     EXPECT_EQ(0, controller->SendCommand("MN"));
     EXPECT_EQ(controller->GetError(), ZR_CNTR_MACRO_MEMORY_FULL);
     EXPECT_EQ(controller->m_iMacroCommandCount, 16);
-    controller->m_iMacroRecording = 0;
+    // the full macro is stored as it stands
+    ASSERT_TRUE(controller->MAC_END()) << controller->GetError();
+    const std::string stored =
+        "MD1,JF,JC,LN,LH,BF,DP200,DI10,DD500,SM2000,DL2000,MN,SV10000,SA100000,AB1,WS,WA5";
+    EXPECT_TRUE(sim->WaitForLine(0, stored, std::chrono::seconds(5))) << JoinLines(Lines(0));
+    EXPECT_FALSE(controller->MacroRecordingActive());
 }
 
 TEST_F(IniTest, LeavingTheSwitchFailsWhenTheBoardDoesNotMove) {

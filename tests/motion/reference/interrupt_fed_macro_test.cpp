@@ -156,17 +156,17 @@ TEST_F(MacroTest, RefWhileRecordingStoresTheLine) {
     RefStage none = stage;
     none.spec.hatRef = 0;
     Connect(ServoBoard(0, 2000) + ServoBoard(1, 2000), {stage, none});
-    controller->m_iMacroRecording = 1;
-    controller->m_iMacroAxis = 0;
-    controller->m_strMacroLine = "MAC";
+    ASSERT_TRUE(Corvane_MAC_BEG(id, "AMC7"));
     ASSERT_TRUE(Corvane_REF(id, "a"));
-    EXPECT_EQ(controller->m_strMacroLine, "MAC,SV2500,FE2,WS,MR-4000,WS,FE,WS,SV10000");
+    EXPECT_EQ(controller->m_strMacroLine, "MD7,SV2500,FE2,WS,MR-4000,WS,FE,WS,SV10000");
     EXPECT_FALSE(Referencing());
     EXPECT_TRUE(Lines(0).empty()) << Shown(0);
 
     EXPECT_FALSE(Corvane_REF(id, "AB"));
     EXPECT_EQ(controller->LocalError(), ZR_CNTR_MACRO_RECORD_ERROR);
-    controller->m_iMacroAxis = 1;
+    EXPECT_FALSE(Corvane_MAC_END(id));  // the refused REF keeps the macro from the board
+    EXPECT_EQ(Corvane_GetError(id), ZR_CNTR_MACRO_RECORD_ERROR);
+    ASSERT_TRUE(Corvane_MAC_BEG(id, "BMC1"));
     EXPECT_FALSE(Corvane_REF(id, "B")) << "no reference switch";
     EXPECT_EQ(controller->LocalError(), ZR_CNTR_MACRO_RECORD_ERROR);
 
@@ -180,7 +180,9 @@ TEST_F(MacroTest, RefWhileRecordingStoresTheLine) {
     ZR_BOOL has = -1;
     EXPECT_FALSE(Corvane_qREF(id, "A", &has));
     EXPECT_EQ(controller->LocalError(), ZR_IN_MACRO_MODE);
-    controller->m_iMacroRecording = 0;
+    EXPECT_FALSE(Corvane_MAC_END(id));
+    EXPECT_EQ(Corvane_GetError(id), ZR_IN_MACRO_MODE);
+    EXPECT_TRUE(Lines(0).empty()) << Shown(0);
     EXPECT_TRUE(Lines(1).empty()) << Shown(1);
 }
 
