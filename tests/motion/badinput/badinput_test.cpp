@@ -210,6 +210,17 @@ class BadInputTest : public iotest::IoFixture {
         }
     }
 
+    // Macro names that do not parse: none, empty, number beyond 31, unknown axis, no "MC", too
+    // long; nothing may start, run or be deleted. ("AMC-1" is macro 0: the number stops at "-".)
+    template <class F>
+    void BadMacroNames(F f) {
+        for (const char* name : {static_cast<const char*>(nullptr), "", "AMC32", "ZMC1", "AMX1",
+                                 "AMC99999999999", longAxes.c_str()}) {
+            SCOPED_TRACE(name ? std::string(name).substr(0, 20) : "(null)");
+            Refuses("bad macro name", f(name), {ZR_CNTR_INVALID_MAC_PARAMETER});
+        }
+    }
+
     std::vector<Row> Rows();
 
     int closedId = -1;
@@ -480,6 +491,55 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
          [&] { BadTextBuffer([&](char* buf, int sz) { return Corvane_qHLP(id, buf, sz); }); }},
         {"Corvane_qSAI_ALL", ON_ID(Corvane_qSAI_ALL(anyId, t, size)), 0,
          [&] { BadTextBuffer([&](char* buf, int sz) { return Corvane_qSAI_ALL(id, buf, sz); }); }},
+        {"Corvane_MAC_BEG", ON_ID(Corvane_MAC_BEG(anyId, "AMC5")), 0,
+         [&] { BadMacroNames([&](const char* name) { return Corvane_MAC_BEG(id, name); }); }},
+        {"Corvane_MAC_END", ON_ID(Corvane_MAC_END(anyId)), 0,
+         [&] { REFUSES(Corvane_MAC_END(id), ZR_CNTR_MACRO_RECORDING_NOT_ACTIVE); }},
+        {"Corvane_MAC_START", ON_ID(Corvane_MAC_START(anyId, "AMC1")), 0,
+         [&] { BadMacroNames([&](const char* name) { return Corvane_MAC_START(id, name); }); }},
+        {"Corvane_MAC_NSTART", ON_ID(Corvane_MAC_NSTART(anyId, "AMC1", 2)), 0,
+         [&] {
+             BadMacroNames([&](const char* name) { return Corvane_MAC_NSTART(id, name, 2); });
+             for (int times : {INT_MIN, -1, 0, 65537, INT_MAX}) {
+                 SCOPED_TRACE(times);
+                 REFUSES(Corvane_MAC_NSTART(id, "AMC1", times), ZR_CNTR_INVALID_MAC_PARAMETER);
+             }
+         }},
+        {"Corvane_MAC_DEL", ON_ID(Corvane_MAC_DEL(anyId, "AMC1")), 0,
+         [&] { BadMacroNames([&](const char* name) { return Corvane_MAC_DEL(id, name); }); }},
+        {"Corvane_qMAC", ON_ID(Corvane_qMAC(anyId, "AMC1", t, size)), 0,
+         [&] {
+             // (a null or empty name lists the macros, which is sound)
+             for (const char* name : {"AMC32", "ZMC1", "AMX1", longAxes.c_str()})
+                 REFUSES(Corvane_qMAC(id, name, t, size), ZR_CNTR_INVALID_MAC_PARAMETER);
+             BadTextBuffer([&](char* buf, int sz) { return Corvane_qMAC(id, "AMC1", buf, sz); },
+                           {COM_BUFFER_OVERFLOW}, {0, -1, INT_MIN});
+         }},
+        {"Corvane_WAC", ON_ID(Corvane_WAC(anyId, "ONT? A = 1")), 0,
+         [&] {
+             for (const char* condition :
+                  {static_cast<const char*>(nullptr), "", "ONT? A = 1", longAxes.c_str()})
+                 REFUSES(Corvane_WAC(id, condition), ZR_CNTR_MACRO_RECORDING_NOT_ACTIVE,
+                         ZR_INVALID_ARGUMENT, ZR_CNTR_PARAMETER_SYNTAX_ERROR);
+         }},
+        {"Corvane_MEX", ON_ID(Corvane_MEX(anyId, "DIO? A = 1")), 0,
+         [&] {
+             for (const char* condition :
+                  {static_cast<const char*>(nullptr), "", "DIO? A = 1", longAxes.c_str()})
+                 REFUSES(Corvane_MEX(id, condition), ZR_CNTR_MACRO_RECORDING_NOT_ACTIVE,
+                         ZR_INVALID_ARGUMENT, ZR_CNTR_PARAMETER_SYNTAX_ERROR);
+         }},
+        {"Corvane_DEL", ON_ID(Corvane_DEL(anyId, 0)), 0,
+         [&] {
+             for (int ms : {INT_MIN, -1, 65536, INT_MAX}) {
+                 SCOPED_TRACE(ms);
+                 REFUSES(Corvane_DEL(id, ms), ZR_CNTR_PARAMETER_OUT_OF_RANGE);
+             }
+         }},
+        {"Corvane_IsRecordingMacro", ON_ID(Corvane_IsRecordingMacro(anyId, b.data())), 0,
+         [&] { REFUSES(Corvane_IsRecordingMacro(id, nullptr), ZR_INVALID_ARGUMENT); }},
+        {"Corvane_IsRunningMacro", ON_ID(Corvane_IsRunningMacro(anyId, b.data())), 0,
+         [&] { REFUSES(Corvane_IsRunningMacro(id, nullptr), ZR_INVALID_ARGUMENT); }},
         {"Corvane_qSRG", ON_ID(Corvane_qSRG(anyId, "A", n.data(), n.data())), 0,
          [&] {
              std::vector<int> values(kLong, 0);
