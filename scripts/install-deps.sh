@@ -11,6 +11,8 @@ packages=(
     clang-14 libclang-rt-14-dev
     # installing and packaging: make deb and its test (dpkg-shlibdeps, file)
     dpkg-dev file
+    # colour benchmark baseline (bench/image; the libraries never link it)
+    libopencv-dev
 )
 
 missing=()
