@@ -123,6 +123,7 @@ void colour_vs_opencv(benchmark::State& state) {
     state.counters["vs_opencv"] = t_ours / t_cv;
     state.counters["one_thread_vs_opencv_one_thread"] = t_one / t_cv_one;
     state.counters["opencv_threads"] = default_threads;
+    state.counters["bayer_code"] = code;  // the cv::COLOR_Bayer..2BGR that reads R G / G B
 }
 
 BENCHMARK(colour_vs_opencv)->Arg(0)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond)->Iterations(5);
