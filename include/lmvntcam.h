@@ -161,6 +161,40 @@ LMV_API int GET_DIALOG_BW(int* min, int* max, int* lin);
  * Linux screens are not palette-based: the handle is null. */
 LMV_API void** GET_PALETTE(void** palette);
 
+/* --- Colour conversion, colour and pseudo-colour tables --- */
+/* Colour output tables: red, green, blue, 4096 bytes each, one 8-bit output per 12-bit value
+ * (pixel values above 4095 convert to 255). Kept by the library; nothing goes to the board.
+ * 0, or -23 for a null table. */
+LMV_API int LOAD_COLOR_LUT(unsigned char* red, unsigned char* green, unsigned char* blue);
+/* Pseudo-colour tables: red, green, blue, 256 bytes each, indexed by the B/W table's output.
+ * SET_INIT loads the grey ramp (k, k, k). 0, or -23 for a null table. */
+LMV_API int LOAD_PSEUDO_COLOR_LUT(unsigned char* red, unsigned char* green, unsigned char* blue);
+/* Converts a width x height picture into blue, green, red (and 0) bytes. mode bit 0 writes the
+ * rows bottom-up, bit 1 gives 4 bytes per pixel, bit 3 mirrors each row; bits 4-5 choose the
+ * method: 0 colour at the centre of the R G / G B cell to the lower left of each pixel
+ * (bilinear), 1 pseudo colour (B/W table, then the pseudo-colour tables), 2 own sample and means
+ * of the nearest samples of the other colours. Valid modes 0-3, 8-11, 16-19, 24-27, 32-35,
+ * 40-43, else -3; -3 for a negative size, -23 for a null source or destination. */
+LMV_API int CONVERT_BUFFER_12TOCOL(int mode, int width, int height, unsigned short* src,
+                                   unsigned char* dst);
+/* Reads a picture as READ_IMAGE_12BIT mode 0 does and converts it as CONVERT_BUFFER_12TOCOL.
+ * -3 for a size below 1 or an invalid mode, -23 for a null destination or no memory, or the
+ * read's result. */
+LMV_API int READ_IMAGE_COL(int mode, int width, int height, unsigned char* dst);
+/* White balance: the channel with the largest maximum sets factor = maximum / average, and the
+ * colour tables become 100 .. factor x average per channel, linear (SET_DIALOG_COL). A null image
+ * takes a single picture of the current board as AUTO_MINMAX does. 100 when an average is at most
+ * 100 or above 4050 (nothing changed); -3 for a picture narrower or lower than 2. */
+LMV_API int AUTO_COLOR(int width, int height, unsigned short* image);
+/* Colour table parameters: every min 0..4094, every max 1..4095 above its min, lin 0 (linear) or
+ * 1 (gamma), else -3. Builds and loads the three tables and writes the parameters to the current
+ * board's registry key while the colour dialog is closed. GET_DIALOG_COL skips null pointers. */
+LMV_API int SET_DIALOG_COL(int red_min, int red_max, int green_min, int green_max, int blue_min,
+                           int blue_max, int lin);
+LMV_API int GET_DIALOG_COL(int* red_min, int* red_max, int* green_min, int* green_max,
+                           int* blue_min, int* blue_max, int* lin);
+/* --- end colour --- */
+
 /* Camera operation code (COC) settings of the current board, nine parameters:
  *   mode     low byte camera class (0 long exposure; 1 fast shutter, 2/3/4 = class 1 with
  *            submode 1/2/3; 5 intensified), bits 8-15 option flags, bits 16-23 submode;

@@ -123,9 +123,6 @@ int initialise_board_tables() {
         set_dialog_window(b, nullptr);
     }
     lib.currentBoard = 0;
-    std::memset(lib.lutRed, 255, sizeof lib.lutRed);
-    std::memset(lib.lutGreen, 255, sizeof lib.lutGreen);
-    std::memset(lib.lutBlue, 255, sizeof lib.lutBlue);
     lib.boardLock.Set();
     return ensure_record(0);
 }

@@ -32,9 +32,6 @@ struct camera_library {
     std::atomic<int> showMessages{0};
     // Reset while a board is being set up; board selection waits for it.
     winport::Event boardLock{true, true};
-    uint8_t lutRed[kOutputLutSize];
-    uint8_t lutGreen[kOutputLutSize];
-    uint8_t lutBlue[kOutputLutSize];
 };
 
 camera_library& library();

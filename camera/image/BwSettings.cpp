@@ -7,6 +7,7 @@
 
 #include "camera/api/BoardTable.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/image/LutRegistry.h"
 #include "winport/Registry.h"
 
 namespace lmv {
@@ -34,21 +35,6 @@ bw_state& state() {
 
 std::atomic<bw_dialog_observer> dialog_observer{nullptr};
 
-std::optional<int> read_int(const winport::RegistryKey& key, const char* name) {
-    const auto v = key.ReadDword(name);
-    if (!v) return std::nullopt;
-    return static_cast<int32_t>(*v);
-}
-
-// The stored value when `valid` accepts it; else `fallback`, which is written back.
-template <typename Valid>
-int read_repaired(winport::RegistryKey& key, const char* name, int fallback, Valid valid) {
-    const auto v = read_int(key, name);
-    if (v && valid(*v)) return *v;
-    key.WriteDword(name, static_cast<uint32_t>(fallback));
-    return fallback;
-}
-
 }  // namespace
 
 std::string bw_registry_key(int board) {
@@ -64,18 +50,20 @@ int bw_registry_read(int board, const bw_dialog_geometry* geometry, bw_settings&
     const auto update = key->ReadDword(kUpdateCommand);
     out.update_command = update ? *update : kBwDefaultUpdateCommand;
     bw_parameters& p = out.lut;
-    p.min =
-        read_repaired(*key, kMin, kBwDefaultMin, [](int v) { return v >= 0 && v <= kLutMinLimit; });
-    p.max = read_repaired(*key, kMax, kBwDefaultMax,
-                          [&](int v) { return v > 0 && v <= kLutMaxLimit && v > p.min; });
-    p.lin = read_repaired(*key, kLinRead, kBwLinear,
-                          [](int v) { return v == kBwLinear || v == kBwGamma; });
+    p.min = lut_registry_read_repaired(*key, kMin, kBwDefaultMin,
+                                       [](int v) { return v >= 0 && v <= kLutMinLimit; });
+    p.max = lut_registry_read_repaired(
+        *key, kMax, kBwDefaultMax, [&](int v) { return v > 0 && v <= kLutMaxLimit && v > p.min; });
+    p.lin = lut_registry_read_repaired(*key, kLinRead, kBwLinear,
+                                       [](int v) { return v == kBwLinear || v == kBwGamma; });
     if (geometry) {
         const bw_dialog_geometry& g = *geometry;
-        out.xpos = read_repaired(*key, kXpos, g.right - g.width - kBwDialogMargin,
-                                 [&](int v) { return v >= 0 && v + g.width <= g.right; });
-        out.ypos = read_repaired(*key, kYpos, g.top + kBwDialogMargin,
-                                 [&](int v) { return v >= 0 && v + g.height <= g.bottom; });
+        out.xpos =
+            lut_registry_read_repaired(*key, kXpos, g.right - g.width - kBwDialogMargin,
+                                       [&](int v) { return v >= 0 && v + g.width <= g.right; });
+        out.ypos = lut_registry_read_repaired(*key, kYpos, g.top + kBwDialogMargin, [&](int v) {
+            return v >= 0 && v + g.height <= g.bottom;
+        });
     }
     return kOk;
 }

@@ -6,6 +6,7 @@
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/image/ColourTables.h"
 #include "camera/image/ImageLibrary.h"
 #include "camera/session/SetInit.h"
 
@@ -22,7 +23,7 @@ class camera_library_lifetime {
         if (initialise_board_tables() != kOk)
             std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
         image_library_load();
-        // The colour output tables are filled with 255 here, once they exist.
+        colour_reset_tables();
     }
 
     ~camera_library_lifetime() {

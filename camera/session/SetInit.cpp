@@ -19,6 +19,7 @@
 #include "camera/board/InitBoard.h"
 #include "camera/board/SetupMessages.h"
 #include "camera/image/BwSetup.h"
+#include "camera/image/ColourSettings.h"
 #include "camera/session/CameraSetup.h"
 #include "camera/session/SetInit.h"
 #include "lmvntcam.h"
@@ -112,7 +113,7 @@ int set_limits(int board, board_record& rec) {
 
 int bind_dialog_module(int board, int mode, const board_record& rec) {
     (void)bw_restore(board);
-    // The colour tables are restored from the registry here as well, once they exist.
+    (void)colour_restore(board);
     std::string name;
     if (int rc = select_init_module(mode, rec, &name); rc != kOk) return rc;
     release_dialog_module(board);  // a module of an earlier set-up
@@ -125,7 +126,7 @@ int initialise(int board, board_record& rec, int mode) {
     if (int rc = check_driver_version(); rc != kOk) return rc;
     write_record_defaults(rec, board);
     (void)bw_build_default(board);
-    // The colour tables are built linear here as well, once they exist.
+    colour_build_default();
     read_test_flags(rec);
     apply_log_settings(board, mode);
     if (board_state(board) == kBoardNotInitialised) {

@@ -58,6 +58,18 @@ CcdMatch FindCcd(int ccdTyp) {
     return {};
 }
 
+// Colour sensors carry an R G / G B mosaic (even rows red and green, odd rows green and blue, by
+// sensor row and column); each colour has its own share of the played level, so that the colours
+// can be told apart and balanced: green all of it, red three quarters, blue half.
+constexpr uint32_t kRedQuarters = 3;
+constexpr uint32_t kGreenQuarters = 4;
+constexpr uint32_t kBlueQuarters = 2;
+
+uint32_t MosaicQuarters(uint32_t row, uint32_t column) {
+    if ((row & 1) != (column & 1)) return kGreenQuarters;
+    return (row & 1) ? kBlueQuarters : kRedQuarters;
+}
+
 // Set-up programs select what the temperature register answers (first word of the table).
 constexpr uint16_t kProgramExtraSensor = 598;
 constexpr uint16_t kProgramIdentByte = 614;
@@ -533,7 +545,9 @@ uint16_t SimBoard::PixelValue(uint32_t index) const {
     const uint32_t column = played_.xmin + x * played_.hbin;
     const uint32_t row = played_.firstRow + y * played_.vbin;
     const uint32_t pattern = (column * 7u + row * 5u + frame_ * 13u) % kPatternLevels;
-    return static_cast<uint16_t>(ExposureLevel() + pattern);
+    const auto level = static_cast<uint32_t>(ExposureLevel() + pattern);
+    if (!FindCcd(config_.ccdTyp).colour) return static_cast<uint16_t>(level);
+    return static_cast<uint16_t>(level * MosaicQuarters(row, column) / 4);
 }
 
 void SimBoard::FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const {
