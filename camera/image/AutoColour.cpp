@@ -1,4 +1,5 @@
 #include "camera/image/AutoColour.h"
+#include "camera/image/ImageSize.h"
 
 #include <algorithm>
 
@@ -78,6 +79,7 @@ int auto_colour(const image_capture_procedures& procs, int width, int height,
     }
     // A picture without a whole cell has nothing to balance (and no average to divide by).
     if (width < 2 || height < 2) return kWrongParameter;
+    if (int rc = image_size_check(width, height, 2, image_empty::refused); rc != kOk) return rc;
     colour_parameters p;
     if (!auto_colour_parameters(mosaic_statistics_of(image, width, height), p))
         return kAutoColourUnbalanced;

@@ -1,4 +1,5 @@
 #include "camera/image/ConvertColour.h"
+#include "camera/image/ImageSize.h"
 
 #include <algorithm>
 #include <system_error>
@@ -253,7 +254,8 @@ int check_arguments(int mode, int width, int height, const void* src, const void
         return kNoMemory;
     }
     if (width < 0 || height < 0 || !colour_mode_valid(mode)) return kWrongParameter;
-    return kOk;
+    return image_size_check(width, height, static_cast<int>(colour_bytes_per_pixel(mode)),
+                            image_empty::allowed);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "camera/api/ResultCodes.h"
 #include "camera/image/AutoColour.h"
 #include "camera/image/ConvertColour.h"
+#include "camera/image/ImageSize.h"
 #include "lmvntcam.h"
 
 using namespace lmv;
@@ -32,6 +33,10 @@ LMV_API int READ_IMAGE_COL(int mode, int width, int height, unsigned char* dst) 
     if (width < 1 || height < 1)
         return refuse(kWrongParameter, "READ_IMAGE_COL() wrong value width or height is '0'\r\n");
     if (!colour_mode_valid(mode)) return kWrongParameter;
+    if (int rc = image_size_check(width, height, static_cast<int>(colour_bytes_per_pixel(mode)),
+                                  image_empty::refused);
+        rc != kOk)
+        return rc;
     if (!dst) return refuse(kNoMemory, "READ_IMAGE_COL() bad pointer 8bit buffer\r\n");
     std::vector<uint16_t> pixels;
     try {

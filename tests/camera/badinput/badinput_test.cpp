@@ -302,6 +302,13 @@ std::vector<bad_call> BadInputTest::ImageCalls(const std::set<int>& not_ready) {
             {"READ_IMAGE_8BIT" + n, [=] { return READ_IMAGE_8BIT(0, w, h, bytes); }, read});
         calls.push_back({"READ_IMAGE_12BIT_EXT" + n,
                          [=] { return READ_IMAGE_12BIT_EXT(0, w, h, 0, pixels); }, read});
+        calls.push_back({"CONVERT_BUFFER_12TOCOL" + n,
+                         [=] { return CONVERT_BUFFER_12TOCOL(0, w, h, pixels, bytes); },
+                         empty ? std::set<int>{kOk, kWrongParameter} : host});
+        calls.push_back(
+            {"READ_IMAGE_COL" + n, [=] { return READ_IMAGE_COL(0, w, h, bytes); }, read});
+        calls.push_back(
+            {"AUTO_COLOR" + n, [=] { return AUTO_COLOR(w, h, pixels); }, {kWrongParameter}});
         calls.push_back({"DMA_IMAGE_START" + n,
                          [=] {
                              const int fd = ::eventfd(0, 0);
@@ -311,6 +318,38 @@ std::vector<bad_call> BadInputTest::ImageCalls(const std::set<int>& not_ready) {
                          },
                          With(nr, {kWrongParameter, kDriverNotOpen})});
     }
+    calls.push_back({"CONVERT_BUFFER_12TOCOL(mode 4)",
+                     [=] { return CONVERT_BUFFER_12TOCOL(4, 16, 16, pixels, bytes); },
+                     {kWrongParameter}});
+    calls.push_back({"CONVERT_BUFFER_12TOCOL(null)",
+                     [] { return CONVERT_BUFFER_12TOCOL(0, 16, 16, nullptr, nullptr); },
+                     {kNoMemory}});
+    calls.push_back({"READ_IMAGE_COL(mode INT_MIN)",
+                     [=] { return READ_IMAGE_COL(INT_MIN, 16, 16, bytes); },
+                     With(nr, {kWrongParameter})});
+    calls.push_back({"READ_IMAGE_COL(null)", [] { return READ_IMAGE_COL(0, 16, 16, nullptr); },
+                     With(nr, {kNoMemory})});
+    calls.push_back({"LOAD_COLOR_LUT(null)",
+                     [] { return LOAD_COLOR_LUT(nullptr, nullptr, nullptr); },
+                     {kNoMemory}});
+    calls.push_back({"LOAD_PSEUDO_COLOR_LUT(null)",
+                     [] { return LOAD_PSEUDO_COLOR_LUT(nullptr, nullptr, nullptr); },
+                     {kNoMemory}});
+    calls.push_back({"SET_DIALOG_COL(-1 ...)",
+                     [] { return SET_DIALOG_COL(-1, -1, -1, -1, -1, -1, -1); },
+                     {kWrongParameter}});
+    calls.push_back({"SET_DIALOG_COL(200, 200, ...)",
+                     [] { return SET_DIALOG_COL(200, 200, 0, 4095, 0, 4095, 0); },
+                     {kWrongParameter}});
+    calls.push_back({"SET_DIALOG_COL(INT_MIN, INT_MAX, ...)",
+                     [] { return SET_DIALOG_COL(INT_MIN, INT_MAX, 0, 4095, 0, 4095, INT_MAX); },
+                     {kWrongParameter}});
+    calls.push_back({"GET_DIALOG_COL(null)",
+                     [] {
+                         return GET_DIALOG_COL(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                               nullptr);
+                     },
+                     {kOk}});
     calls.push_back({"CONVERT_BUFFER_12TO8(mode -1)",
                      [=] { return CONVERT_BUFFER_12TO8(-1, 16, 16, src, bytes); },
                      {kWrongParameter}});
