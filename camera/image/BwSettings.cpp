@@ -56,15 +56,7 @@ int bw_registry_read(int board, const bw_dialog_geometry* geometry, bw_settings&
         *key, kMax, kBwDefaultMax, [&](int v) { return v > 0 && v <= kLutMaxLimit && v > p.min; });
     p.lin = lut_registry_read_repaired(*key, kLinRead, kBwLinear,
                                        [](int v) { return v == kBwLinear || v == kBwGamma; });
-    if (geometry) {
-        const bw_dialog_geometry& g = *geometry;
-        out.xpos =
-            lut_registry_read_repaired(*key, kXpos, g.right - g.width - kBwDialogMargin,
-                                       [&](int v) { return v >= 0 && v + g.width <= g.right; });
-        out.ypos = lut_registry_read_repaired(*key, kYpos, g.top + kBwDialogMargin, [&](int v) {
-            return v >= 0 && v + g.height <= g.bottom;
-        });
-    }
+    if (geometry) lut_registry_read_position(*key, kXpos, kYpos, *geometry, out.xpos, out.ypos);
     return kOk;
 }
 

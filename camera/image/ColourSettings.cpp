@@ -99,15 +99,7 @@ int colour_registry_read(int board, const bw_dialog_geometry* geometry, colour_s
     for (const auto& c : kChannels) read_channel(*key, c, out.lut);
     out.lut.lin = lut_registry_read_repaired(*key, kLin, kBwLinear, is_flag);
     out.bg39_installed = lut_registry_read_repaired(*key, kBg39, kBg39NotInstalled, is_flag);
-    if (geometry) {
-        const bw_dialog_geometry& g = *geometry;
-        out.xpos =
-            lut_registry_read_repaired(*key, kXpos, g.right - g.width - kBwDialogMargin,
-                                       [&](int v) { return v >= 0 && v + g.width <= g.right; });
-        out.ypos = lut_registry_read_repaired(*key, kYpos, g.top + kBwDialogMargin, [&](int v) {
-            return v >= 0 && v + g.height <= g.bottom;
-        });
-    }
+    if (geometry) lut_registry_read_position(*key, kXpos, kYpos, *geometry, out.xpos, out.ypos);
     return kOk;
 }
 

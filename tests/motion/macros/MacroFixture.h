@@ -12,32 +12,19 @@
 #include "motion/comm/DeviceFunctions.h"
 #include "motion/controller/CCorvaneController.h"
 #include "tests/motion/api/ApiFixture.h"
+#include "tests/motion/api/TestStage.h"
 
 namespace macrotest {
 
 using Lines = std::vector<std::string>;
 using namespace std::chrono_literals;
 
-// A stage with cpu counts per unit, a travel of -50 to 50, a reference switch.
+// The tests' stage with cpu counts per unit and a reference move's distance and velocity.
 inline StageParameterSet MakeStage(bool stepper, int cpu) {
-    StageParameterSet s;
-    s.SetStageName(stepper ? "TESTSTEPPER" : "TESTSERVO");
-    s.Set(StageFields::kMotType, stepper ? 6 : 0);
-    s.Set(StageFields::kMotFactor, 1.0);
+    StageParameterSet s = apitest::MakeTestStage(stepper);
     s.Set(StageFields::kMotCpuZ, cpu);
-    s.Set(StageFields::kMotCpuN, 1);
-    s.Set(StageFields::kMotInvert, 1);
-    s.Set(StageFields::kMotHatRef, 1);
-    s.Set(StageFields::kMotNoLimitSwitch, 0);
-    s.Set(StageFields::kMotMinTravel, -50.0);
-    s.Set(StageFields::kMotMaxTravel, 50.0);
     s.Set(StageFields::kMotAbsNegRef, 2.0);
     s.Set(StageFields::kMotRefVel80, 5.0);
-    s.Set(StageFields::kMotCurrentVel73, 10.0);
-    s.Set(StageFields::kMotMaxVel10, 20.0);
-    s.Set(StageFields::kMotCurrAccel11, 200.0);
-    s.Set(StageFields::kMotP, 200);
-    s.Set(StageFields::kMotMaxPosError, 2.0);
     return s;
 }
 
