@@ -90,86 +90,69 @@ bool WritePortFile(const std::string& path, const std::string& line) {
     return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (const auto done = kTool.Start(argc, argv)) return *done;
+struct ProgramOptions {
     corvane_sim::SimConfig config;
     bool verbose = false;
     bool control = false;
-    try {
-        zrtool::ArgList args(argc, argv);
-        while (!args.Done()) {
-            auto value = [&]() -> std::string {
-                const auto v = args.Value();
-                if (!v) throw std::invalid_argument(args.Option() + " needs a value");
-                return *v;
-            };
-            if (args.Take("-v", "--verbose")) {
-                verbose = true;
-            } else if (args.Take(nullptr, "--control")) {
-                control = true;
-            } else if (args.Take(nullptr, "--config")) {
-                config.LoadFile(value());
-            } else if (args.Take(nullptr, "--boards")) {
-                config.SetPresentList(value());
-            } else if (args.Take(nullptr, "--board")) {
-                config.ParseBoardSpec(value());
-            } else if (args.Take(nullptr, "--com")) {
-                config.SetGlobalOption("com", value());
-            } else if (args.Take(nullptr, "--port-file")) {
-                config.portFile = value();
-            } else if (args.Take(nullptr, "--baud")) {
-                config.SetGlobalOption("baud", value());
-            } else {
-                const std::string word = args.Next();
-                throw std::invalid_argument(word.starts_with("-") ? "unknown option " + word
-                                                                  : "unexpected argument " + word);
-            }
-        }
-        config.Finish();
-    } catch (const std::exception& e) {
-        return kTool.UsageError(e.what());
-    }
+};
 
+// The command line into options; throws std::invalid_argument for a usage error.
+void ParseOptions(int argc, char** argv, ProgramOptions& o) {
+    zrtool::ArgList args(argc, argv);
+    while (!args.Done()) {
+        auto value = [&]() -> std::string {
+            const auto v = args.Value();
+            if (!v) throw std::invalid_argument(args.Option() + " needs a value");
+            return *v;
+        };
+        if (args.Take("-v", "--verbose")) {
+            o.verbose = true;
+        } else if (args.Take(nullptr, "--control")) {
+            o.control = true;
+        } else if (args.Take(nullptr, "--config")) {
+            o.config.LoadFile(value());
+        } else if (args.Take(nullptr, "--boards")) {
+            o.config.SetPresentList(value());
+        } else if (args.Take(nullptr, "--board")) {
+            o.config.ParseBoardSpec(value());
+        } else if (args.Take(nullptr, "--com")) {
+            o.config.SetGlobalOption("com", value());
+        } else if (args.Take(nullptr, "--port-file")) {
+            o.config.portFile = value();
+        } else if (args.Take(nullptr, "--baud")) {
+            o.config.SetGlobalOption("baud", value());
+        } else {
+            const std::string word = args.Next();
+            throw std::invalid_argument(word.starts_with("-") ? "unknown option " + word
+                                                              : "unexpected argument " + word);
+        }
+    }
+    o.config.Finish();
+}
+
+// Blocks the end signals for every thread and returns a descriptor that reports them.
+int EndSignals() {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // before any thread starts
-    int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
     signal(SIGPIPE, SIG_IGN);
+    return signalfd(-1, &signals, SFD_CLOEXEC);
+}
 
-    corvane_sim::CorvaneSim sim(config);
-    sim.SetTranscriptEnabled(false);  // nobody reads it here; -v shows the traffic instead
-    if (verbose) {
-        sim.SetTraceSink([](int address, char direction, const std::string& text) {
-            char who = address < 0 ? '-' : "0123456789ABCDEF"[address & 15];
-            std::fprintf(stderr, "%c %c %s\n", who, direction, text.c_str());
-        });
+void PrintBoards(const corvane_sim::SimConfig& config) {
+    for (int i = 0; i < 16; ++i) {
+        const auto& b = config.boards[i];
+        if (b.present)
+            std::fprintf(stderr, "board %X: %s \"%s\" \"%s\"\n", i,
+                         corvane_sim::BoardTypeName(b.type), b.version.c_str(), b.checksum.c_str());
     }
-    try {
-        sim.Start();
-    } catch (const std::exception& e) {
-        return kTool.Failure(std::string(e.what()) + " (is /dev/pts available?)");
-    }
-    std::string line = sim.PortLine();
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-    if (!config.portFile.empty() && !WritePortFile(config.portFile, line)) {
-        return kTool.Failure("cannot write " + config.portFile + ": choose a writable --port-file");
-    }
-    if (verbose) {
-        for (int i = 0; i < 16; ++i) {
-            const auto& b = config.boards[i];
-            if (b.present)
-                std::fprintf(stderr, "board %X: %s \"%s\" \"%s\"\n", i,
-                             corvane_sim::BoardTypeName(b.type), b.version.c_str(),
-                             b.checksum.c_str());
-        }
-    }
+}
 
+// Serves until an end signal; with control, standard input's lines are fault commands.
+void Serve(corvane_sim::CorvaneSim& sim, int signalFd, bool control) {
     std::string pending;
     bool stdinOpen = control;
     for (;;) {
@@ -177,9 +160,9 @@ int main(int argc, char** argv) {
         int ready = poll(fds, stdinOpen ? 2 : 1, -1);
         if (ready < 0) {
             if (errno == EINTR) continue;
-            break;
+            return;
         }
-        if (fds[0].revents & POLLIN) break;
+        if (fds[0].revents & POLLIN) return;
         if (stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
             char buffer[512];
             ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
@@ -195,7 +178,42 @@ int main(int argc, char** argv) {
             }
         }
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const auto done = kTool.Start(argc, argv)) return *done;
+    ProgramOptions o;
+    try {
+        ParseOptions(argc, argv, o);
+    } catch (const std::exception& e) {
+        return kTool.UsageError(e.what());
+    }
+    const int signalFd = EndSignals();
+
+    corvane_sim::CorvaneSim sim(o.config);
+    sim.SetTranscriptEnabled(false);  // nobody reads it here; -v shows the traffic instead
+    if (o.verbose) {
+        sim.SetTraceSink([](int address, char direction, const std::string& text) {
+            char who = address < 0 ? '-' : "0123456789ABCDEF"[address & 15];
+            std::fprintf(stderr, "%c %c %s\n", who, direction, text.c_str());
+        });
+    }
+    try {
+        sim.Start();
+    } catch (const std::exception& e) {
+        return kTool.Failure(std::string(e.what()) + " (is /dev/pts available?)");
+    }
+    std::string line = sim.PortLine();
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    const std::string& portFile = o.config.portFile;
+    if (!portFile.empty() && !WritePortFile(portFile, line))
+        return kTool.Failure("cannot write " + portFile + ": choose a writable --port-file");
+    if (o.verbose) PrintBoards(o.config);
+    Serve(sim, signalFd, o.control);
     sim.Stop();
-    if (!config.portFile.empty()) std::remove(config.portFile.c_str());
+    if (!portFile.empty()) std::remove(portFile.c_str());
     return 0;
 }
