@@ -12,38 +12,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "loaded_library.h"
 
-constexpr const char* kLibrary = ZR_BUILD_DIR "/lib/liblmvntcam.so";
+namespace {
 
 using ConvertFn = int (*)(int, int, int, unsigned short*, unsigned char*);
 using LoadFn = int (*)(unsigned char*, unsigned char*, unsigned char*);
 
-class ColourExportsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/lmv-colour-exports-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        ::setenv("WINPORT_REGISTRY_DIR", dir_.c_str(), 1);
-        handle_ = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle_, nullptr) << dlerror();
-    }
-    void TearDown() override {
-        if (handle_) dlclose(handle_);
-        ::unsetenv("WINPORT_REGISTRY_DIR");
-        std::filesystem::remove_all(dir_);
-    }
-    template <typename Fn>
-    Fn Get(const char* name) {
-        auto fn = reinterpret_cast<Fn>(dlsym(handle_, name));
-        EXPECT_NE(fn, nullptr) << name;
-        return fn;
-    }
-
-    void* handle_ = nullptr;
-    std::string dir_;
-};
+using ColourExportsTest = testing_lmv::LoadedLibraryTest;
 
 TEST_F(ColourExportsTest, TablesAreWhiteAtLoadUntilLoaded) {
     auto convert = Get<ConvertFn>("CONVERT_BUFFER_12TOCOL");

@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "loaded_library.h"
 
-constexpr const char* kLibrary = ZR_BUILD_DIR "/lib/liblmvntcam.so";
+namespace {
 
 using ConvertFn = int (*)(int, int, int, short*, unsigned char*);
 using LoadLutFn = int (*)(unsigned char*);
@@ -23,31 +23,7 @@ using MinMaxFn = int (*)(int, int*, int*, int, int, unsigned short*);
 using MinMaxOffFn = int (*)(int, int*, int*, int, int, int, int, unsigned short*);
 using RangeFn = int (*)(int, int*, int, int, int, unsigned short*);
 
-class ImageExportsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/lmv-image-exports-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        ::setenv("WINPORT_REGISTRY_DIR", dir_.c_str(), 1);
-        handle_ = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle_, nullptr) << dlerror();
-    }
-    void TearDown() override {
-        if (handle_) dlclose(handle_);
-        ::unsetenv("WINPORT_REGISTRY_DIR");
-        std::filesystem::remove_all(dir_);
-    }
-    template <typename Fn>
-    Fn Get(const char* name) {
-        auto fn = reinterpret_cast<Fn>(dlsym(handle_, name));
-        EXPECT_NE(fn, nullptr) << name;
-        return fn;
-    }
-
-    void* handle_ = nullptr;
-    std::string dir_;
-};
+using ImageExportsTest = testing_lmv::LoadedLibraryTest;
 
 TEST_F(ImageExportsTest, TableConversionAndParameters) {
     // At load every pixel converts to 255.
