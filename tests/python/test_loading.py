@@ -12,12 +12,12 @@ from conftest import SCRATCH, SOURCE_DIR
 from zrlmv import _loader
 
 
-def run_python(code: str, env_changes: dict, python: str = sys.executable):
+def run_python(code: str, env_changes: dict, python: str = sys.executable, cwd=None):
     env = dict(os.environ)
     env.update(env_changes)
     env = {k: v for k, v in env.items() if v is not None}
     return subprocess.run([python, "-c", code], env=env, capture_output=True, text=True,
-                          timeout=300)
+                          timeout=300, cwd=cwd)
 
 
 FRESH_LOAD = ("import sys; sys.path.insert(0, {path!r}); "
@@ -26,9 +26,9 @@ FRESH_LOAD = ("import sys; sys.path.insert(0, {path!r}); "
               "else:\n    print('loaded', camera.library().cdll._name)")
 
 
-def fresh_load(explicit=None, **env):
-    code = FRESH_LOAD.format(path=str(SOURCE_DIR / "python"), explicit=repr(explicit))
-    return run_python(code, env).stdout.strip()
+def fresh_load(explicit=None, package=SOURCE_DIR / "python", cwd=None, **env):
+    code = FRESH_LOAD.format(path=str(package), explicit=repr(explicit))
+    return run_python(code, env, cwd=cwd).stdout.strip()
 
 
 def test_variable_names_the_library():
@@ -37,7 +37,12 @@ def test_variable_names_the_library():
 
 
 def test_failure_names_everything_tried(tmp_path):
-    text = fresh_load(ZRLMV_CAMERA_LIBRARY=str(tmp_path / "nothing.so"))
+    # A copy of the package started outside the project: no build tree (such as the one
+    # `make demo` leaves) to fall back on.
+    package = tmp_path / "package"
+    shutil.copytree(SOURCE_DIR / "python" / "zrlmv", package / "zrlmv")
+    text = fresh_load(package=package, cwd=tmp_path,
+                      ZRLMV_CAMERA_LIBRARY=str(tmp_path / "nothing.so"))
     assert text.startswith("zrlmv: cannot load the camera library; tried: ")
     for part in (f"ZRLMV_CAMERA_LIBRARY={tmp_path / 'nothing.so'}", "installed liblmvntcam.so.1",
                  "build"):
