@@ -206,8 +206,9 @@ LMV_API int GET_DIALOG_COL(int* red_min, int* red_max, int* green_min, int* gree
  * TEST_COC checks and adjusts all nine for the camera and writes them back, the text included;
  * *length is the size of the text buffer and receives the size the new text needs (with its
  * terminator). 0 nothing changed, 103 a value was adjusted, 104 the text buffer is missing or
- * too short (the other values are written), -1 no board record, -23 a null pointer. TESTCOC is
- * the same function. */
+ * too short (the other values are written), -21 the settings (as written back) make a table
+ * larger than the board memory (SET_COC would refuse them), -1 no board record, -23 a null
+ * pointer. TESTCOC is the same function. */
 LMV_API int TEST_COC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin, int* roiymax,
                      int* hbin, int* vbin, char* timevalues, int* length);
 LMV_API int TESTCOC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiymin, int* roiymax,

@@ -4,12 +4,15 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "camera/api/BoardTable.h"
 #include "camera/api/CameraCommands.h"
 #include "camera/api/DriverChannel.h"
 #include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
+#include "camera/coc/CocBuilder.h"
+#include "camera/coc/CocParamCommit.h"
 #include "camera/coc/CocParamSettings.h"
 #include "camera/coc/TestCoc.h"
 #include "lmvntcam.h"
@@ -66,6 +69,16 @@ struct parameter_pointers {
     }
 };
 
+// Settings that pass the check may still make a table longer than the board memory (marks or
+// exposures of hours); SET_COC would refuse them, so TEST_COC says so instead of passing them.
+bool table_too_long(const board_record& rec, const coc_check& checked) {
+    board_record copy = rec;
+    if (coc_commit_parameters(copy, checked) != kOk) return false;
+    coc_previous previous;
+    std::vector<uint16_t> table;
+    return coc_build(copy, previous, table) == kCocTooLong;
+}
+
 int test_coc(const parameter_pointers& ptr, char* text, int* length) {
     const board_record* rec = current_record();
     if (!rec) return kNotInitialised;
@@ -85,6 +98,7 @@ int test_coc(const parameter_pointers& ptr, char* text, int* length) {
         if (length) *length = needed;
         if (!text || capacity < needed) return kCocTextTooShort;
         std::memcpy(text, adjusted.c_str(), adjusted.size() + 1);
+        if (rc >= kOk && table_too_long(*rec, checked)) return kCocTooLong;
         return rc;
     } catch (const std::bad_alloc&) {
         return kNoMemory;

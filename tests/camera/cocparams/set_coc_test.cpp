@@ -128,25 +128,27 @@ TEST_F(SetCocTest, WhatTheCheckReturnsIsCommittedAsItIs) {
         int camera_typ;
         Coc in;
         Coc out;
+        int test;  // TEST_COC: adjusted, or (a mark weeks away) a table the board cannot hold
         int set;
     } cases[] = {
         {"mark offset at INT_MAX", 2,
          Coc{2 << 16, 0, 1, 20, 1, 15, 1, 1, "0,10,0,0,2147483647,0,-1,-1"},
          Coc{2 << 16, 0, 1, 20, 1, 15, 1, 1, "0,10,0,0,2147483647,2147483638,-1,-1"},
-         lmv::kCocTooLong},
+         lmv::kCocTooLong, lmv::kCocTooLong},
         {"binning 384 over rows 4 to 15", 2, Coc{0, 0, 1, 20, 4, 15, 1, 384, "0,10,-1,-1"},
-         Coc{0, 0, 1, 20, 4, 15, 1, 128, "0,10,-1,-1"}, lmv::kOk},
+         Coc{0, 0, 1, 20, 4, 15, 1, 128, "0,10,-1,-1"}, lmv::kCocChanged, lmv::kOk},
         {"fast shutter, binning 384", 1, Coc{1, 0, 1, 20, 4, 15, 1, 384, "100,200,\r\n-1,-1\r\n"},
-         Coc{1, 0, 1, 20, 4, 15, 1, 128, "100,200,\r\n-1,-1\r\n"}, kNoBuilderYet},
+         Coc{1, 0, 1, 20, 4, 15, 1, 128, "100,200,\r\n-1,-1\r\n"}, lmv::kCocChanged, kNoBuilderYet},
         {"intensified, binning 384", 5,
          Coc{5, 0, 1, 20, 4, 15, 1, 384, "2,990,0,1,\n0,0,0,1000,\n-1,-1"},
-         Coc{5, 0, 1, 20, 4, 15, 1, 128, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}, kNoBuilderYet},
+         Coc{5, 0, 1, 20, 4, 15, 1, 128, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}, lmv::kCocChanged,
+         kNoBuilderYet},
     };
     for (const auto& c : cases) {
         lmv::write_record_defaults(Rec(), 0);
         Rec().camera_typ = c.camera_typ;
         const Tested first = TestCoc(c.in);
-        EXPECT_EQ(first.rc, lmv::kCocChanged) << c.what;
+        EXPECT_EQ(first.rc, c.test) << c.what;
         EXPECT_EQ(first.out, c.out) << c.what;
         lmv::coc_check checked;
         const lmv::coc_parameters p{first.out.mode, first.out.trig, first.out.xmin,
