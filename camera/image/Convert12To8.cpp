@@ -4,7 +4,6 @@
 #include <system_error>
 #include <thread>
 
-#include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/image/ImageSize.h"
 
@@ -129,15 +128,7 @@ void run_parts(const mode_entry& m, const convert_job& j, int max_threads) {
 }
 
 int check_arguments(int mode, int width, int height, const void* src, const void* dst) {
-    const bool empty = width == 0 || height == 0;
-    if (!src && !empty) {
-        log_message(kLogErrors, "convert bad pointer 16-Bit\r\n");
-        return kNoMemory;
-    }
-    if (!dst && !empty) {
-        log_message(kLogErrors, "convert bad pointer 8-Bit\r\n");
-        return kNoMemory;
-    }
+    if (int rc = conversion_buffers_check(width, height, src, dst); rc != kOk) return rc;
     if (!find_mode(mode)) return kWrongParameter;
     if (int rc = image_size_check(width, height, 2, image_empty::allowed); rc != kOk) return rc;
     return kOk;

@@ -5,7 +5,6 @@
 #include <system_error>
 #include <thread>
 
-#include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
 #include "camera/image/ColourTables.h"
 #include "camera/image/Convert12To8.h"
@@ -244,15 +243,7 @@ void run(row_function f, const colour_job& j, int max_threads) {
 }
 
 int check_arguments(int mode, int width, int height, const void* src, const void* dst) {
-    const bool empty = width == 0 || height == 0;
-    if (!src && !empty) {
-        log_message(kLogErrors, "convert bad pointer 16-Bit\r\n");
-        return kNoMemory;
-    }
-    if (!dst && !empty) {
-        log_message(kLogErrors, "convert bad pointer 8-Bit\r\n");
-        return kNoMemory;
-    }
+    if (int rc = conversion_buffers_check(width, height, src, dst); rc != kOk) return rc;
     if (width < 0 || height < 0 || !colour_mode_valid(mode)) return kWrongParameter;
     return image_size_check(width, height, static_cast<int>(colour_bytes_per_pixel(mode)),
                             image_empty::allowed);

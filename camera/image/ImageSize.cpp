@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "camera/api/MessageLog.h"
 #include "camera/api/ResultCodes.h"
 
 namespace lmv {
@@ -19,6 +20,19 @@ int64_t image_bytes(int width, int height, int pixel_bytes, image_empty empty, i
 
 int image_size_check(int width, int height, int pixel_bytes, image_empty empty, int64_t pictures) {
     return image_bytes(width, height, pixel_bytes, empty, pictures) < 0 ? kWrongParameter : kOk;
+}
+
+int conversion_buffers_check(int width, int height, const void* src, const void* dst) {
+    const bool empty = width == 0 || height == 0;
+    if (!src && !empty) {
+        log_message(kLogErrors, "convert bad pointer 16-Bit\r\n");
+        return kNoMemory;
+    }
+    if (!dst && !empty) {
+        log_message(kLogErrors, "convert bad pointer 8-Bit\r\n");
+        return kNoMemory;
+    }
+    return kOk;
 }
 
 }  // namespace lmv

@@ -17,4 +17,8 @@ enum class image_empty { allowed, refused };
 [[nodiscard]] int image_size_check(int width, int height, int pixel_bytes, image_empty empty,
                                    int64_t pictures = 1);
 
+// The buffers of a conversion: a missing 16-bit source or 8-bit destination of a picture that is
+// not empty is logged and gives -23; else 0.
+[[nodiscard]] int conversion_buffers_check(int width, int height, const void* src, const void* dst);
+
 }  // namespace lmv

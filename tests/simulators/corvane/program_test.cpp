@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "tests/simulators/corvane/SerialClient.h"
+#include "tests/simulators/corvane/SimProgram.h"
 
 extern char** environ;
 
@@ -19,21 +20,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string ReadFileLine(const std::string& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
-bool WaitForExit(pid_t pid, int& status, std::chrono::milliseconds timeout) {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
-}
+using simprogram::WaitForExit;
 
 TEST(CorvaneSimProgramTest, ServesOnItsPortUntilTerminated) {
     char dir[] = "/tmp/corvane-sim-test-XXXXXX";
@@ -48,12 +35,7 @@ TEST(CorvaneSimProgramTest, ServesOnItsPortUntilTerminated) {
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
 
-    std::string line;
-    auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (line.empty() && std::chrono::steady_clock::now() < deadline) {
-        line = ReadFileLine(portFile);
-        if (line.empty()) std::this_thread::sleep_for(20ms);
-    }
+    const std::string line = simprogram::WaitForPortLine(portFile, 20s);
     ASSERT_EQ(line.rfind("WINPORT_COM3=/dev/pts/", 0), 0u) << line;
     std::string port = line.substr(line.find('=') + 1);
     struct stat served {};
@@ -103,12 +85,7 @@ TEST(CorvaneSimProgramTest, FaultsFromStandardInput) {
     posix_spawn_file_actions_destroy(&actions);
     close(control[0]);
 
-    std::string line;
-    auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (line.empty() && std::chrono::steady_clock::now() < deadline) {
-        line = ReadFileLine(portFile);
-        if (line.empty()) std::this_thread::sleep_for(20ms);
-    }
+    const std::string line = simprogram::WaitForPortLine(portFile, 20s);
     ASSERT_FALSE(line.empty());
     {
         SerialClient client(line.substr(line.find('=') + 1));

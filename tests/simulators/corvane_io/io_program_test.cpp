@@ -13,27 +13,14 @@
 #include <vector>
 
 #include "tests/simulators/corvane/SerialClient.h"
+#include "tests/simulators/corvane/SimProgram.h"
 
 extern char** environ;
 using namespace std::chrono_literals;
 
 namespace {
 
-std::string ReadFileLine(const std::string& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
-bool WaitForExit(pid_t pid, int& status, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
-}
+using simprogram::WaitForExit;
 
 // Asks until the answer is the wanted one: control lines take effect asynchronously.
 std::optional<std::string> AskUntil(SerialClient& client, const std::string& query,
@@ -66,12 +53,7 @@ TEST(CorvaneSimIoProgramTest, LinesAndDropsFromStandardInput) {
     posix_spawn_file_actions_destroy(&actions);
     close(control[0]);
 
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (line.empty() && std::chrono::steady_clock::now() < deadline) {
-        line = ReadFileLine(portFile);
-        if (line.empty()) std::this_thread::sleep_for(20ms);
-    }
+    const std::string line = simprogram::WaitForPortLine(portFile, 20s);
     ASSERT_FALSE(line.empty());
     {
         SerialClient client(line.substr(line.find('=') + 1));
