@@ -10,6 +10,7 @@ import numpy as np
 _TIMES_SIZE = 20000
 _INTS = 8
 _END_BITS = 0x0F00
+_TIMES = {"coc": "GET_COCTIME", "bel": "GET_BELTIME", "exp": "GET_EXPTIME", "del": "GET_DELTIME"}
 
 
 @dataclass
@@ -84,8 +85,7 @@ class SettingsMixin:
     def coc_times(self) -> dict[str, float]:
         """Times of the last table build (ms for a long-exposure camera): coc, bel, exp, del."""
         with self._selected():
-            return {what: getattr(self._lib, f"GET_{what.upper()}TIME")()
-                    for what in ("coc", "bel", "exp", "del")}
+            return {what: getattr(self._lib, name)() for what, name in _TIMES.items()}
 
     def load_user_coc(self, table: np.ndarray) -> None:
         """Loads a caller-built table of 16-bit words, up to and including its end word (the
