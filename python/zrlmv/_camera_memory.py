@@ -9,6 +9,7 @@ from __future__ import annotations
 
 import ctypes
 import threading
+import weakref
 from typing import Optional
 
 import numpy as np
@@ -39,12 +40,23 @@ class LibraryMemory:
         self._array = None
 
 
+_every = weakref.WeakSet()
+
+
+def release_everywhere(kind: str) -> None:
+    """Drops the views of a kind on every board: for memory the library frees for the whole
+    process at once (the recorder arena)."""
+    for views in list(_every):
+        views.release(kind)
+
+
 class MemoryViews:
     """The LibraryMemory objects of one board, by kind ("device buffer", "recorder")."""
 
     def __init__(self) -> None:
         self._lock = threading.Lock()
         self._by_kind: dict[str, dict[object, LibraryMemory]] = {}
+        _every.add(self)
 
     def add(self, kind: str, key: object, memory: LibraryMemory) -> LibraryMemory:
         with self._lock:

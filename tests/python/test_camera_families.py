@@ -180,7 +180,24 @@ def test_device_buffer_view_dropped_when_freed(board):
     with pytest.raises(ValueError, match="freed"):
         buffer.array
     buffer.free()  # twice is harmless
+    first, second = board.alloc_phys(), board.alloc_phys()
+    assert first.number == buffer.number and second.number != first.number
+    first.free(), second.free()
     raises_code(-3, Board(25).alloc_phys)
+
+
+def test_views_of_a_kind_dropped_on_every_board(board):
+    from zrlmv._camera_memory import release_everywhere
+    buffer = board.alloc_phys()
+    other = camera.MemoryViews()
+    other.add("device buffer", 1, camera.LibraryMemory(buffer.memory.address, (4,), np.uint8,
+                                                       "a second view"))
+    release_everywhere("device buffer")
+    assert not buffer.memory.valid and other.keys("device buffer") == []
+    board.free_phys(buffer)  # the buffer itself is still the board's to free
+    again = board.alloc_phys()  # the next free buffer: the same one again
+    assert again.number == buffer.number
+    again.free()
 
 
 def test_close_frees_device_buffers(camera_installed):
