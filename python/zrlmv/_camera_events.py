@@ -77,6 +77,7 @@ class EventsMixin:
         self._direct("BEGIN_WAIT_IMAGE", self.number, event.fileno())
 
     def end_wait_image(self) -> None:
+        """Unregisters the board's picture event."""
         self._direct("END_WAIT_IMAGE", self.number)
 
     def dma_image_start(self, event: EventFd, submode: int = 0,

@@ -26,6 +26,7 @@ class InfoMixin:
         return not self.image_status() & 0x2
 
     def camera_id(self) -> int:
+        """The camera's identification number, as the board record holds it."""
         return self._board_value("GET_CAMERA_ID")
 
     def camera_ccd(self) -> int:

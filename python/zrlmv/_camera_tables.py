@@ -3,8 +3,8 @@ pseudo colour (three of 256 entries), their parameters, and the conversions thro
 
 from __future__ import annotations
 
-from dataclasses import dataclass
 import ctypes
+from dataclasses import dataclass
 from typing import Optional
 
 import numpy as np
@@ -70,6 +70,7 @@ class TablesMixin:
                      t.blue_min, t.blue_max, int(t.gamma))
 
     def colour_table(self) -> ColourTable:
+        """Parameters of the colour tables."""
         values = [ctypes.c_int() for _ in range(7)]
         self._invoke("GET_DIALOG_COL", *(ctypes.byref(v) for v in values))
         numbers = [v.value for v in values]

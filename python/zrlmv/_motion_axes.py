@@ -8,7 +8,7 @@ from __future__ import annotations
 
 import ctypes
 import time
-from typing import Mapping, Optional
+from typing import Mapping
 
 from ._motion_core import CorvaneError, encode, int_array, text_lines, translate_error
 
@@ -125,6 +125,7 @@ class AxesMixin:
         self._set("Corvane_SVO", states, _BOOL)
 
     def qsvo(self, axes: str = "") -> dict[str, bool]:
+        """Servo state of each axis."""
         return self._query("Corvane_qSVO", axes, _BOOL, bool)
 
     def qont(self, axes: str = "") -> dict[str, bool]:
@@ -215,6 +216,7 @@ class AxesMixin:
         self._set("Corvane_RON", states, _BOOL)
 
     def qron(self, axes: str = "") -> dict[str, bool]:
+        """Reference mode of each axis."""
         return self._query("Corvane_qRON", axes, _BOOL, bool)
 
     # ---- home, factor, brakes ----------------------------------------------------------------
@@ -235,6 +237,7 @@ class AxesMixin:
         self._set("Corvane_DFF", factors)
 
     def qdff(self, axes: str = "") -> dict[str, float]:
+        """Axis factors."""
         return self._query("Corvane_qDFF", axes)
 
     def bra(self, states: Mapping[str, bool]) -> None:

@@ -59,6 +59,7 @@ class MacrosMixin:
         self._call("Corvane_MEX", encode(condition))
 
     def is_recording_macro(self) -> bool:
+        """Whether a macro is being recorded."""
         return self._flag("Corvane_IsRecordingMacro")
 
     def is_running_macro(self) -> bool:

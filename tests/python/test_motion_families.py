@@ -1,6 +1,5 @@
 """Controller command families against corvane-sim: each family's main path and one error."""
 
-import ctypes
 
 import numpy as np
 import pytest
