@@ -9,6 +9,7 @@ from typing import Optional
 
 import numpy as np
 
+from ._camera_core import board_lock
 from ._camera_settings import CocSettings
 from .camera_codes import NO_PICTURE
 
@@ -65,21 +66,24 @@ class ImagesMixin:
             name, pointer = "READ_IMAGE_8BIT", u8
         else:
             raise ValueError(f"out must be uint16 or uint8, not {out.dtype.name}")
-        out = checked_out(out, self._shape(), out.dtype)
-        height, width = out.shape
-        return self._invoke(name, mode, width, height, pointer(out))
+        with board_lock:  # the size and the read of one settings
+            out = checked_out(out, self._shape(), out.dtype)
+            height, width = out.shape
+            return self._invoke(name, mode, width, height, pointer(out))
 
     def read_image(self, mode: int = 0, out: Optional[np.ndarray] = None) -> Optional[np.ndarray]:
         """One picture as a (height, width) uint16 array of 12-bit values, or None when no
         picture came (result 100). out: an array to fill in place (returned)."""
-        out = checked_out(out, self._shape(), np.uint16)
-        return out if self.read_into(out, mode) != NO_PICTURE else None
+        with board_lock:
+            out = checked_out(out, self._shape(), np.uint16)
+            return out if self.read_into(out, mode) != NO_PICTURE else None
 
     def read_image_8bit(self, mode: int = 0,
                         out: Optional[np.ndarray] = None) -> Optional[np.ndarray]:
         """As read_image, converted through the board's output table into uint8."""
-        out = checked_out(out, self._shape(), np.uint8)
-        return out if self.read_into(out, mode) != NO_PICTURE else None
+        with board_lock:
+            out = checked_out(out, self._shape(), np.uint8)
+            return out if self.read_into(out, mode) != NO_PICTURE else None
 
     def read_image_ext(self, sequence: np.ndarray, picnr: int, mode: int = 0) -> int:
         """Reads into slot picnr of a (pictures, height, width) uint16 sequence array; returns 0
@@ -94,10 +98,11 @@ class ImagesMixin:
                           out: Optional[np.ndarray] = None) -> Optional[np.ndarray]:
         """A picture converted to colour: uint8 (height, width, 3) blue, green, red, or 4 bytes
         per pixel with mode bit 1 (see convert_to_colour for the modes); None without picture."""
-        out = checked_out(out, self._shape(colour_channels(mode)), np.uint8)
-        height, width = out.shape[:2]
-        return out if self._invoke("READ_IMAGE_COL", mode, width, height, u8(out)) \
-            != NO_PICTURE else None
+        with board_lock:
+            out = checked_out(out, self._shape(colour_channels(mode)), np.uint8)
+            height, width = out.shape[:2]
+            result = self._invoke("READ_IMAGE_COL", mode, width, height, u8(out))
+        return out if result != NO_PICTURE else None
 
     def grab(self, exposure_ms: int, timeout: float = 10.0) -> np.ndarray:
         """One picture of the whole sensor with exposure_ms milliseconds of exposure."""

@@ -28,6 +28,7 @@ class JoystickTableRead:
     rows: int
     joysticks: list[int]
     _values: ctypes.POINTER(ctypes.c_double)
+    _generation: int
 
     def done(self) -> int:
         """Number of final values so far."""
@@ -38,16 +39,27 @@ class JoystickTableRead:
         total = self.rows * len(self.joysticks)
         deadline = time.monotonic() + timeout
         while self.done() < total:
+            self._check_current()
             if time.monotonic() > deadline:
                 raise TimeoutError(f"joystick table read not done after {timeout} s")
             time.sleep(interval)
-        # the library's buffer lives until the next qJLT: copy it out
+        # the library's buffer lives until the next qJLT or the closing: copy it out
+        self._check_current()
         flat = np.ctypeslib.as_array(self._values, shape=(total,)).copy()
         return flat.reshape(self.rows, len(self.joysticks))
 
 
+    def _check_current(self) -> None:
+        if self.controller.id < 0:
+            raise ValueError("the controller was closed: the read's buffer is gone")
+        if self.controller._jlt_generation != self._generation:
+            raise ValueError("a later qjlt replaced this read's buffer")
+
+
 class JoystickMixin:
     """Joystick commands of Controller. Joysticks are named by their IDs (board + 1)."""
+
+    _jlt_generation = 0
 
     def qtnj(self) -> int:
         """Number of joysticks."""
@@ -134,7 +146,9 @@ class JoystickMixin:
         header = ctypes.create_string_buffer(4096)
         self._call("Corvane_qJLT", int_array(ids), int_array([_JOYSTICK_AXIS] * len(ids)),
                    len(ids), int(start), int(rows), ctypes.byref(values), header, len(header))
-        return JoystickTableRead(self, header.value.decode("latin-1"), int(rows), ids, values)
+        self._jlt_generation += 1
+        return JoystickTableRead(self, header.value.decode("latin-1"), int(rows), ids, values,
+                                 self._jlt_generation)
 
     def get_async_buffer_index(self) -> int:
         """Number of final values of the buffer of the last qjlt."""

@@ -42,6 +42,7 @@ class Board(BoardCore, SettingsMixin, InfoMixin, ImagesMixin, TablesMixin, Event
     (device buffers the package allocated are freed first)."""
 
     def _free_all(self) -> None:
+        self._end_events()
         self._free_device_buffers()
 
 

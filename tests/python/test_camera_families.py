@@ -156,14 +156,39 @@ def test_event_when_a_picture_lands_and_transfer_by_event(board):
     assert picture.shape == (480, 640) and picture.max() > 0
 
 
+def test_event_closed_while_registered_stays_open_for_the_library(board):
+    event = EventFd()
+    fd = event.fileno()
+    board.begin_wait_image(event)
+    event.close()  # still registered: the descriptor must not be reused yet
+    assert event.closed and os.fstat(fd)
+    with pytest.raises(ValueError, match="closed"):
+        board.begin_wait_image(event)
+    board.end_wait_image()
+    with pytest.raises(OSError):
+        os.fstat(fd)
+
+
+def test_closing_the_board_ends_its_picture_event(camera_installed):
+    event = EventFd()
+    with Board(0) as b:
+        b.begin_wait_image(event)
+        event.close()
+        assert event.fd >= 0  # still the board's
+    assert event.fd == -1  # closed once the board let go of it
+
+
 def test_transfer_without_picture_is_none_and_a_pipe_is_refused(board):
     board.set_coc(board.test_coc(CocSettings(times="0,10,-1,-1"))[1])
     with EventFd() as event:
         assert board.dma_image_start(event) is None  # 100: no picture
     reader, writer = os.pipe()
     try:
-        pipe = type("Pipe", (), {"fileno": lambda self: reader})()
+        pipe = EventFd()
+        os.close(pipe.fd)
+        pipe.fd = reader  # a descriptor that is no eventfd
         raises_code(-3, board.begin_wait_image, pipe)
+        assert pipe._users == 0  # a refused registration holds nothing
     finally:
         os.close(reader)
         os.close(writer)

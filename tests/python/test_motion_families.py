@@ -124,6 +124,11 @@ def test_joysticks(ready):
     table = ready.qjlt(1, 2, [1]).wait(timeout=60)
     assert table.shape == (2, 1)
     np.testing.assert_allclose(table[:, 0], [0.5, -0.25], atol=1 / 1024)
+    first = ready.qjlt(1, 1, [1])
+    first.wait(timeout=60)
+    ready.qjlt(1, 1, [1]).wait(timeout=60)
+    with pytest.raises(ValueError, match="later qjlt"):
+        first.wait(timeout=60)  # its buffer belongs to the library's next read now
     raises_number(E.ZR_CNTR_PARAMETER_OUT_OF_RANGE, ready.jlt, 1, 256, [0.1, 0.1])
     raises_number(E.ZR_CNTR_PARAMETER_OUT_OF_RANGE, ready.qjon, [7])
 
