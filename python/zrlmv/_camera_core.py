@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import contextlib
 import threading
+import types
 import warnings
 from typing import Optional
 
@@ -33,7 +34,7 @@ class LmvWarning(UserWarning):
     """The camera library answered with a warning (120: no camera answers)."""
 
 
-def library(path: Optional[str] = None):
+def library(path: Optional[str] = None) -> types.SimpleNamespace:
     """The raw layer (loaded once per process; path only counts at the first load)."""
     return _raw.camera(path)
 
@@ -100,7 +101,7 @@ class BoardCore:
     def _free_all(self) -> None:
         """Hook of the families that allocate library memory."""
 
-    def __enter__(self):
+    def __enter__(self) -> "BoardCore":
         self.open()
         return self
 

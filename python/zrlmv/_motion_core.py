@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import ctypes
+import types
 from typing import Callable, Mapping, Optional, Sequence
 
 from . import _raw
@@ -23,7 +24,7 @@ class CorvaneError(Exception):
         super().__init__(f"{where}error {number} ({NAMES.get(number, 'no name')}): {text}")
 
 
-def library(path: Optional[str] = None):
+def library(path: Optional[str] = None) -> types.SimpleNamespace:
     """The raw layer (loaded once per process; path only counts at the first load)."""
     return _raw.motion(path)
 
@@ -62,7 +63,7 @@ class ControllerCore:
             self._lib.Corvane_CloseConnection(self.id)
             self.id = -1
 
-    def __enter__(self):
+    def __enter__(self) -> "ControllerCore":
         return self
 
     def __exit__(self, *exc) -> None:

@@ -179,3 +179,11 @@ def test_library_wide_settings():
     previous = motion.check_features_by_controller_version(False)
     assert motion.check_features_by_controller_version(previous) is False
     assert motion.library().Corvane_GetAsyncBufferIndex(12345) == 0
+
+
+def test_setup_dialog_without_display_raises_minus_one(monkeypatch):
+    monkeypatch.delenv("DISPLAY", raising=False)
+    monkeypatch.delenv("WAYLAND_DISPLAY", raising=False)
+    with pytest.raises(CorvaneError) as caught:
+        motion.Controller.interface_setup_dialog()
+    assert caught.value.number == -1 and "Corvane_InterfaceSetupDlg" in str(caught.value)
