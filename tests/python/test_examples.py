@@ -53,3 +53,10 @@ def test_macro_and_lines(corvane_sim):
     assert result.returncode == 0, result.stderr
     assert "macro AMC1: MVR A" in result.stdout and "WAC ONT? A = 1" in result.stdout
     assert re.search(r"^analog line 1 of board 0: \d\.\d\d V$", result.stdout, re.M)
+
+
+def test_wait_for_picture(camera_installed):
+    result = run_example("wait_for_picture.py", "10")
+    assert result.returncode == 0, result.stderr
+    assert re.search(r"^picture landed after \d+ ms; transferred 640 x 480, mean \d+$",
+                     result.stdout, re.M), result.stdout
