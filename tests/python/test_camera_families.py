@@ -255,3 +255,20 @@ def test_a_read_in_one_thread_while_another_uses_the_board(running):
         assert running.status()[2] == -10
     reader.join(timeout=120)
     assert pictures and pictures[0].shape == (480, 640)
+
+
+def test_colour_board_channels_and_white_balance(camera_installed, monkeypatch):
+    monkeypatch.setenv("LMVSIM_BOARDS", "2")
+    monkeypatch.setenv("LMVSIM_CCD_TYP_1", "2")  # a colour CCD: green full, red 3/4, blue 1/2
+    with Board(1) as b:
+        b.set_colour_table(ColourTable(0, 4095, 0, 4095, 0, 4095))
+        picture = b.grab(20)
+        colour = camera.convert_to_colour(picture)
+        blue, green, red = (colour[..., i].mean() for i in range(3))
+        assert green > red > blue
+        assert b.auto_color(picture) == 0
+        table = b.colour_table()
+        assert table.blue_max < table.red_max < table.green_max  # weaker channels amplified
+        balanced = camera.convert_to_colour(picture)
+        means = [balanced[..., i].mean() for i in range(3)]
+        assert max(means) - min(means) < green - blue
