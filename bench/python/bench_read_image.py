@@ -5,7 +5,8 @@ The simulated board delivers every picture at once (LMVSIM_IMAGE_MS=0); the tabl
 640 x 480 sensor. Batches of 20 pictures alternate between the C loop (a small module calling
 READ_IMAGE_12BIT, through ctypes) and the Python loop; the fastest batch of each counts, since a
 shared machine disturbs that least. Prints the time per picture of both, their ratio (goal: at
-most 1.2), and the median of the ratios of neighbouring batches as a second view.
+most 1.2), and the median of the ratios of neighbouring batches as a second view; the raw ctypes
+call of the same read is measured beside them, to tell the package's share from ctypes'.
 
     python3 bench/python/bench_read_image.py [build folder, default build/release]
 """
@@ -50,10 +51,11 @@ def fastest(run, rounds: int) -> float:
     return best
 
 
-def measure(build: pathlib.Path) -> tuple[list[float], list[float]]:
+def measure(build: pathlib.Path) -> tuple[list[float], list[float], list[float]]:
     import numpy as np
 
     from zrlmv.camera import Board, CocSettings
+    from zrlmv.camera import library as camera_library
 
     loop = ctypes.CDLL(str(build / "lib" / "zrlmv_bench_read_loop.so"))
     loop.zrlmv_bench_read_loop.argtypes = [ctypes.c_int, ctypes.c_int, ctypes.c_int,
@@ -68,6 +70,13 @@ def measure(build: pathlib.Path) -> tuple[list[float], list[float]]:
             if loop.zrlmv_bench_read_loop(BATCH, width, height, pointer) != 0:
                 raise RuntimeError("the C loop missed a picture")
 
+        read = camera_library().READ_IMAGE_12BIT
+
+        def ctypes_batch():  # the raw layer alone: what ctypes itself costs
+            for _ in range(BATCH):
+                if read(0, width, height, pointer) != 0:
+                    raise RuntimeError("the ctypes loop missed a picture")
+
         def python_batch():
             for _ in range(BATCH):
                 if board.read_image(out=out) is None:
@@ -75,14 +84,15 @@ def measure(build: pathlib.Path) -> tuple[list[float], list[float]]:
 
         board.run_coc(0)
         try:
-            c_batch(), python_batch()  # warm both
-            c_times, py_times = [], []
-            for _ in range(ROUNDS):  # alternate, so both see the same load
+            c_batch(), ctypes_batch(), python_batch()  # warm all three
+            c_times, raw_times, py_times = [], [], []
+            for _ in range(ROUNDS):  # in turn, so all see the same load
                 c_times.append(fastest(c_batch, 1))
+                raw_times.append(fastest(ctypes_batch, 1))
                 py_times.append(fastest(python_batch, 1))
         finally:
             board.stop_coc(0)
-    return c_times, py_times
+    return c_times, raw_times, py_times
 
 
 def main() -> int:
@@ -94,7 +104,7 @@ def main() -> int:
     scratch = pathlib.Path(tempfile.mkdtemp(prefix="zrlmv-bench-"))
     try:
         prepare(build, scratch)
-        c_times, py_times = measure(build)
+        c_times, raw_times, py_times = measure(build)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
     c_s, py_s = min(c_times), min(py_times)
@@ -103,7 +113,8 @@ def main() -> int:
     print(f"640 x 480, fastest batch of {BATCH} of {ROUNDS}: C loop {c_s * 1e6:.1f} us/picture, "
           f"board.read_image() {py_s * 1e6:.1f} us/picture, ratio {ratio:.3f} "
           f"({'within' if ratio <= GOAL else 'above'} the goal {GOAL}); "
-          f"median ratio of neighbouring batches {paired:.3f}")
+          f"median ratio of neighbouring batches {paired:.3f}; the raw ctypes loop "
+          f"{min(raw_times) * 1e6:.1f} us/picture")
     return 0
 
 
