@@ -25,6 +25,7 @@ class camera_library_lifetime {
             std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
         image_library_load();
         colour_reset_tables();
+        lut_dialogs_library_load();
     }
 
     ~camera_library_lifetime() {

@@ -59,6 +59,10 @@ const lut_dialog_calls* bind_module(winport::Module& module) {
 
 }  // namespace
 
+void lut_dialogs_library_load() {
+    (void)loaded();
+}
+
 const lut_dialog_calls* lut_dialogs_loaded() {
     return loaded().calls.load();
 }

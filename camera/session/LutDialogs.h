@@ -13,6 +13,9 @@ const lut_dialog_calls* lut_dialogs_loaded();
 // The host table handed to the module.
 const lut_dialog_host* lut_dialog_host_table();
 
+// Library load: makes the loader's state, so that it outlives the library's unload object.
+void lut_dialogs_library_load();
+
 // Closes both dialogs (each waits for its dialog thread to end); nothing to do before the module
 // is loaded. SET_INIT(0) and library unload.
 void lut_dialogs_close_all();

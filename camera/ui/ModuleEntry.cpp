@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -46,7 +47,11 @@ int on_x_error(Display*, XErrorEvent* e) {
     return 0;
 }
 
+// Set when the module's statics go at process exit; a call after that finds no dialog.
+std::atomic<bool> g_module_gone{false};
+
 dialog_slot* slot_of(int kind) {
+    if (g_module_gone) return nullptr;
     return kind == kLutDialogBw || kind == kLutDialogColour ? &g_slots[kind] : nullptr;
 }
 
@@ -187,6 +192,7 @@ const lut_dialog_calls kCalls = {kLutDialogSeamVersion, open_dialog,   close_dia
 // Leaves the process's X error handling as it was when the module goes.
 struct module_lifetime {
     ~module_lifetime() {
+        g_module_gone = true;
         for (dialog_slot& s : g_slots) {
             std::lock_guard<std::mutex> lock(s.mutex);
             end_thread(s);
