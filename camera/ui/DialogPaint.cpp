@@ -97,8 +97,8 @@ void draw_button(const painter& p, const control& c, const char* label) {
 
 void draw_group(const painter& p, const control& c) {
     p.frame(c.x, c.y + 5, c.w, c.h - 5, true);
-    p.fill(c.x + 6, c.y, p.text_width(c.text) + 4, 10, p.v.colours.face);
-    p.text(c.x + 8, c.y + 9, c.text);
+    p.fill(c.x + 2, c.y, p.text_width(c.text) + 2, 10, p.v.colours.face);
+    p.text(c.x + 3, c.y + 9, c.text);
 }
 
 void draw_combo(const painter& p, const control& c) {
