@@ -246,24 +246,37 @@ TEST_F(BwDialogTest, DraggingTheMaximumMarkerMovesTheMaximum) {
     EXPECT_EQ(changed, 1);
 }
 
+// Where a window is in the stacking order, from the bottom.
+int StackPlace(Display* d, Window which) {
+    Window root = 0, up = 0, *children = nullptr;
+    unsigned n = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &up, &children, &n);
+    int at = -1;
+    for (unsigned i = 0; i < n; ++i)
+        if (children[i] == which) at = static_cast<int>(i);
+    XFree(children);
+    return at;
+}
+
 TEST_F(BwDialogTest, TheDialogStaysDirectlyAboveItsParent) {
     const Window w = Open();
     const Window other = MakeWindow(40, 40);  // now on top
-    auto place = [&](Window which) {
-        Window root = 0, up = 0, *children = nullptr;
-        unsigned n = 0;
-        XQueryTree(display_, DefaultRootWindow(display_), &root, &up, &children, &n);
-        int at = -1;
-        for (unsigned i = 0; i < n; ++i)
-            if (children[i] == which) at = static_cast<int>(i);
-        XFree(children);
-        return at;
-    };
-    ASSERT_GT(place(other), place(w));
+    ASSERT_GT(StackPlace(display_, other), StackPlace(display_, w));
     XRaiseWindow(display_, parent_);
     XSync(display_, False);
-    EXPECT_TRUE(WaitFor([&] { return place(w) == place(parent_) + 1; }));
-    EXPECT_GT(place(w), place(other));
+    EXPECT_TRUE(
+        WaitFor([&] { return StackPlace(display_, w) == StackPlace(display_, parent_) + 1; }));
+    EXPECT_GT(StackPlace(display_, w), StackPlace(display_, other));
+}
+
+TEST_F(BwDialogTest, WithParameter8TheDialogDoesNotFollow) {
+    const Window w = Open(8);
+    const Window other = MakeWindow(40, 40);
+    XRaiseWindow(display_, parent_);
+    XSync(display_, False);
+    ASSERT_TRUE(Ping(w));  // it has seen everything the raise could have told it
+    EXPECT_LT(StackPlace(display_, w), StackPlace(display_, other));
+    EXPECT_LT(StackPlace(display_, w), StackPlace(display_, parent_));
 }
 
 TEST_F(BwDialogTest, SetInitZeroClosesBothDialogs) {
