@@ -70,7 +70,7 @@ void triangle(dialog_view& v, Drawable to, int cx, int top, int bottom, bool poi
 
 int curve_midpoint(const dialog_view& v) {
     const uint8_t* t = shown_table(v);
-    for (int i = 4095; i >= 0; --i)
+    for (int i = kLevelMax; i >= 0; --i)
         if (t[i] == 128) return i;
     const lut_channel& c = v.values.ch[v.colour() ? v.channel : 0];
     return (c.min + c.max) / 2;

@@ -63,7 +63,7 @@ struct dialog_view {
     int bg39 = 0;
     uint32_t update_command = 0;
     int channel = kGreenChannel;  // the channel the fields and curve show
-    uint8_t tables[kChannelCount][4096] = {};
+    uint8_t tables[kChannelCount][kLutEntries] = {};
 
     std::string field[2];
     int focus = kNoField;
