@@ -9,7 +9,6 @@ namespace lmv::ui {
 namespace {
 
 constexpr size_t kFieldDigits = 5;
-constexpr int kComboArrow = 14;
 
 int field_of(const dialog_view& v, int id) {
     if (id == v.layout->roles.max_edit) return kMaxField;
@@ -77,9 +76,11 @@ void press_button(dialog_view& v, int id) {
     refresh_fields(v);
 }
 
-void press_combo(dialog_view& v, const control& c, int x) {
-    const int step = x >= c.x + c.w - kComboArrow ? 1 : kUserPresets - 1;
-    v.user_preset = (v.user_preset + step) % kUserPresets;
+void press_combo(dialog_view& v, const control& c) {
+    if (v.list)
+        close_list(v);
+    else
+        open_list(v, c);
 }
 
 void press_curve(dialog_view& v, const control& c, int x, int y) {
@@ -90,6 +91,7 @@ void press_curve(dialog_view& v, const control& c, int x, int y) {
 
 void press(dialog_view& v, int x, int y) {
     const control* c = control_at(*v.layout, x, y);
+    if (v.list && (!c || c->kind != control_kind::combo)) close_list(v);
     if (v.focus != kNoField && (!c || field_of(v, c->id) != v.focus)) commit_field(v);
     if (!c) return;
     switch (c->kind) {
@@ -111,7 +113,7 @@ void press(dialog_view& v, int x, int y) {
             store_values(v);
             break;
         case control_kind::combo:
-            press_combo(v, *c, x);
+            press_combo(v, *c);
             break;
         case control_kind::curve:
             press_curve(v, *c, x, y);
@@ -207,6 +209,7 @@ void handle_event(dialog_view& v, XEvent& e) {
             XBell(v.display, 0);
         return;
     }
+    if (v.list && e.xany.window == v.list) return list_event(v, e);
     switch (e.type) {
         case Expose:
             if (e.xexpose.count == 0) paint(v);

@@ -55,6 +55,7 @@ struct dialog_view {
     XFontStruct* font = nullptr;
     Pixmap back = 0;        // the client area, drawn off screen
     Pixmap curve_back = 0;  // background of the curve area
+    Window list = 0;        // the user-preset list while it is open
     Atom wm_protocols = 0, wm_delete = 0, update_atom = 0;
     dialog_colours colours{};
     int screen_width = 0, screen_height = 0;
@@ -101,5 +102,9 @@ drag_target curve_hit(const dialog_view& v, int px, int py);
 void follow_parent(dialog_view& v);
 bool follows_parent(const dialog_view& v);
 void handle_event(dialog_view& v, XEvent& e);
+// The user-preset box's list.
+void open_list(dialog_view& v, const control& box);
+void close_list(dialog_view& v);
+void list_event(dialog_view& v, XEvent& e);
 
 }  // namespace lmv::ui

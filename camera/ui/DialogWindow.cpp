@@ -116,6 +116,7 @@ bool create_window(dialog_view& v) {
 void destroy_window(dialog_view& v) {
     if (!v.window) return;
     save_settings(v);
+    close_list(v);
     Display* d = v.display;
     if (v.curve_back) XFreePixmap(d, v.curve_back);
     if (v.back) XFreePixmap(d, v.back);

@@ -320,6 +320,14 @@ TEST_F(BwDialogTest, ClosingTheWindowEndsTheDialog) {
 
 class ColourDialogTest : public LutDialogTest {
   protected:
+    Window TopWindow() {
+        Window root = 0, up = 0, *children = nullptr;
+        unsigned n = 0;
+        XQueryTree(display_, DefaultRootWindow(display_), &root, &up, &children, &n);
+        const Window top = n ? children[n - 1] : 0;
+        XFree(children);
+        return top;
+    }
     std::array<int, 7> Values() {
         std::array<int, 7> v{};
         EXPECT_EQ(
@@ -377,10 +385,18 @@ TEST_F(ColourDialogTest, SaveAndLoadUserPreset3) {
     SetRegistryValue("USER3GREEN max", 0);  // invalid: repaired when read
     const Window w = Open();
     ClickControl(w, colour_layout(), 740);
-    const lmv::ui::control* combo = lmv::ui::find_control(colour_layout(), 753);
-    Click(w, combo->x + combo->w - 4, combo->y + combo->h / 2);  // LUT2
-    Click(w, combo->x + combo->w - 4, combo->y + combo->h / 2);  // LUT3
-    ClickControl(w, colour_layout(), 752);                       // SAVE
+    ClickControl(w, colour_layout(), 753);  // the list opens on top
+    ASSERT_TRUE(Ping(w));
+    const Window list = TopWindow();
+    ASSERT_NE(list, w);
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(display_, list, &a));
+    EXPECT_TRUE(a.override_redirect);
+    EXPECT_EQ(a.height, 20 * 14);           // LUT1 ... LUT20
+    Click(list, 10, 2 * 14 + 7);            // LUT3
+    ClickControl(w, colour_layout(), 752);  // SAVE
+    ASSERT_TRUE(Ping(w));
+    EXPECT_FALSE(XGetWindowAttributes(display_, list, &a));  // the list went with the choice
     ASSERT_TRUE(Ping(w));
     EXPECT_EQ(RegistryValue("USER3RED max"), 2295u);
     EXPECT_EQ(RegistryValue("USER3GREEN max"), 1478u);
