@@ -46,6 +46,8 @@ install(TARGETS lmvntcam EXPORT LmvntcamTargets
 # The setup dialog, the one part that needs a GUI toolkit, in a package of its own.
 install(TARGETS ZR_Corvane_TAL_dialog LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         COMPONENT motion_dialog)
+# The camera's LUT dialogs (X11), beside the library.
+install(TARGETS lmvlutdlg LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT camera)
 # The simulated camera board: the driver backend the camera library loads from its own folder.
 install(TARGETS lmvpci_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT tools)
 install(FILES ${PROJECT_SOURCE_DIR}/include/ZR_Corvane_TAL.h ${PROJECT_SOURCE_DIR}/include/lmvntcam.h

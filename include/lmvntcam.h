@@ -195,6 +195,41 @@ LMV_API int GET_DIALOG_COL(int* red_min, int* red_max, int* green_min, int* gree
                            int* blue_min, int* blue_max, int* lin);
 /* --- end colour --- */
 
+/* --- LUT dialogs --- */
+/* The B/W and colour LUT dialogs: modeless X11 windows, each with a thread and display connection
+ * of its own, shown by the module liblmvlutdlg.so beside the library (loaded at the first open;
+ * the library itself links no X library).
+ *
+ * Parent window (also for OPEN_DIALOG_CAM): `parent` carries the X11 window ID of the
+ * application's top-level window, (void*)(uintptr_t)id, or NULL for none. The dialog is made
+ * transient for it and is kept directly above it when the parent is raised (not for param 8 or 9).
+ *
+ * param bit 0: after every change the dialog sends the parent a ClientMessage event of type
+ * LMVNTCAM_LUT_ATOM, format 32: data.l[0] = the registry value "Update_Comand_BW" (default 1001)
+ * or "Update_Comand_Color" (default 1002), data.l[1] = the board, data.l[2] = the dialog's window
+ * ID. Applications without X poll STATUS_DIALOG_BW / STATUS_DIALOG_COL instead.
+ * param bit 1: the dialog does not load the changed table(s); the application does.
+ * title: NULL gives "B&W-Dialog <board>" / "Color-Dialog <board>" with the current board.
+ *
+ * OPEN_: 0 (also when the dialog is already open: it is shown); -31 at once without the module,
+ * its X11 library or a display, or when the thread cannot start; -2 when the window is not up
+ * within 5250 ms. CLOSE_: 0; waits for the dialog thread to end; the window writes its values
+ * and position to the board's LUT key. LOCK_: 0, -31 while no dialog is open; a locked dialog
+ * ignores mouse buttons and keys (it beeps) and its thread runs at idle priority where that can
+ * be undone again. STATUS_: 0; *window = the dialog's X11 window ID (0 when not open), *changed =
+ * 1 when the values changed since the last call (the call clears it); null pointers are skipped.
+ * SET_INIT(0) and library unload close both dialogs. */
+#define LMVNTCAM_LUT_ATOM "LMVNTCAM_LUT_UPDATE"
+LMV_API int OPEN_DIALOG_BW(void* parent, int param, char* title);
+LMV_API int LOCK_DIALOG_BW(int lock);
+LMV_API int CLOSE_DIALOG_BW(void);
+LMV_API int STATUS_DIALOG_BW(int* window, int* changed);
+LMV_API int OPEN_DIALOG_COL(void* parent, int param, char* title);
+LMV_API int LOCK_DIALOG_COL(int lock);
+LMV_API int CLOSE_DIALOG_COL(void);
+LMV_API int STATUS_DIALOG_COL(int* window, int* changed);
+/* --- end LUT dialogs --- */
+
 /* Camera operation code (COC) settings of the current board, nine parameters:
  *   mode     low byte camera class (0 long exposure; 1 fast shutter, 2/3/4 = class 1 with
  *            submode 1/2/3; 5 intensified), bits 8-15 option flags, bits 16-23 submode;

@@ -15,6 +15,8 @@ packages=(
     python3-venv python3-numpy python3-pytest python3-setuptools
     # colour benchmark baseline (bench/image; the libraries never link it)
     libopencv-dev
+    # LUT dialogs: the dialog module liblmvlutdlg.so and its tests (the library links no X library)
+    libx11-dev
 )
 
 missing=()

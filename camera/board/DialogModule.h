@@ -4,9 +4,9 @@
 // looked up by name at every use; a missing one is answered with -13.
 //
 // "INIT_DIALOG_CAM" receives the parameter block: 19 pointer-sized words (32-bit words in a 32-bit
-// build) giving the module the library's services and the camera's limits. Words 3 and 4
-// (STATUS_DIALOG_BW, STATUS_DIALOG_COL) and every other service the library does not export are
-// null; word 14 is null until the board table hands out its dialog-window slots.
+// build) giving the module the library's services and the camera's limits. Every service the
+// library does not export is null; word 14 is null until the board table hands out its
+// dialog-window slots.
 #include <array>
 #include <cstdint>
 #include <string>

@@ -164,6 +164,26 @@ int colour_get_dialog(int* red_min, int* red_max, int* green_min, int* green_max
     return kOk;
 }
 
+void colour_store_parameters(const colour_parameters& p, int bg39_installed, uint8_t* red,
+                             uint8_t* green, uint8_t* blue) {
+    colour_parameters clamped = p;
+    for (const auto& c : kChannels) {
+        const lut_range r = lut_clamp(p.*c.min, p.*c.max);
+        clamped.*c.min = r.min;
+        clamped.*c.max = r.max;
+    }
+    clamped.lin = p.lin ? kBwGamma : kBwLinear;
+    uint8_t tables[kColourChannels][kLutEntries];
+    store(clamped, tables);
+    {
+        std::lock_guard<std::mutex> lock(state().mutex);
+        state().bg39 = bg39_installed ? kBg39Installed : kBg39NotInstalled;
+    }
+    uint8_t* const out[kColourChannels] = {red, green, blue};
+    for (int c = 0; c < kColourChannels; ++c)
+        if (out[c]) std::memcpy(out[c], tables[c], kLutEntries);
+}
+
 void colour_build_default() {
     apply(colour_parameters{});
     pseudo_colour_load_grey_ramp();

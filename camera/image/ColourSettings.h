@@ -62,6 +62,11 @@ int colour_set_dialog(const colour_parameters& p);
 int colour_get_dialog(int* red_min, int* red_max, int* green_min, int* green_max, int* blue_min,
                       int* blue_max, int* lin);
 
+// The colour dialog's change: stores the parameters (clamped as the LUT build clamps) and
+// "LutBG39 installed" and builds the working tables, copied to red, green and blue; loads nothing.
+void colour_store_parameters(const colour_parameters& p, int bg39_installed, uint8_t* red,
+                             uint8_t* green, uint8_t* blue);
+
 // Board set-up: the linear defaults over 0..4095 built and loaded, the pseudo-colour tables
 // loaded with the grey ramp.
 void colour_build_default();

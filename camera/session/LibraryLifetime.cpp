@@ -8,6 +8,7 @@
 #include "camera/api/ResultCodes.h"
 #include "camera/image/ColourTables.h"
 #include "camera/image/ImageLibrary.h"
+#include "camera/session/LutDialogs.h"
 #include "camera/session/SetInit.h"
 
 namespace lmv {
@@ -24,9 +25,11 @@ class camera_library_lifetime {
             std::fputs("lmvntcam: no memory for the record of board 0\n", stderr);
         image_library_load();
         colour_reset_tables();
+        lut_dialogs_library_load();
     }
 
     ~camera_library_lifetime() {
+        lut_dialogs_unload();  // also with no board set up: the dialogs use the tables below
         camera_library& lib = library();
         for (int b = 0; b < kBoardSlots; ++b) {
             if (board_state(b) == kBoardNotInitialised) continue;

@@ -21,6 +21,7 @@
 #include "camera/image/BwSetup.h"
 #include "camera/image/ColourSettings.h"
 #include "camera/session/CameraSetup.h"
+#include "camera/session/LutDialogs.h"
 #include "camera/session/SetInit.h"
 #include "lmvntcam.h"
 #include "winport/MessageBox.h"
@@ -154,7 +155,7 @@ void quiet_board(int board, board_record& rec) {
 
 int release_board(int board) {
     release_dialog_module(board);
-    // The LUT dialogs are closed here, once they exist.
+    lut_dialogs_close_all();
     // The board's recorder thread and buffers are released here, once the recorder exists.
     if (board_record* rec = record_of(board); rec && driver::is_open(board)) {
         (void)acquire_stop(board, *rec, 0);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "motion/ui/XvfbServer.h"
+#include "common/XvfbServer.h"
 
 // The font library keeps a few blocks to the end on purpose, and the toolkit's base library keeps
 // one set of untranslated labels per thread that it never frees (allocated inside that library,
