@@ -47,3 +47,59 @@ class DialogsMixin:
     def write_registry_values(self) -> int:
         """The dialog module writes its settings to the registry."""
         return self._invoke("_WRITE_REGISTRY_VALUES")
+
+
+class LutDialog:
+    """One of the board's LUT dialogs ("BW" or "COL"): an X11 window with a thread of its own.
+
+    `parent` is the X11 window ID of the application's top-level window (0 = none); with
+    `notify` the dialog sends that window a ClientMessage (camera.LUT_UPDATE_ATOM) after every
+    change; with `load_tables=False` the dialog leaves loading the changed tables to the
+    application. Without the dialog module, its X11 library or a display, opening raises
+    LmvError -31 at once.
+    """
+
+    def __init__(self, board, kind: str) -> None:
+        self._board, self._kind = board, kind
+
+    def open(self, parent: int = 0, *, notify: bool = False, load_tables: bool = True,
+             param: int = 0, title: str | None = None) -> None:
+        """Opens the dialog (shows it again when it is open already)."""
+        param |= (1 if notify else 0) | (0 if load_tables else 2)
+        self._board._invoke(f"OPEN_DIALOG_{self._kind}", ctypes.c_void_p(parent or None),
+                            int(param), None if title is None else title.encode())
+
+    def close(self) -> None:
+        """Closes the dialog; it writes its values and position to the registry first."""
+        self._board._invoke(f"CLOSE_DIALOG_{self._kind}")
+
+    def lock(self, locked: bool = True) -> None:
+        """Makes the dialog ignore mouse and keys (True) or take them again (False)."""
+        self._board._invoke(f"LOCK_DIALOG_{self._kind}", int(locked))
+
+    def status(self) -> tuple[int, bool]:
+        """(X11 window ID or 0, changed since the last call); the call clears the flag."""
+        window, changed = ctypes.c_int(), ctypes.c_int()
+        self._board._invoke(f"STATUS_DIALOG_{self._kind}", ctypes.byref(window),
+                            ctypes.byref(changed))
+        return window.value & 0xFFFFFFFF, bool(changed.value)
+
+    def __enter__(self) -> "LutDialog":
+        return self
+
+    def __exit__(self, *exc) -> None:
+        self.close()
+
+
+class LutDialogsMixin:
+    """The B/W and colour LUT dialogs of Board."""
+
+    @property
+    def bw_dialog(self) -> LutDialog:
+        """The B/W LUT dialog (its values: bw_table / set_bw_table)."""
+        return LutDialog(self, "BW")
+
+    @property
+    def colour_dialog(self) -> LutDialog:
+        """The colour LUT dialog (its values: colour_table / set_colour_table)."""
+        return LutDialog(self, "COL")

@@ -20,7 +20,7 @@ from typing import Optional
 from ._camera_core import (BoardCore, LmvError, LmvWarning, board_lock, call, check,  # noqa: F401
                            library)
 from ._camera_device import DeviceBuffer, DeviceBufferMixin
-from ._camera_dialogs import DialogsMixin
+from ._camera_dialogs import DialogsMixin, LutDialog, LutDialogsMixin
 from ._camera_events import DmaTransfer, EventFd, EventsMixin
 from ._camera_images import ImagesMixin
 from ._camera_info import InfoMixin
@@ -30,14 +30,17 @@ from ._camera_tables import (ColourTable, TablesMixin, bgr_to_rgb, convert_to_8b
                              convert_to_colour)
 from .camera_codes import NO_CAMERA, NO_PICTURE
 
-__all__ = ["Board", "CocSettings", "ColourTable", "DeviceBuffer", "DmaTransfer", "EventFd",
+# The ClientMessage type a LUT dialog opened with notify=True sends its parent window.
+LUT_UPDATE_ATOM = "LMVNTCAM_LUT_UPDATE"
+
+__all__ = ["Board", "CocSettings", "ColourTable", "DeviceBuffer", "DmaTransfer", "EventFd", "LUT_UPDATE_ATOM", "LutDialog",
            "LibraryMemory", "LmvError", "LmvWarning", "MemoryViews", "NO_CAMERA", "NO_PICTURE",
            "bgr_to_rgb", "board_lock", "check", "convert_to_8bit", "convert_to_colour",
            "current_board", "enable_error_messages", "enable_message_log", "library", "palette"]
 
 
 class Board(BoardCore, SettingsMixin, InfoMixin, ImagesMixin, TablesMixin, EventsMixin,
-            DeviceBufferMixin, DialogsMixin):
+            DeviceBufferMixin, DialogsMixin, LutDialogsMixin):
     """One camera board. Use as a context manager: SET_INIT(mode) on entry, SET_INIT(0) on exit
     (device buffers the package allocated are freed first)."""
 
