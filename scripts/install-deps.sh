@@ -15,6 +15,8 @@ packages=(
     python3-venv python3-numpy python3-pytest python3-setuptools
     # colour benchmark baseline (bench/image; the libraries never link it)
     libopencv-dev
+    # corvane-tal: line editing and history on a terminal
+    libedit-dev
 )
 
 missing=()
