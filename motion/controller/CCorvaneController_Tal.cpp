@@ -83,8 +83,8 @@ ZR_BOOL CCorvaneController::TalSingleCommand(const std::string& line) {
     if (!NamesNoAxes(word)) {
         call.axes.resize(std::max<size_t>(parsed.identifiers.size(), kMaxCorvaneBoards));
         int count = 0;
-        (void)GetAxesIndex(parsed.identifiers.c_str(), call.axes.data(), &count, 0, 0,
-                           word == "CST?" ? 1 : 0, 0, 0);
+        (void)GetAxesIndex(parsed.identifiers.c_str(), call.axes.data(), &count, 0, 0, 0,
+                           word == "CST?" ? 1 : 0, 0);
         call.axes.resize(static_cast<size_t>(std::max(count, 0)));
     }
     (void)call.row.run(call);

@@ -113,6 +113,18 @@ TEST_F(TalOneStageTest, AnAxisWithoutStageAnswersAnEmptyName) {
     EXPECT_EQ(lines, (Lines{"B60= \n", "A60=TESTSERVO \n", "B60=\n"}));
 }
 
+TEST_F(TalOneStageTest, StageQueryListsEveryPresentAxis) {
+    // B has neither stage nor initialisation; CST? without axes still lists it
+    EXPECT_TRUE(Corvane_TalCommandset(id, "CST?")) << Corvane_GetError(id);
+    Lines lines;
+    char buffer[64];
+    for (int size = 0; Corvane_TalGetAnswerSize(id, &size) && size > 0;) {
+        ASSERT_TRUE(Corvane_TalGetAnswer(id, buffer, sizeof buffer));
+        lines.push_back(buffer);
+    }
+    EXPECT_EQ(lines, (Lines{"A=TESTSERVO \n", "B=NOSTAGE\n"}));
+}
+
 TEST_F(TalCommandsetTest, IsMovingMaskOfTheFirstTwoAxes) {
     EXPECT_TRUE(Corvane_TalCommandset(id, "\x05"));
     EXPECT_EQ(Answers(), (Lines{"0\n"}));
