@@ -10,8 +10,8 @@
 namespace tal {
 namespace {
 
-constexpr int kDefaultSubID = 1;                           // joystick axis and button
-constexpr int kTriggerParameters[] = {1, 2, 3, 10};        // CTO? without IDs
+constexpr int kDefaultSubID = 1;                     // joystick axis and button
+constexpr int kTriggerParameters[] = {1, 2, 3, 10};  // CTO? without IDs
 constexpr int kJltTableSize = 256;
 constexpr int kJltHeaderSize = 1 << 16;
 constexpr uint32_t kRowStepMs = 250;
@@ -191,8 +191,7 @@ ZR_BOOL qCTO(TalCall& c) {
     }
     std::vector<char> text(static_cast<size_t>(c.row.buffer.initial), '\0');
     const int n = static_cast<int>(outputs.size());
-    if (!c.controller.qCTO(Data(outputs), Data(parameters), text.data(), n,
-                           c.row.buffer.initial))
+    if (!c.controller.qCTO(Data(outputs), Data(parameters), text.data(), n, c.row.buffer.initial))
         return false;
     const std::vector<std::string> values = SplitText(text.data(), " \t\r\n");
     outputs.resize(static_cast<size_t>(n));
@@ -270,8 +269,8 @@ ZR_BOOL qJLT(TalCall& c) {
     const int columns = static_cast<int>(s.joysticks.size());
     std::vector<char> header(kJltHeaderSize, '\0');
     double* values = nullptr;
-    if (!k.qJLT(Data(s.joysticks), Data(s.axes), columns, s.start, s.rows, &values,
-                header.data(), kJltHeaderSize))
+    if (!k.qJLT(Data(s.joysticks), Data(s.axes), columns, s.start, s.rows, &values, header.data(),
+                kJltHeaderSize))
         return false;
     std::string head = header.data();
     if (!head.empty() && head.back() == '\n') head.pop_back();

@@ -98,12 +98,9 @@ ZR_BOOL qBRA(TalCall& c) { return AnswerTextQuery(c, [](auto& k, auto&, char* b,
 
 ZR_BOOL qSAI(TalCall& c) {
     const bool all = c.line.text.rfind("ALL", 0) == 0;
-    return AnswerTextQuery(c, all ? TextQuery([](auto& k, auto&, char* b, int s) {
-        return k.qSAI_ALL(b, s);
-    })
-                                  : TextQuery([](auto& k, auto&, char* b, int s) {
-                                        return k.qSAI(b, s);
-                                    }));
+    return AnswerTextQuery(
+        c, all ? TextQuery([](auto& k, auto&, char* b, int s) { return k.qSAI_ALL(b, s); })
+               : TextQuery([](auto& k, auto&, char* b, int s) { return k.qSAI(b, s); }));
 }
 
 ZR_BOOL qERR(TalCall& c) {
@@ -137,7 +134,8 @@ ZR_BOOL qSPA(TalCall& c) {
     for (size_t i = 0; i < c.line.identifiers.size(); ++i) {
         ParameterItem item{c.line.identifiers[i], ids[i], values[i], {}};
         const bool named = i < c.axes.size() && TalAccess::HasStage(c.controller, c.axes[i]);
-        if (ids[i] == kStageNameIdentifier && named && next < names.size()) item.name = names[next++];
+        if (ids[i] == kStageNameIdentifier && named && next < names.size())
+            item.name = names[next++];
         items.push_back(item);
     }
     AnswerParameters(c, items);

@@ -24,16 +24,16 @@ using TalOperation = ZR_BOOL (*)(TalCall&);
 // The answer a row adds when its operation succeeds.
 enum class TalAnswer {
     None,
-    AxisValues,     // A: "%c=%f" per listed axis
-    AxisStates,     // B: "%c=1" or "%c=0" per listed axis (channels for DIO?)
-    Registers,      // C: "%c%d=%d" per listed axis
-    Parameters,     // D: "%c%d=%g", or "%c%d=%s" for the stage name
-    Groups,         // E: one line per group in the row's own format
-    OutputStates,   // F: "%d=1" or "%d=0" per trigger output
-    Text,           // the operation's text as it is
-    TextLine,       // the operation's text and a line feed
-    Number,         // one number and a line feed
-    Special,        // the operation adds its own answer
+    AxisValues,    // A: "%c=%f" per listed axis
+    AxisStates,    // B: "%c=1" or "%c=0" per listed axis (channels for DIO?)
+    Registers,     // C: "%c%d=%d" per listed axis
+    Parameters,    // D: "%c%d=%g", or "%c%d=%s" for the stage name
+    Groups,        // E: one line per group in the row's own format
+    OutputStates,  // F: "%d=1" or "%d=0" per trigger output
+    Text,          // the operation's text as it is
+    TextLine,      // the operation's text and a line feed
+    Number,        // one number and a line feed
+    Special,       // the operation adds its own answer
 };
 
 // How a text query's buffer is sized: a fixed size, or grown while the query fails with

@@ -29,9 +29,9 @@ bool IsBlank(char c) {
 
 const Words kNoArguments = {"*IDN?", "ERR?", "TVI?", "VST?", "HLP?", "HPA?", "VER?", "BRA?"};
 const Words kNoIdentifier = {"SAI?", "DEL", "WAC", "MEX", "MAC", "MAC?"};
-const Words kValueCommands = {"MOV",  "MVR",  "POS", "VEL", "DFF",  "PLM", "NLM", "SSL", "SVO",
-                              "RON",  "BRA",  "DIO", "CST", "SAI",  "SAI?", "SPA", "SPA?",
-                              "SRG?", "FED",  "DEL", "MAC", "MAC?", "WAC", "MEX"};
+const Words kValueCommands = {"MOV",  "MVR",  "POS", "VEL", "DFF", "PLM",  "NLM",  "SSL",
+                              "SVO",  "RON",  "BRA", "DIO", "CST", "SAI",  "SAI?", "SPA",
+                              "SPA?", "SRG?", "FED", "DEL", "MAC", "MAC?", "WAC",  "MEX"};
 const Words kFreeText = {"CST", "SAI", "SAI?", "SPA", "SPA?", "MAC", "MAC?", "WAC", "MEX"};
 const Words kFlagCommands = {"SSL", "BRA", "DIO", "RON", "SVO"};
 const Words kIntegerCommands = {"SPA?", "SRG?", "FED", "DEL"};
@@ -194,10 +194,10 @@ struct TokenGroupRow {
     GroupReader read;
 };
 constexpr TokenGroupRow kTokenGroups[] = {
-    {"JON", ParseSwitchPairs},  {"TRO", ParseSwitchPairs}, {"JON?", ParseIdList},
-    {"TRO?", ParseIdList},      {"JBS?", ParsePairs},      {"JAS?", ParsePairs},
-    {"JAX?", ParsePairs},       {"CTO?", ParsePairs},      {"JDT", ParseTableTypes},
-    {"JLT", ParseTableValues},  {"JLT?", ParseTableQuery}, {"CTO", ParseTriggerSettings},
+    {"JON", ParseSwitchPairs}, {"TRO", ParseSwitchPairs}, {"JON?", ParseIdList},
+    {"TRO?", ParseIdList},     {"JBS?", ParsePairs},      {"JAS?", ParsePairs},
+    {"JAX?", ParsePairs},      {"CTO?", ParsePairs},      {"JDT", ParseTableTypes},
+    {"JLT", ParseTableValues}, {"JLT?", ParseTableQuery}, {"CTO", ParseTriggerSettings},
 };
 
 // ---- item loop --------------------------------------------------------------------------------

@@ -13,8 +13,8 @@ struct ControlWord {
     const char* typed;
     char code;
 };
-constexpr ControlWord kControlWords[] = {{"#5", '\x05'}, {"#7", '\x07'}, {"#8", '\x08'},
-                                         {"#24", '\x18'}};
+constexpr ControlWord kControlWords[] = {
+    {"#5", '\x05'}, {"#7", '\x07'}, {"#8", '\x08'}, {"#24", '\x18'}};
 constexpr int kMessageSize = 512;
 }  // namespace
 

@@ -23,8 +23,7 @@ constexpr long kDefaultBoards = 16;
 constexpr long kMaxBoards = 16;
 
 const zrtool::Tool kTool(
-    {"corvane-tal",
-     "[--port N | --device PATH] [--baud B] [--boards N] [-c LINE]... [SCRIPT]",
+    {"corvane-tal", "[--port N | --device PATH] [--baud B] [--boards N] [-c LINE]... [SCRIPT]",
      "Sends TAL command lines to a chain of Corvane boards and prints the answers.",
      "  --port N        serial port COM<N> (default 1)\n"
      "  --device PATH   the serial device to use as that port (for example /dev/ttyUSB0\n"
@@ -55,8 +54,9 @@ struct Options {
 std::optional<int> ReadNumber(zrtool::ArgList& args, long min, long max, long& out) {
     const std::optional<std::string> v = args.Value();
     const std::optional<long> n = v ? zrtool::ParseNumber(*v, min, max) : std::nullopt;
-    if (!n) return kTool.UsageError(args.Option() + " needs a number from " +
-                                    std::to_string(min) + " to " + std::to_string(max));
+    if (!n)
+        return kTool.UsageError(args.Option() + " needs a number from " + std::to_string(min) +
+                                " to " + std::to_string(max));
     out = *n;
     return std::nullopt;
 }

@@ -184,8 +184,7 @@ TEST_F(TalCommandsetTest, AnswersFetchedFromAnotherThreadWhileTheTableIsRead) {
             int size = 0;
             if (!Corvane_TalGetAnswerSize(id, &size)) break;
             if (size == 0) {
-                if (done && !lines.empty() && lines.back().find(" \n") == std::string::npos)
-                    break;
+                if (done && !lines.empty() && lines.back().find(" \n") == std::string::npos) break;
                 std::this_thread::sleep_for(5ms);
                 continue;
             }

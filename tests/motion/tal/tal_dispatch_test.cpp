@@ -16,10 +16,10 @@ namespace {
 struct Row {
     std::string line;
     bool result;
-    int error;                 // what Corvane_GetError gives afterwards
-    std::string answer;        // a pattern for all answer lines, joined
-    std::string sentA = "";    // a line address 0 must have received, when given
-    std::string sentB = "";    // likewise address 1
+    int error;               // what Corvane_GetError gives afterwards
+    std::string answer;      // a pattern for all answer lines, joined
+    std::string sentA = "";  // a line address 0 must have received, when given
+    std::string sentB = "";  // likewise address 1
 };
 
 std::string Shown(const std::string& s) {
@@ -95,7 +95,8 @@ const std::vector<Row>& Rows() {
         {"SPA? A0x3c", true, 0, "A60=TESTSTAGE\n"},
         {"DIO A 1", true, 0, ""},
         {"DIO? A", true, 0, "A=[01]\n"},
-        {"DIO?", true, 0, "A=[01] \nB=[01] \nC=[01] \nD=[01] \nE=[01] \nF=[01] \nG=[01] \nH=[01]\n"},
+        {"DIO?", true, 0,
+         "A=[01] \nB=[01] \nC=[01] \nD=[01] \nE=[01] \nF=[01] \nG=[01] \nH=[01]\n"},
         {"TIO?", true, 0, "I=8 \nO=8\n"},
         {"TAC?", true, 0, "[0-9]+\n"},
         {"TNJ?", true, 0, "2\n"},

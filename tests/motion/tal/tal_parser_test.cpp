@@ -125,9 +125,7 @@ TEST(TalParser, ItemLoopLines) {
         {"DEL 100 200\n", false, {"", ""}},
         {"MAC BEG amc1\n", true, {"MAC", "", {}, {}, {}, {}, std::string("BEG \nAMC1 \n")}},
         {"MAC END", true, {"MAC", "", {}, {}, {}, {}, std::string("END")}},
-        {"WAC ONT? A = 1\n",
-         true,
-         {"WAC", "", {}, {}, {}, {}, std::string("ONT? \nA \n= \n1 \n")}},
+        {"WAC ONT? A = 1\n", true, {"WAC", "", {}, {}, {}, {}, std::string("ONT? \nA \n= \n1 \n")}},
         {"MAC?\n", true, {"MAC?", ""}},
         {"XXX A B C\n", true, {"XXX", "ABC"}},
         {"\x05\n", true, {"\x05", ""}},
@@ -150,7 +148,9 @@ TEST(TalParser, TokenGroupLines) {
         {"JLT? 1 10\n", true, {"JLT?", "", {}, {}, Ints{1}, Ints{10}, {}, 2}},
         {"JLT? 1 10 2 1\n", true, {"JLT?", "", {}, {}, Ints{1, 2}, Ints{10, 1}, {}, 3}},
         {"JLT? 1 10 2\n", false},
-        {"JLT 1 1 1 0.5 -0.5\n", true, {"JLT", "", Doubles{0.5, -0.5}, {}, Ints{1, 1, 1}, {}, {}, 2}},
+        {"JLT 1 1 1 0.5 -0.5\n",
+         true,
+         {"JLT", "", Doubles{0.5, -0.5}, {}, Ints{1, 1, 1}, {}, {}, 2}},
         {"JLT 1 1 1\n", false},
         {"JLT 1 1 1 x\n", false},
         {"JDT 1 1 2 2 1 3\n", true, {"JDT", "", {}, {}, Ints{1, 2}, Ints{2, 3}, {}, 2}},
@@ -197,8 +197,7 @@ TEST(TalParser, ItemsAndGroupsAreBounded) {
     EXPECT_EQ(ParseTalLine("JDT " + Repeat("1 1 1 ", kTalMaxItems), out), TalParse::Valid);
     EXPECT_EQ(ParseTalLine("JDT " + Repeat("1 1 1 ", kTalMaxItems + 1), out), TalParse::Invalid);
     EXPECT_EQ(ParseTalLine("JLT 1 1 1 " + Repeat("0 ", kTalMaxItems), out), TalParse::Valid);
-    EXPECT_EQ(ParseTalLine("JLT 1 1 1 " + Repeat("0 ", kTalMaxItems + 1), out),
-              TalParse::Invalid);
+    EXPECT_EQ(ParseTalLine("JLT 1 1 1 " + Repeat("0 ", kTalMaxItems + 1), out), TalParse::Invalid);
 }
 
 TEST(TalParser, TextBeyondItsAreaIsInvalid) {

@@ -8,8 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,9 +53,9 @@ class CorvaneTalTest : public ::testing::Test {
     int Run(const std::string& arguments, const std::string& input = "") {
         std::ofstream(dir + "/in.txt", std::ios::binary) << input;
         const std::string command = "ASAN_OPTIONS=detect_leaks=0 XDG_STATE_HOME=" + dir +
-                                    "/state " + kTool + " --device " + device +
-                                    " --boards 2 " + arguments + " < " + dir + "/in.txt > " +
-                                    dir + "/out.txt 2> " + dir + "/err.txt";
+                                    "/state " + kTool + " --device " + device + " --boards 2 " +
+                                    arguments + " < " + dir + "/in.txt > " + dir + "/out.txt 2> " +
+                                    dir + "/err.txt";
         const int status = std::system(command.c_str());
         out = ReadFile(dir + "/out.txt");
         err = ReadFile(dir + "/err.txt");
