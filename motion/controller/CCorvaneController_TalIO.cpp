@@ -33,15 +33,16 @@ void DefaultGroups(TalCall& c, std::vector<int>& ids, std::vector<int>& subIDs) 
     subIDs.assign(ids.size(), kDefaultSubID);
 }
 
+// The first n groups, each in the row's format.
 template <typename Value>
-void AnswerGroups(TalCall& c, const std::vector<int>& ids, const std::vector<int>& subIDs,
+void AnswerGroups(TalCall& c, size_t n, const std::vector<int>& ids, const std::vector<int>& subIDs,
                   const std::vector<Value>& values) {
     std::vector<std::string> lines;
-    for (size_t k = 0; k < ids.size() && k < values.size(); ++k) {
-        char line[400];
+    for (size_t k = 0; k < n && k < ids.size() && k < values.size(); ++k) {
+        char line[400] = {};
         if (subIDs.empty())
             std::snprintf(line, sizeof line, c.row.groupFormat, ids[k], values[k]);
-        else
+        else if (k < subIDs.size())
             std::snprintf(line, sizeof line, c.row.groupFormat, ids[k], subIDs[k], values[k]);
         lines.push_back(line);
     }
@@ -112,29 +113,31 @@ ZR_BOOL JON(TalCall& c) {
 
 ZR_BOOL qJON(TalCall& c) {
     std::vector<int> ids = c.line.count > 0 ? c.line.listA : TalAccess::Joysticks(c.controller);
-    std::vector<int> states(ids.size() + 1, 0);
-    if (!c.controller.qJON(Data(ids), states.data(), static_cast<int>(ids.size()))) return false;
-    AnswerGroups(c, ids, {}, states);
+    const size_t n = ids.size();
+    std::vector<int> states(n + 1, 0);
+    if (!c.controller.qJON(Data(ids), states.data(), static_cast<int>(n))) return false;
+    AnswerGroups(c, n, ids, {}, states);
     return true;
 }
 
 ZR_BOOL qJBS(TalCall& c) {
     std::vector<int> ids, buttons;
     DefaultGroups(c, ids, buttons);
-    std::vector<int> pressed(ids.size() + 1, 0);
-    const int n = static_cast<int>(ids.size());
-    if (!c.controller.qJBS(Data(ids), Data(buttons), pressed.data(), n)) return false;
-    AnswerGroups(c, ids, buttons, pressed);
+    const size_t n = ids.size();
+    std::vector<int> pressed(n + 1, 0);
+    if (!c.controller.qJBS(Data(ids), Data(buttons), pressed.data(), static_cast<int>(n)))
+        return false;
+    AnswerGroups(c, n, ids, buttons, pressed);
     return true;
 }
 
 ZR_BOOL qJAS(TalCall& c) {
     std::vector<int> ids, axes;
     DefaultGroups(c, ids, axes);
-    std::vector<double> values(ids.size() + 1, 0.0);
-    const int n = static_cast<int>(ids.size());
-    if (!c.controller.qJAS(Data(ids), Data(axes), values.data(), n)) return false;
-    AnswerGroups(c, ids, axes, values);
+    const size_t n = ids.size();
+    std::vector<double> values(n + 1, 0.0);
+    if (!c.controller.qJAS(Data(ids), Data(axes), values.data(), static_cast<int>(n))) return false;
+    AnswerGroups(c, n, ids, axes, values);
     return true;
 }
 
@@ -154,7 +157,7 @@ ZR_BOOL qJAX(TalCall& c) {
         names.push_back(piece);
         pos = end + 2;
     }
-    AnswerGroups(c, ids, axes, Pointers(names));
+    AnswerGroups(c, static_cast<size_t>(n), ids, axes, Pointers(names));
     return true;
 }
 
@@ -194,8 +197,7 @@ ZR_BOOL qCTO(TalCall& c) {
     if (!c.controller.qCTO(Data(outputs), Data(parameters), text.data(), n, c.row.buffer.initial))
         return false;
     const std::vector<std::string> values = SplitText(text.data(), " \t\r\n");
-    outputs.resize(static_cast<size_t>(n));
-    AnswerGroups(c, outputs, parameters, Pointers(values));
+    AnswerGroups(c, static_cast<size_t>(n), outputs, parameters, Pointers(values));
     return true;
 }
 
