@@ -234,7 +234,8 @@ JltSelection SelectRows(const TalLine& line) {
     JltSelection s;
     if (line.count == 1) {
         s.start = line.listA[0];
-        s.rows = kJltTableSize + 1 - s.start;
+        // a start outside the table reads no rows, which qJLT refuses
+        s.rows = s.start >= 1 && s.start <= kJltTableSize ? kJltTableSize + 1 - s.start : 0;
     } else if (line.count >= 2) {
         s.start = line.listA[0];
         s.rows = line.listB[0];

@@ -2,6 +2,7 @@
 // the chain has nothing to list.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
