@@ -747,6 +747,30 @@ ZR_CORVANE_API ZR_BOOL Corvane_IsRunningMacro(int ID, ZR_BOOL* running);
 
 /* ---- end of macros ------------------------------------------------------------------------- */
 
+/* ---- command-string interface ----------------------------------------------------------
+ * TAL command lines as text, answers queued per controller and fetched one line at a time. Each
+ * answer line ends in "\n"; a line ending in " \n" is followed by more lines of the same answer.
+ * Errors are not answered as text: they stay for Corvane_GetError (or the line "ERR?"). */
+
+/* Runs the lines of text (separated by "\n"; empty lines are skipped, "\r" stays part of a
+ * line) one after the other, as one unit against other threads' command strings. TRUE when every
+ * line succeeded. A line that does not parse returns TRUE too: it leaves
+ * ZR_CNTR_PARAMETER_SYNTAX_ERROR, or ZR_UNKNOWN_AXIS_IDENTIFIER when it names an unknown axis, for
+ * Corvane_GetError. An unknown command word leaves ZR_CNTR_UNKNOWN_COMMAND and FALSE; an error
+ * nobody has read yet makes the result FALSE as well. */
+ZR_CORVANE_API ZR_BOOL Corvane_TalCommandset(int ID, const char* text);
+
+/* Moves the next answer line, with its NUL, into buffer and removes it from the queue. No line
+ * waiting: TRUE, buffer untouched. A line not shorter than size, a negative size or a null buffer:
+ * COM_BUFFER_OVERFLOW, FALSE, the line stays queued. */
+ZR_CORVANE_API ZR_BOOL Corvane_TalGetAnswer(int ID, char* buffer, int size);
+
+/* Stores the size the next answer line needs (its length plus 1), or 0 when none waits. A null
+ * pointer leaves ZR_INVALID_ARGUMENT. May be called from any thread while a command string runs. */
+ZR_CORVANE_API ZR_BOOL Corvane_TalGetAnswerSize(int ID, int* size);
+
+/* ---- end of command-string interface --------------------------------------------------------- */
+
 #ifdef __cplusplus
 }
 #endif

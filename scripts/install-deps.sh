@@ -17,6 +17,8 @@ packages=(
     libopencv-dev
     # LUT dialogs: the dialog module liblmvlutdlg.so and its tests (the library links no X library)
     libx11-dev
+    # corvane-tal: line editing and history on a terminal
+    libedit-dev
 )
 
 missing=()

@@ -3,6 +3,11 @@
 // ping-pong with the same bytes. Each side talks to its own simulated chain of one R-220 board on
 // a pseudo-terminal, measured alternately in the same run. Counters: status_us, bare_us and
 // ratio (status / bare; the goal is at most 1.3).
+//
+// The command-string interface: "POS? A" through Corvane_TalCommandset, Corvane_TalGetAnswerSize
+// and Corvane_TalGetAnswer, against Corvane_qPOS of the same axis (the same "TP" exchange), on one
+// controller, measured alternately in the same run. Counters: tal_us, native_us and ratio
+// (tal / native; the goal is at most 1.3).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -14,11 +19,14 @@
 #include <memory>
 #include <string>
 
+#include "ZR_Corvane_TAL.h"
 #include "bench/common/BareTermiosLine.h"
+#include "motion/api/CCorvaneCollection.h"
 #include "motion/base/ZRLogger.h"
 #include "motion/controller/CCorvaneController.h"
 #include "motion/controller/CorvaneLibrarySettings.h"
 #include "simulators/corvane/CorvaneSim.h"
+#include "tests/motion/api/TestStage.h"
 
 namespace {
 
@@ -79,6 +87,54 @@ void status_round_trip(benchmark::State& state) {
 }
 
 BENCHMARK(status_round_trip)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+// "POS? A" as a command string and its answer line fetched; false when anything failed.
+bool TalPosition(int id, std::string& answer) {
+    if (!Corvane_TalCommandset(id, "POS? A")) return false;
+    int size = 0;
+    if (!Corvane_TalGetAnswerSize(id, &size) || size <= 0) return false;
+    answer.assign(static_cast<size_t>(size), '\0');
+    return Corvane_TalGetAnswer(id, answer.data(), size) && answer.compare(0, 2, "A=") == 0;
+}
+
+void tal_pos_query(benchmark::State& state) {
+    ZRLogger::SetLoggerName("ZR_Corvane_TAL_DLL");
+    ZRLogger::FetchLibraryLogger();
+    auto chain = StartChain();
+    setenv(("WINPORT_COM" + std::to_string(kCom)).c_str(), chain->SlavePath().c_str(), 1);
+    (void)Corvane_SetMaxNrOfControllers(1);
+    const int id = Corvane_ConnectRS232(kCom, 57600);
+    CCorvaneController* controller = CorvaneCollection().GetController(id);
+    if (!controller || !controller->ApplyStageParameters(0, apitest::MakeTestStage(false)) ||
+        !Corvane_INI(id, "A")) {
+        state.SkipWithError("the controller did not connect to the simulated board");
+        return;
+    }
+    double tal_ns = 0, native_ns = 0;
+    std::string answer;
+    for (auto _ : state) {
+        double position = 0;
+        auto t0 = clock_type::now();
+        const bool tal = TalPosition(id, answer);
+        auto t1 = clock_type::now();
+        const bool native = Corvane_qPOS(id, "A", &position) != 0;
+        auto t2 = clock_type::now();
+        if (!tal || !native) {
+            state.SkipWithError("a position query failed");
+            break;
+        }
+        tal_ns += std::chrono::duration<double, std::nano>(t1 - t0).count();
+        native_ns += std::chrono::duration<double, std::nano>(t2 - t1).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["tal_us"] = tal_ns / n / 1000.0;
+    state.counters["native_us"] = native_ns / n / 1000.0;
+    state.counters["ratio"] = native_ns > 0 ? tal_ns / native_ns : 0.0;
+    Corvane_CloseConnection(id);
+    unsetenv(("WINPORT_COM" + std::to_string(kCom)).c_str());
+}
+
+BENCHMARK(tal_pos_query)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
 }  // namespace
 

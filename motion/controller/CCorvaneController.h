@@ -196,6 +196,23 @@ class CCorvaneController {
     int SetErrorCheck(int flag) { return std::exchange(errorCheck, flag); }
     bool MacroRecordingActive() const { return m_iMacroRecording != 0; }
 
+    // ---- command-string interface (CCorvaneController_Tal*.cpp) -----------------------------
+    // Runs the lines of text (separated by LF) under m_csRefFlag; TRUE when every line succeeded.
+    // A line that does not parse counts as succeeded: its error waits in the local error.
+    ZR_BOOL TalCommandset(const char* text);
+    ZR_BOOL TalSingleCommand(const std::string& line);
+    // Size of the next answer line with its NUL, 0 when none waits; ZR_INVALID_ARGUMENT for null.
+    ZR_BOOL TalGetAnswerSize(int* size);
+    // Moves the next answer line into buffer; an empty list leaves the buffer alone (TRUE).
+    ZR_BOOL TalGetAnswer(char* buffer, int size);
+
+  protected:
+    friend struct TalAccess;
+    void ReportInvalidTalLine(const std::string& identifiers);
+
+  public:
+    // ---- end of command-string interface -----------------------------------------------------
+
     // ---- closing (CCorvaneController_RefStop.cpp) ----------------------------------------------
     // Ends a running reference procedure and waits for its thread, so that nothing uses the
     // controller once it is deleted. The controller table calls it before deleting.

@@ -3,8 +3,10 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "motion/base/ZRLog.h"
 #include "motion/controller/CCorvaneController.h"
@@ -48,9 +50,16 @@ int CCorvaneController::RefResult(int axis) const {
     return std::atomic_ref<const int>(m_iRefResult[axis]).load();
 }
 
+// One entry per line, each ending in LF; a last piece without LF gets one, an empty one none.
 void CCorvaneController::AddTALAnswer(const char* text) {
+    const std::string all = text ? text : "";
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    for (size_t end; (end = all.find('\n', pos)) != std::string::npos; pos = end + 1)
+        lines.push_back(all.substr(pos, end - pos + 1));
+    if (pos < all.size()) lines.push_back(all.substr(pos) + '\n');
     winport::ScopedLock answers(m_csAnswerList);
-    m_TALAnswerList.emplace_back(text);
+    for (std::string& line : lines) m_TALAnswerList.push_back(std::move(line));
 }
 
 void CCorvaneController::AddReferenceAnswer(int axis) {

@@ -540,6 +540,28 @@ std::vector<BadInputTest::Row> BadInputTest::Rows() {
          [&] { REFUSES(Corvane_IsRecordingMacro(id, nullptr), ZR_INVALID_ARGUMENT); }},
         {"Corvane_IsRunningMacro", ON_ID(Corvane_IsRunningMacro(anyId, b.data())), 0,
          [&] { REFUSES(Corvane_IsRunningMacro(id, nullptr), ZR_INVALID_ARGUMENT); }},
+        // ---- command-string interface
+        {"Corvane_TalCommandset", ON_ID(Corvane_TalCommandset(anyId, "XXX")), 0,
+         [&] {
+             // no lines: nothing to do; a line that does not parse is TRUE with its error left
+             EXPECT_TRUE(Corvane_TalCommandset(id, nullptr));
+             EXPECT_TRUE(Corvane_TalCommandset(id, ""));
+             EXPECT_EQ(Corvane_GetError(id), 0);
+             EXPECT_TRUE(Corvane_TalCommandset(id, longAxes.c_str()));
+             EXPECT_EQ(Corvane_GetError(id), ZR_CNTR_PARAMETER_SYNTAX_ERROR);
+             REFUSES(Corvane_TalCommandset(id, "NOSUCH A"), ZR_CNTR_UNKNOWN_COMMAND);
+         }},
+        {"Corvane_TalGetAnswerSize", ON_ID(Corvane_TalGetAnswerSize(anyId, n.data())), 0,
+         [&] { REFUSES(Corvane_TalGetAnswerSize(id, nullptr), ZR_INVALID_ARGUMENT); }},
+        {"Corvane_TalGetAnswer", ON_ID(Corvane_TalGetAnswer(anyId, t, size)), 0,
+         [&] {
+             ASSERT_TRUE(Corvane_TalCommandset(id, "ERR?"));
+             BadTextBuffer([&](char* buf, int sz) { return Corvane_TalGetAnswer(id, buf, sz); });
+             char answer[8] = {};
+             EXPECT_TRUE(Corvane_TalGetAnswer(id, answer, sizeof answer));
+             EXPECT_STREQ(answer, "0\n");  // the line stayed queued through the refusals
+         }},
+        // ---- end of command-string interface
         {"Corvane_qSRG", ON_ID(Corvane_qSRG(anyId, "A", n.data(), n.data())), 0,
          [&] {
              std::vector<int> values(kLong, 0);
