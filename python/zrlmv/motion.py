@@ -19,6 +19,7 @@ from ._motion_io import IoMixin
 from ._motion_joystick import JoystickMixin, JoystickTableRead
 from ._motion_macros import MacrosMixin
 from ._motion_parameters import ParametersMixin
+from ._motion_tal import TalMixin
 from ._motion_trigger import TriggerMixin
 from .motion_errors import ERRORS, NAMES
 
@@ -39,7 +40,7 @@ def set_max_nr_of_controllers(number: int) -> int:
 
 
 class Controller(ControllerCore, AxesMixin, ParametersMixin, IoMixin, JoystickMixin,
-                 TriggerMixin, MacrosMixin):
+                 TriggerMixin, MacrosMixin, TalMixin):
     """One connected chain of boards. Use as a context manager; closes on exit."""
 
     @classmethod

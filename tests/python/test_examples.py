@@ -60,3 +60,10 @@ def test_wait_for_picture(camera_installed):
     assert result.returncode == 0, result.stderr
     assert re.search(r"^picture landed after \d+ ms; transferred 640 x 480, mean \d+$",
                      result.stdout, re.M), result.stdout
+
+
+def test_tal_script(corvane_sim):
+    result = run_example("tal_script.py", str(corvane_sim))
+    assert result.returncode == 1  # the script ends with an unknown command word
+    assert "POS? A B: A=2.500000" in result.stdout and "POS? A B: B=-1.000000" in result.stdout
+    assert "error 2" in result.stderr, result.stderr

@@ -187,3 +187,18 @@ def test_setup_dialog_without_display_raises_minus_one(monkeypatch):
     with pytest.raises(CorvaneError) as caught:
         motion.Controller.interface_setup_dialog()
     assert caught.value.number == -1 and "Corvane_InterfaceSetupDlg" in str(caught.value)
+
+
+def test_tal_lines_move_and_answer(ready):
+    assert ready.tal("MOV A 1.5 B -2\nMOV? A B") == ["A=1.500000", "B=-2.000000"]
+    ready.wait_on_target("AB", timeout=60)
+    assert ready.tal("POS? A B") == ["A=1.500000", "B=-2.000000"]
+    assert ready.tal(["POS? A", "SVO? B"]) == ["A=1.500000", "B=1"]
+    assert ready.tal("") == []
+    raises_number(E.ZR_CNTR_UNKNOWN_COMMAND, ready.tal, "XYZZY A")  # returns TRUE, error 2
+    raises_number(E.ZR_UNKNOWN_AXIS_IDENTIFIER, ready.tal, "MOV X 1")
+    assert ready.get_error() == 0  # read once by the failed call
+    with ready.macro("AMC1"):
+        assert ready.tal("MVR A 1") == []  # recorded, not carried out
+    assert ready.tal("MAC? AMC1")[0] == "MVR A1"
+    assert ready.tal("POS? A") == ["A=1.500000"]
