@@ -1,0 +1,123 @@
+#pragma once
+// Writer of the gate program's words: primitives, timed steps with their limit, runs of steps and
+// five-bit tick patterns. Shared by the program and its timing bodies.
+#include <cstdint>
+#include <vector>
+
+#include "camera/coc/CocFastWords.h"
+#include "camera/coc/CocGateProgram.h"
+
+namespace lmv::coc_gate {
+
+namespace f = coc_fast_word;
+
+constexpr int kGainOperand = 4;  // code that opens the program
+constexpr int kTripleOpen = 15, kTripleFine = 6;
+constexpr int kClosingValueList = 6;
+
+// Step codes of the runs, largest first, in bytes: k = 1 for a delay, 0 for a gate. The first
+// scale counts 100-ns units, the second 20-ns units.
+struct run_step {
+    int64_t units;
+    int byte;
+};
+constexpr run_step kFirstScale[] = {{40000, 166}, {10000, 164}, {1000, 162},
+                                    {100, 160},   {10, 128},    {1, 32}};
+constexpr run_step kSecondScale[] = {{200000, 166}, {50000, 164}, {5000, 162},
+                                     {500, 160},    {50, 128},    {5, 32}};
+enum class scale { first, second };
+constexpr int kDelayRun = 1, kGateRun = 0;
+
+class gate_writer {
+  public:
+    explicit gate_writer(std::vector<uint16_t>& out) : words_(out) {}
+
+    int error = 0;
+    int closing_value = 0;
+
+    void record(int code) {
+        if (error == 0) error = code;
+    }
+    void put(uint16_t word) {
+        if (words_.size() >= kGateProgramCapacityWords) {
+            record(kGateProgramOverflow);
+            return;
+        }
+        words_.push_back(word);
+    }
+    void code(int k) { put(static_cast<uint16_t>(f::kCodeBase + k)); }
+    void byte_operand(int64_t v, uint16_t terminator) {
+        put(static_cast<uint16_t>((v & 15) | f::kOperandLow));
+        put(static_cast<uint16_t>(((v >> 4) & 15) | f::kOperandHigh));
+        put(terminator);
+    }
+    void operand12(int64_t v, uint16_t terminator) {
+        put(static_cast<uint16_t>((v & 15) | f::kOperandLow));
+        put(static_cast<uint16_t>(((v >> 4) & 15) | f::kOperandHigh));
+        put(static_cast<uint16_t>(((v >> 8) & 15) | f::kOperandHigh));
+        put(terminator);
+    }
+    void triple(int a, int b, int c) {
+        put(static_cast<uint16_t>(f::kOperandLow + a));
+        put(static_cast<uint16_t>(f::kOperandHigh + b));
+        put(static_cast<uint16_t>(f::kOperandHigh + c));
+        put(f::kTripleEnd);
+    }
+    void step(int k) {
+        if (++steps_ >= kGateProgramStepLimitCount) record(kGateProgramStepLimit);
+        byte_operand(k, f::kEndStep);
+    }
+    void steps(int k, int count) {
+        for (int i = 0; i < count; ++i) step(k);
+    }
+    // Writes the time as steps, largest first; the value keeps the rest.
+    void run(int64_t& value, int k, scale s) {
+        const run_step* table = s == scale::first ? kFirstScale : kSecondScale;
+        for (int i = 0; i < 6 && error == 0; ++i) {
+            while (value >= table[i].units && error == 0) {
+                step(table[i].byte + k);
+                value -= table[i].units;
+            }
+        }
+    }
+    bool stopped() const { return error == kGateProgramOverflow || error == kGateProgramStepLimit; }
+
+  private:
+    std::vector<uint16_t>& words_;
+    int steps_ = 0;
+};
+
+// Five-bit patterns of 20-ns ticks: 1 for a delay tick, 0 for a gate tick.
+struct tick_pattern {
+    int bits = 0;
+    int value = 0;
+    int base = 96;  // 96 for a delay pattern, 192 for one that starts with a gate tick
+
+    bool open() const { return bits > 0; }
+    // Adds a tick; a full pattern is written.
+    void add(gate_writer& g, int bit) {
+        if (bits == 0) base = bit ? 96 : 192;
+        value |= bit << bits;
+        if (++bits < 5) return;
+        g.step(base + value);
+        bits = value = 0;
+    }
+    // Fills the open pattern with `bit`, taking the ticks from `ticks`; returns the ticks added.
+    int fill(gate_writer& g, int bit, int64_t* ticks) {
+        int added = 0;
+        while (open()) {
+            add(g, bit);
+            if (ticks) --*ticks;
+            ++added;
+        }
+        return added;
+    }
+};
+
+// The timing body of the type over the entries, the resolution step and the closing code.
+void timing_body(gate_writer& g, coc_gate_body body, const std::vector<coc_gate_entry>& entries);
+int resolution_step(const coc_gate_request& request);
+// Closing code by the gain step; the fixed body that goes before some of them is written here.
+int closing_code(gate_writer& g, const coc_gate_request& request);
+
+}  // namespace lmv::coc_gate
