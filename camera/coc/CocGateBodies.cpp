@@ -183,7 +183,7 @@ void two_gates(gate_writer& g, const std::vector<coc_gate_entry>& entries) {
 // ticks while any remain, then filler 1-bits; returns the filler count.
 int64_t pattern_from(gate_writer& g, int64_t& first, int bit, int64_t* then_gate) {
     if (first <= 0) return 0;
-    tick_pattern p;
+    tick_pattern p{pattern_base::first_tick};
     for (; first > 0; --first) p.add(g, bit);
     while (then_gate && *then_gate > 0 && p.open()) {
         p.add(g, 0);

@@ -14,6 +14,8 @@ namespace f = coc_fast_word;
 constexpr int kGainOperand = 4;  // code that opens the program
 constexpr int kTripleOpen = 15, kTripleFine = 6;
 constexpr int kClosingValueList = 6;
+constexpr int kDelayPatternBase = 96;
+constexpr int kGatePatternBase = 192;
 
 // Step codes of the runs, largest first, in bytes: k = 1 for a delay, 0 for a gate. The first
 // scale counts 100-ns units, the second 20-ns units.
@@ -87,16 +89,22 @@ class gate_writer {
     int steps_ = 0;
 };
 
-// Five-bit patterns of 20-ns ticks: 1 for a delay tick, 0 for a gate tick.
+// Five-bit patterns of 20-ns ticks: 1 for a delay tick, 0 for a gate tick. Patterns of the gate
+// list are all written on the delay base; those of the fine two-gate body take the base of
+// their first tick.
+enum class pattern_base { delay, first_tick };
+
 struct tick_pattern {
+    pattern_base rule = pattern_base::delay;
     int bits = 0;
     int value = 0;
-    int base = 96;  // 96 for a delay pattern, 192 for one that starts with a gate tick
+    int base = kDelayPatternBase;
 
     bool open() const { return bits > 0; }
     // Adds a tick; a full pattern is written.
     void add(gate_writer& g, int bit) {
-        if (bits == 0) base = bit ? 96 : 192;
+        if (bits == 0)
+            base = rule == pattern_base::first_tick && !bit ? kGatePatternBase : kDelayPatternBase;
         value |= bit << bits;
         if (++bits < 5) return;
         g.step(base + value);
