@@ -28,7 +28,7 @@ std::vector<uint16_t> closing(const std::string& value) {
 }
 
 const std::string kSteps = "2x(657 674 699) 3x(657 686 699)";  // 33 33 225 225 225
-const std::string kListTriple = "671 678 678 696";               // (15, 6, 6)
+const std::string kListTriple = "671 678 678 696";             // (15, 6, 6)
 const std::string kUnitsGate = "657 672 672 692 656 672 672 693 656 672 672 694";
 const std::string kUnitsDelay = "657 672 672 688 656 672 672 689 656 672 672 690";
 
@@ -68,8 +68,7 @@ std::vector<program_case> cases() {
          coc_gate_body::one_gate,
          {{{50000, 0}, {0, 100}}},
          "671 684 699",
-         kUnitsGate + " 656 687 680 688 671 674 672 689 661 681 672 690 656 679 687 696 " +
-             kSteps,
+         kUnitsGate + " 656 687 680 688 671 674 672 689 661 681 672 690 656 679 687 696 " + kSteps,
          "661"},
         {"type 9, short delay 57 ns (L 10, M 5), short gate 12 ns (code 15)",
          coc_gate_body::one_gate_fine,
@@ -104,17 +103,15 @@ std::vector<program_case> cases() {
          coc_gate_body::two_gates_fine,
          {{{0, 60}, {0, 140}}, {{0, 1000}, {0, 40}}},
          "671 684 699",
-         kListTriple +
-             " 659 676 699 663 678 699 656 674 699 6x(663 676 699) 4x(659 676 699)"
-             " 668 685 699 657 674 699 657 676 699 3x(657 686 699)",
+         kListTriple + " 659 676 699 663 678 699 656 674 699 6x(663 676 699) 4x(659 676 699)"
+                       " 668 685 699 657 674 699 657 676 699 3x(657 686 699)",
          "662"},
         {"type 11, filler shortening the second delay",
          coc_gate_body::two_gates_fine,
          {{{0, 20}, {0, 20}}, {{0, 600}, {0, 200}}},
          "671 684 699",
-         kListTriple +
-             " 663 676 699 669 679 699 2x(663 676 699) 3x(659 676 699) 659 678 699"
-             " 656 674 699 668 685 699 657 674 699 657 676 699 3x(657 686 699)",
+         kListTriple + " 663 676 699 669 679 699 2x(663 676 699) 3x(659 676 699) 659 678 699"
+                       " 656 674 699 668 685 699 657 674 699 657 676 699 3x(657 686 699)",
          "662"},
     };
 }
@@ -140,8 +137,8 @@ TEST(CocGateProgram, GainStepsChooseTheClosingCode) {
         uint16_t code;
     } steps[] = {{0, 654}, {1, 655}, {2, 646}, {3, 647}, {4, 642}, {258, 654}};
     for (const auto& s : steps) {
-        const lmv::coc_gate_request request{coc_gate_body::one_gate, 0, s.gain_step, 1,
-                                            {{{0, 140}, {0, 50}}}};
+        const lmv::coc_gate_request request{
+            coc_gate_body::one_gate, 0, s.gain_step, 1, {{{0, 140}, {0, 50}}}};
         std::vector<uint16_t> built;
         ASSERT_GT(lmv::coc_gate_program_words(request, built), 0);
         EXPECT_EQ(built.back(), s.code) << s.gain_step;
@@ -159,10 +156,14 @@ TEST(CocGateProgram, ErrorsWriteNothing) {
         std::vector<coc_gate_entry> entries;
         int error;
     } cases[] = {
-        {"delay without class", coc_gate_body::one_gate, {{{-1, 0}, {0, 50}}},
+        {"delay without class",
+         coc_gate_body::one_gate,
+         {{{-1, 0}, {0, 50}}},
          lmv::kGateProgramStepLimit},
-        {"more words than the program holds", coc_gate_body::two_gates,
-         {{{200000, 0}, {0, 100}}, {{0, 1000}, {0, 100}}}, lmv::kGateProgramOverflow},
+        {"more words than the program holds",
+         coc_gate_body::two_gates,
+         {{{200000, 0}, {0, 100}}, {{0, 1000}, {0, 100}}},
+         lmv::kGateProgramOverflow},
         {"a list without entries", coc_gate_body::gate_list, {}, lmv::kGateProgramStepLimit},
     };
     for (const auto& c : cases) {
