@@ -145,10 +145,10 @@ void gate_list(gate_writer& g, const std::vector<coc_gate_entry>& entries) {
         int64_t y = e.gate.total_ns() / kTickNs;
         if (p.open() && x >= 5) p.fill(g, 1, &x);
         g.run(x, kDelayRun, scale::second);
-        for (; x > 0; --x) p.add(g, 1);
+        for (; x > 0 && !g.stopped(); --x) p.add(g, 1);
         if (p.open() && y >= 5) p.fill(g, 0, &y);
         g.run(y, kGateRun, scale::second);
-        for (; y > 0; --y) p.add(g, 0);
+        for (; y > 0 && !g.stopped(); --y) p.add(g, 0);
     }
     p.fill(g, 1, nullptr);
     g.steps(225, 3);
@@ -182,7 +182,7 @@ void two_gates(gate_writer& g, const std::vector<coc_gate_entry>& entries) {
 // A pattern that starts with the ticks of `first` (bit `bit`), then, for a delay pattern, gate
 // ticks while any remain, then filler 1-bits; returns the filler count.
 int64_t pattern_from(gate_writer& g, int64_t& first, int bit, int64_t* then_gate) {
-    if (first <= 0) return 0;
+    if (first <= 0 || g.stopped()) return 0;
     tick_pattern p{pattern_base::first_tick};
     for (; first > 0; --first) p.add(g, bit);
     while (then_gate && *then_gate > 0 && p.open()) {

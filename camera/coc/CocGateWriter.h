@@ -82,7 +82,8 @@ class gate_writer {
             }
         }
     }
-    bool stopped() const { return error == kGateProgramOverflow || error == kGateProgramStepLimit; }
+    // After an error the program is discarded: the bodies stop writing.
+    bool stopped() const { return error != 0; }
 
   private:
     std::vector<uint16_t>& words_;

@@ -125,11 +125,14 @@ void exposure_end(coc_context& ctx, const exposure_lines& e) {
     ctx.put(w::kArmInternal);
 }
 
+// Times of an entry repeated: the product may pass 64 bits, so it is taken in doubles.
 void add_entry_times(coc_context& ctx, const coc_gate_entry& e, int64_t times) {
-    const int64_t d = e.delay.total_ns() * times, g = e.gate.total_ns() * times;
-    ctx.t.beltime += coc_ns_to_us(d + g);
-    ctx.t.deltime += coc_ns_to_us(d);
-    ctx.t.exptime += coc_ns_to_us(g);
+    const double n = static_cast<double>(times) * 0.001;
+    const double d = static_cast<double>(e.delay.total_ns()) * n;
+    const double g = static_cast<double>(e.gate.total_ns()) * n;
+    ctx.t.beltime += static_cast<float>(d + g);
+    ctx.t.deltime += static_cast<float>(d);
+    ctx.t.exptime += static_cast<float>(g);
 }
 
 int log_gate_error(int code) {

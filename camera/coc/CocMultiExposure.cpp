@@ -57,7 +57,8 @@ std::vector<group> groups_of(const board_record& rec) {
     std::vector<group> groups;
     for (size_t i = 0; groups.size() < kMaxGroups && i + 3 < std::size(rec.timevalues); i += 4) {
         const int32_t* g = rec.timevalues + i;
-        if (g[0] < 0 || g[1] < 0) break;
+        // A negative delay or exposure ends the list as a negative count does.
+        if (g[0] < 0 || g[1] < 0 || g[2] < 0 || g[3] < 0) break;
         groups.push_back(group{g[1], g[2], g[3]});
     }
     return groups;
