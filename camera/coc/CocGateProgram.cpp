@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 #include "camera/coc/CocFastWords.h"
 #include "camera/coc/CocGateWriter.h"
@@ -12,9 +13,11 @@ using coc_gate::gate_writer;
 using coc_gate::kGainOperand;
 namespace f = coc_fast_word;
 
-int coc_gate_program_words(const coc_gate_request& request, std::vector<uint16_t>& words) {
-    words.clear();
-    gate_writer g(words);
+namespace {
+
+// Writes the program into `buffer` (kGateProgramCapacityWords words).
+int write_program(const coc_gate_request& request, uint16_t* buffer, size_t& count) {
+    gate_writer g(buffer);
     g.code(kGainOperand);
     g.byte_operand(0, f::kEndByte);
     g.byte_operand(1, f::kEndByte);
@@ -30,16 +33,28 @@ int coc_gate_program_words(const coc_gate_request& request, std::vector<uint16_t
     g.byte_operand(g.closing_value, f::kEndByte);
     g.code(closing);
     g.code(closing);
+    count = g.size();
     if (g.error != 0) return g.error;
-    return static_cast<int>(words.size());
+    return static_cast<int>(count);
+}
+
+}  // namespace
+
+int coc_gate_program_words(const coc_gate_request& request, std::vector<uint16_t>& words) {
+    words.resize(kGateProgramCapacityWords);
+    size_t count = 0;
+    const int rc = write_program(request, words.data(), count);
+    words.resize(count);
+    return rc;
 }
 
 int coc_gate_program(coc_context& ctx, const coc_gate_request& request) {
-    std::vector<uint16_t> words;
-    words.reserve(256);
-    const int rc = coc_gate_program_words(request, words);
+    // One scratch program per thread: builds on several boards may run side by side.
+    thread_local std::unique_ptr<uint16_t[]> scratch(new uint16_t[kGateProgramCapacityWords]);
+    size_t count = 0;
+    const int rc = write_program(request, scratch.get(), count);
     if (rc < 0) return rc;
-    ctx.put_words(words);
+    ctx.put_words(scratch.get(), count);
     return rc;
 }
 

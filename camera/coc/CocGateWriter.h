@@ -1,6 +1,7 @@
 #pragma once
 // Writer of the gate program's words: primitives, timed steps with their limit, runs of steps and
 // five-bit tick patterns. Shared by the program and its timing bodies.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -30,22 +31,25 @@ constexpr run_step kSecondScale[] = {{200000, 166}, {50000, 164}, {5000, 162},
 enum class scale { first, second };
 constexpr int kDelayRun = 1, kGateRun = 0;
 
+// Writes into a buffer of kGateProgramCapacityWords words. After an error the program is
+// discarded, so the writer stops at the first one.
 class gate_writer {
   public:
-    explicit gate_writer(std::vector<uint16_t>& out) : words_(out) {}
+    explicit gate_writer(uint16_t* buffer) : buffer_(buffer) {}
 
     int error = 0;
     int closing_value = 0;
 
+    size_t size() const { return size_; }
     void record(int code) {
         if (error == 0) error = code;
     }
     void put(uint16_t word) {
-        if (words_.size() >= kGateProgramCapacityWords) {
+        if (size_ >= kGateProgramCapacityWords) {
             record(kGateProgramOverflow);
             return;
         }
-        words_.push_back(word);
+        buffer_[size_++] = word;
     }
     void code(int k) { put(static_cast<uint16_t>(f::kCodeBase + k)); }
     void byte_operand(int64_t v, uint16_t terminator) {
@@ -65,28 +69,45 @@ class gate_writer {
         put(static_cast<uint16_t>(f::kOperandHigh + c));
         put(f::kTripleEnd);
     }
-    void step(int k) {
-        if (++steps_ >= kGateProgramStepLimitCount) record(kGateProgramStepLimit);
-        byte_operand(k, f::kEndStep);
-    }
-    void steps(int k, int count) {
-        for (int i = 0; i < count; ++i) step(k);
+    void step(int k) { steps(k, 1); }
+    // The same timed step `count` times.
+    void steps(int k, int64_t count) {
+        if (count <= 0 || error != 0) return;
+        // The first error is the one a word-by-word writer would meet first: the step that
+        // reaches the limit, or the step whose words no longer fit (the limit when both).
+        const int64_t limit_at = kGateProgramStepLimitCount - steps_;
+        const int64_t overflow_at =
+            static_cast<int64_t>((kGateProgramCapacityWords - size_) / 3) + 1;
+        if (count >= std::min(limit_at, overflow_at)) {
+            record(limit_at <= overflow_at ? kGateProgramStepLimit : kGateProgramOverflow);
+            return;
+        }
+        steps_ += static_cast<int>(count);
+        const uint16_t low = static_cast<uint16_t>((k & 15) | f::kOperandLow);
+        const uint16_t high = static_cast<uint16_t>(((k >> 4) & 15) | f::kOperandHigh);
+        uint16_t* out = buffer_ + size_;
+        for (int64_t i = 0; i < count; ++i, out += 3) {
+            out[0] = low;
+            out[1] = high;
+            out[2] = f::kEndStep;
+        }
+        size_ += static_cast<size_t>(count) * 3;
     }
     // Writes the time as steps, largest first; the value keeps the rest.
     void run(int64_t& value, int k, scale s) {
         const run_step* table = s == scale::first ? kFirstScale : kSecondScale;
         for (int i = 0; i < 6 && error == 0; ++i) {
-            while (value >= table[i].units && error == 0) {
-                step(table[i].byte + k);
-                value -= table[i].units;
-            }
+            if (value < table[i].units) continue;
+            const int64_t count = value / table[i].units;
+            steps(table[i].byte + k, count);
+            value -= count * table[i].units;
         }
     }
-    // After an error the program is discarded: the bodies stop writing.
     bool stopped() const { return error != 0; }
 
   private:
-    std::vector<uint16_t>& words_;
+    uint16_t* buffer_;
+    size_t size_ = 0;
     int steps_ = 0;
 };
 
