@@ -3,7 +3,9 @@
 // finite and not negative.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -102,6 +104,36 @@ TEST(CocFastProperties, GridOfSettings) {
         }
     }
     EXPECT_GT(built, 100);
+}
+
+// A full list of 200 pairs whose last exposure is the 50-ns one: the closing pair the builder
+// appends lies behind the 400 stored values, in its own copy; the record stays as it was.
+TEST(CocFastProperties, AFullListEndingInTheFiftyNsExposureKeepsTheRecord) {
+    for (int ccd : {1, 9}) {
+        lmv::board_record rec = coc_test::default_record();
+        rec.camera_typ = 1;
+        rec.ccd_typ = ccd;
+        rec.ccd_height = ccd == 1 ? 480 : 1024;
+        rec.roiymax = 64;
+        rec.submode = 0;
+        rec.exp_min = 50;
+        for (int i = 0; i < 200; ++i) {
+            rec.timevalues[2 * i] = 500;
+            rec.timevalues[2 * i + 1] = 50;
+        }
+        const lmv::board_record before = rec;
+        lmv::coc_previous previous;
+        std::vector<uint16_t> t;
+        ASSERT_EQ(lmv::coc_build(rec, previous, t), 0) << ccd;
+        EXPECT_TRUE(std::equal(std::begin(before.timevalues), std::end(before.timevalues),
+                               std::begin(rec.timevalues)))
+            << ccd;
+        // 100 pairs are written: each 50-ns exposure starts with 757 (the odd 100 ns left of
+        // its delay after the two near-units) and ends with 759.
+        EXPECT_EQ(std::count(t.begin(), t.end(), 757), 100) << ccd;
+        EXPECT_EQ(std::count(t.begin(), t.end(), 759), 100) << ccd;
+        EXPECT_NEAR(rec.exptime, 5.0, 1e-3) << ccd;
+    }
 }
 
 }  // namespace
