@@ -118,7 +118,7 @@ TEST(CocFastProperties, AFullListEndingInTheFiftyNsExposureKeepsTheRecord) {
         rec.submode = 0;
         rec.exp_min = 50;
         for (int i = 0; i < 200; ++i) {
-            rec.timevalues[2 * i] = 500;
+            rec.timevalues[2 * i] = i == 0 ? 500 : 600;
             rec.timevalues[2 * i + 1] = 50;
         }
         const lmv::board_record before = rec;
@@ -128,8 +128,9 @@ TEST(CocFastProperties, AFullListEndingInTheFiftyNsExposureKeepsTheRecord) {
         EXPECT_TRUE(std::equal(std::begin(before.timevalues), std::end(before.timevalues),
                                std::begin(rec.timevalues)))
             << ccd;
-        // 100 pairs are written: each 50-ns exposure starts with 757 (the odd 100 ns left of
-        // its delay after the two near-units) and ends with 759.
+        // 100 pairs are written: each 50-ns exposure starts with 757 (the odd 100 ns of the first
+        // delay; of the others, what is left after the 759 and the two near-units) and ends with
+        // 759.
         EXPECT_EQ(std::count(t.begin(), t.end(), 757), 100) << ccd;
         EXPECT_EQ(std::count(t.begin(), t.end(), 759), 100) << ccd;
         EXPECT_NEAR(rec.exptime, 5.0, 1e-3) << ccd;
