@@ -54,17 +54,18 @@ int double_shutter(coc_context& ctx) {
     return ctx.check(kCocFastLimitWords);
 }
 
-constexpr coc_word_list kCountedOpening{8, {2257, 2257, 221, 221, 2257, 753, 767, 765}};
+constexpr coc_word_list kCountedOpening{7, {2257, 2257, 221, 221, 2257, 753, 767}};
+constexpr uint16_t kCountedBlocksStart = 2557;  // around the counted 20-us blocks
+constexpr uint16_t kCountedBlocksEnd = 2303;
+constexpr int64_t kCountedBlocksPerCount = 5;
 
 int counted_exposure(coc_context& ctx) {
     const int64_t n = ctx.rec.timevalues[0];
     put_list(ctx, kCountedOpening);
-    ctx.put_n(f::kExposureUnitLast, 4);
-    ctx.put(2557);
-    if (n > 0) {
-        for (int64_t i = 0; i < n && !ctx.overflow(); ++i) ctx.put_n(f::kCountedBlock, 5);
-    }
-    ctx.put(2303);
+    ctx.put_n(f::kExposureUnitLast, 5);
+    ctx.put(kCountedBlocksStart);
+    if (n > 0) ctx.put_n(f::kCountedBlock, n * kCountedBlocksPerCount);
+    ctx.put(kCountedBlocksEnd);
     ctx.put_n(f::kDelayUnit, 5);
     ctx.put_n(f::kProgramEnd, 2);
     coc_plain_start(ctx);
