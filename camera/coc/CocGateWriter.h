@@ -98,9 +98,15 @@ class gate_writer {
         const run_step* table = s == scale::first ? kFirstScale : kSecondScale;
         for (int i = 0; i < 6 && error == 0; ++i) {
             if (value < table[i].units) continue;
-            const int64_t count = value / table[i].units;
+            // Below the largest step fewer than ten of a step fit: counted without a division.
+            int64_t count = 0;
+            if (i == 0) {
+                count = value / table[i].units;
+                value -= count * table[i].units;
+            } else {
+                for (; value >= table[i].units; value -= table[i].units) ++count;
+            }
             steps(table[i].byte + k, count);
-            value -= count * table[i].units;
         }
     }
     bool stopped() const { return error != 0; }
