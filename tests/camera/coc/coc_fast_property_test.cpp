@@ -78,11 +78,10 @@ TEST(CocFastProperties, GridOfSettings) {
                     rec.powerdown_hi = 3071;
                     std::fill(std::begin(rec.timevalues), std::end(rec.timevalues), -1);
                     std::copy(kLists[li].begin(), kLists[li].end(), rec.timevalues);
-                    const std::string where = " [camera " + std::to_string(cam.camera_typ) +
-                                              " ccd " + std::to_string(cam.ccd) + " submode " +
-                                              std::to_string(submode) + " list " +
-                                              std::to_string(li) + " variant " +
-                                              std::to_string(variant) + "]";
+                    const std::string where =
+                        " [camera " + std::to_string(cam.camera_typ) + " ccd " +
+                        std::to_string(cam.ccd) + " submode " + std::to_string(submode) + " list " +
+                        std::to_string(li) + " variant " + std::to_string(variant) + "]";
                     lmv::coc_previous previous;
                     const int rc = lmv::coc_build(rec, previous, t);
                     if (rc != 0) {
