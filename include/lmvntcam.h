@@ -251,7 +251,8 @@ LMV_API int TESTCOC(int* mode, int* trig, int* roixmin, int* roixmax, int* roiym
 /* Builds the COC of the settings and loads it into the board: settings that TEST_COC would
  * adjust are refused with -3; the settings are kept only when the load succeeded, and a camera
  * that was running runs on with the new table. -1 no board record, -3 wrong or refused setting
- * (also a camera class whose tables this build does not yet make), -8 CCD type without the
+ * (also a time list the table cannot encode: fast-shutter exposures adding up to less than the
+ * shortest exposure, intensifier delays or gates it cannot time), -8 CCD type without the
  * submode, -21 table larger than the board memory, -23 a null time text, -28 recorder owns the
  * board, -2 time-out, other driver errors. */
 LMV_API int SET_COC(int mode, int trig, int roixmin, int roixmax, int roiymin, int roiymax,

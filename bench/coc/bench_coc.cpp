@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "camera/coc/CocBuilder.h"
@@ -70,6 +71,51 @@ lmv::board_record overlapped_ccd21() {
     return rec;
 }
 
+// Fast-shutter exposure list of 100 pairs of almost 20 ms each: the longest list that fits.
+lmv::board_record fast_pairs() {
+    lmv::board_record rec = base(1, 640, 480);
+    rec.camera_typ = 1;
+    rec.exp_min = 100;
+    rec.exp_max = 2000000000;
+    for (int i = 0; i < 100; ++i) {
+        rec.timevalues[2 * i] = 19999900;
+        rec.timevalues[2 * i + 1] = 19999900;
+    }
+    rec.timevalues[200] = -1;
+    rec.timevalues[201] = -1;
+    return rec;
+}
+
+// Fast-shutter groups: 50 groups of 14 repetitions of 2 ms delay and exposure.
+lmv::board_record fast_groups() {
+    lmv::board_record rec = base(1, 640, 480);
+    rec.camera_typ = 1;
+    rec.submode = 5;
+    for (int i = 0; i < 50; ++i) {
+        const int32_t group[] = {1, 14, 2000000, 2000000};
+        std::copy(std::begin(group), std::end(group), rec.timevalues + 4 * i);
+    }
+    rec.timevalues[200] = -1;
+    rec.timevalues[201] = -1;
+    return rec;
+}
+
+// Intensified gate list of 100 groups of almost 1 ms delay and gate, exposure 1 s.
+lmv::board_record intensified_groups() {
+    lmv::board_record rec = base(1, 640, 480);
+    rec.camera_typ = 5;
+    rec.submode = 1;
+    rec.exp_min = 100;
+    rec.delay_max = 500;
+    const int32_t head[] = {1000, 500, 0, 2};
+    std::copy(std::begin(head), std::end(head), rec.timevalues);
+    for (int i = 0; i < 100; ++i) {
+        const int32_t group[] = {0, 999980, 0, 999980};
+        std::copy(std::begin(group), std::end(group), rec.timevalues + 4 + 4 * i);
+    }
+    return rec;
+}
+
 void build_vs_copy(benchmark::State& state, lmv::board_record (*settings)()) {
     lmv::board_record rec = settings();
     lmv::coc_previous previous;
@@ -108,6 +154,10 @@ BENCHMARK_CAPTURE(build_vs_copy, double_exposure, double_exposure)->Unit(benchma
 BENCHMARK_CAPTURE(build_vs_copy, timed_marks, timed_marks)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(build_vs_copy, line_sequence, line_sequence)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(build_vs_copy, overlapped_ccd21, overlapped_ccd21)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(build_vs_copy, fast_pairs, fast_pairs)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(build_vs_copy, fast_groups, fast_groups)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(build_vs_copy, intensified_groups, intensified_groups)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -24,6 +24,11 @@ constexpr ccd_words kWords34{{6, {193, 193, 193, 193, 193, 193}}, {3, {194, 194,
 constexpr ccd_words kWords56{{4, {193, 193, 193, 193}}, {4, {193, 193, 193, 193}}, false};
 constexpr ccd_words kWords1720{{2, {196, 194}}, {2, {196, 194}}, true};
 
+constexpr ccd_fast_words kFastNone{0, 0, 0};
+constexpr ccd_fast_words kFast12{6, 5, 0};
+constexpr ccd_fast_words kFast34{0, 4, 0};
+constexpr ccd_fast_words kFast1112{0, 0, 34};
+
 constexpr ccd_bin_list kAny{0, {}};
 constexpr ccd_bin_list kH8{4, {1, 2, 4, 8}};
 constexpr ccd_bin_list kH2{2, {1, 2}};
@@ -47,27 +52,27 @@ using D = ccd_dialog;
 
 // clang-format off
 constexpr ccd_traits kCcds[] = {
-// typ col  width height aoi  pd_lo pd_hi constants   words       settle exp_max    short counts       vbin    hbin dbl    black  trig opt  sensor fast submodes                 header board3 init       open
-  {1,  false, 640,  480, 128, 1500, 3071, kGeneral12,  kWords12,   50,    0,          0,   kCounts12,   kV12,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
-  {2,  true,  640,  480, 128, 1500, 3071, kGeneral12,  kWords12,   50,    0,          0,   kCounts12,   kV12,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
-  {3,  false, 1280, 1024, 160, 1900, 3071, kGeneral34, kWords34,   150,   0,          0,   kCounts3612, kV34,   kH8, false, false, 2,   1,   false, submode_set({6}),               false, false, D::by_camera, D::by_camera},
-  {4,  true,  1280, 1024, 160, 1900, 3071, kGeneral34, kWords34,   150,   0,          0,   kCounts3612, kV34,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
-  {5,  false, 1312, 1032, 128, 1900, 3071, kGeneral56, kWords56,   150,   kLongest56, 24,  kCounts3612, kV56,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::interline, D::by_camera},
-  {6,  true,  1312, 1032, 128, 1900, 3071, kGeneral56, kWords56,   150,   kLongest56, 24,  kCounts3612, kV56,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::interline, D::by_camera},
-  {9,  false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, submode_set({7, 9}),            false, false, D::hsf,       D::hsf},
-  {10, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, submode_set({7, 8, 9}),         false, false, D::hsf,       D::hsf},
-  {11, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kV34,   kH8, false, true,  2,   1,   false, submode_set({9}),               false, false, D::hsf,       D::hsf},
-  {12, true,  1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, 150,   0,          0,   kCounts3612, kAny,   kH8, false, true,  2,   1,   false, submode_set({9}),               false, false, D::by_camera, D::by_camera},
-  {17, false, 1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, 110, 0,          16,  kCounts1718, kV1720, kH8, false, false, 2,   2,   true,  0,                           false, false, D::hsl,       D::hsl},
-  {18, true,  1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, 110, 0,          16,  kCounts1718, kV1720, kH8, false, false, 2,   2,   true,  0,                           false, false, D::hsl,       D::hsl},
-  {19, false, 1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, 110, 0,          16,  0,           kV1720, kH8, false, false, 4,   1,   false, 0,                           false, false, D::hsl,       D::by_camera},
-  {20, true,  1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, 0,   0,          16,  0,           kV1720, kH8, false, false, 4,   1,   false, 0,                           false, false, D::hsl,       D::by_camera},
-  {21, false, 1376, 1040, 96,  1900, 3071, kBuilder2122, kWordsNone, 110, 0,          16,  0,           kH2,    kH2, false, false, 4,   1,   true,  0,                           true,  true,  D::hsl,       D::by_camera},
-  {22, true,  1376, 1040, 96,  1900, 3071, kBuilder2122, kWordsNone, 0,   0,          16,  0,           kH2,    kH2, false, false, 4,   1,   true,  0,                           true,  false, D::hsl,       D::by_camera},
+// typ col  width height aoi  pd_lo pd_hi constants   words       fast       settle exp_max    short counts       vbin    hbin dbl    black  trig opt  sensor fast submodes                 header board3 init       open
+  {1,  false, 640,  480, 128, 1500, 3071, kGeneral12,  kWords12, kFast12,   50,    0,          0,   kCounts12,   kV12,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
+  {2,  true,  640,  480, 128, 1500, 3071, kGeneral12,  kWords12, kFast12,   50,    0,          0,   kCounts12,   kV12,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
+  {3,  false, 1280, 1024, 160, 1900, 3071, kGeneral34, kWords34, kFast34,   150,   0,          0,   kCounts3612, kV34,   kH8, false, false, 2,   1,   false, submode_set({6}),               false, false, D::by_camera, D::by_camera},
+  {4,  true,  1280, 1024, 160, 1900, 3071, kGeneral34, kWords34, kFast34,   150,   0,          0,   kCounts3612, kV34,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera},
+  {5,  false, 1312, 1032, 128, 1900, 3071, kGeneral56, kWords56, kFastNone,   150,   kLongest56, 24,  kCounts3612, kV56,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::interline, D::by_camera},
+  {6,  true,  1312, 1032, 128, 1900, 3071, kGeneral56, kWords56, kFastNone,   150,   kLongest56, 24,  kCounts3612, kV56,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::interline, D::by_camera},
+  {9,  false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, kFast34, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, submode_set({7, 9}),            false, false, D::hsf,       D::hsf},
+  {10, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, kFastNone, 150,   0,          0,   kCounts3612, kAny,   kH8, true,  true,  2,   1,   false, submode_set({7, 8, 9}),         false, false, D::hsf,       D::hsf},
+  {11, false, 1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, kFast1112, 150,   0,          0,   kCounts3612, kV34,   kH8, false, true,  2,   1,   false, submode_set({9}),               false, false, D::hsf,       D::hsf},
+  {12, true,  1280, 1024, 160, 1900, 3071, kFast912,   kWordsNone, kFast1112, 150,   0,          0,   kCounts3612, kAny,   kH8, false, true,  2,   1,   false, submode_set({9}),               false, false, D::by_camera, D::by_camera},
+  {17, false, 1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, kFastNone, 110, 0,          16,  kCounts1718, kV1720, kH8, false, false, 2,   2,   true,  0,                           false, false, D::hsl,       D::hsl},
+  {18, true,  1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, kFastNone, 110, 0,          16,  kCounts1718, kV1720, kH8, false, false, 2,   2,   true,  0,                           false, false, D::hsl,       D::hsl},
+  {19, false, 1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, kFastNone, 110, 0,          16,  0,           kV1720, kH8, false, false, 4,   1,   false, 0,                           false, false, D::hsl,       D::by_camera},
+  {20, true,  1376, 1040, 96,  1900, 3071, kGeneral1720, kWords1720, kFastNone, 0,   0,          16,  0,           kV1720, kH8, false, false, 4,   1,   false, 0,                           false, false, D::hsl,       D::by_camera},
+  {21, false, 1376, 1040, 96,  1900, 3071, kBuilder2122, kWordsNone, kFastNone, 110, 0,          16,  0,           kH2,    kH2, false, false, 4,   1,   true,  0,                           true,  true,  D::hsl,       D::by_camera},
+  {22, true,  1376, 1040, 96,  1900, 3071, kBuilder2122, kWordsNone, kFastNone, 0,   0,          16,  0,           kH2,    kH2, false, false, 4,   1,   true,  0,                           true,  false, D::hsl,       D::by_camera},
 };
 
 constexpr ccd_traits kUnknown =
-  {0,  false, 0,    0,   0,   1900, 3071, {},          kWordsNone, 0,     0,          0,   0,           kAny,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera};
+  {0,  false, 0,    0,   0,   1900, 3071, {},          kWordsNone, kFastNone, 0,     0,          0,   0,           kAny,   kH8, false, false, 2,   1,   false, 0,                           false, false, D::by_camera, D::by_camera};
 // clang-format on
 
 }  // namespace

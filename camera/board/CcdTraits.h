@@ -32,6 +32,15 @@ struct ccd_words {
     bool short_flush;             // 201, 193 lead and the flush starting two rows below the region
 };
 
+// Words of the fine-time tables: the fast tail after the exposure program (shifts of two rows,
+// then single waits) and the flush of the CCD types 9-12 (rows per block of 198, 198, 194; 0:
+// one 193 per row).
+struct ccd_fast_words {
+    int tail_shifts;
+    int tail_waits;
+    int flush_block_rows;
+};
+
 // Allowed binning factors; a list without values allows any factor.
 struct ccd_bin_list {
     int count;
@@ -53,6 +62,7 @@ struct ccd_traits {
     // Readout.
     ccd_constants constants;
     ccd_words words;
+    ccd_fast_words fast;
     uint32_t settle_ms;                // after a stop, before the arm command
     int32_t exp_max;                   // fixed longest exposure; 0: the camera type's
     int row_shortfall;                 // rows the last region block lacks (0: blocks are whole)

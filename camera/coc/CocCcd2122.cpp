@@ -211,11 +211,12 @@ void coc_2122_readout(coc_context& ctx) {
     const int rows = ctx.rec.roiymax - ctx.rec.roiymin;
     const int shifts = v >= 3 ? v / 2 - 1 : 0;
     const uint16_t read = v == 1 ? w::kRead : w::kReadBin2;
-    for (int n = rows / v; n > 0 && !ctx.overflow(); --n) {
-        ctx.put_n(kShiftBin, shifts);
-        ctx.put(read);
-        for (int i = 0; i <= shifts; ++i) ctx.t.coctime += T;
-    }
+    const int lines = rows / v;
+    if (lines <= 0) return;
+    std::vector<uint16_t> group(static_cast<size_t>(shifts) + 1, kShiftBin);
+    group.back() = read;
+    ctx.put_repeated(group.data(), group.size(), lines);
+    ctx.add_slots(ctx.t.coctime, static_cast<long long>(lines) * (shifts + 1));
 }
 
 void coc_2122_flush_words(coc_context& ctx) {

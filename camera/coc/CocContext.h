@@ -56,6 +56,13 @@ struct coc_context {
     void put_n(uint16_t word, long long count);
     // Appends words as they stand (no mark axis).
     void put_words(const std::vector<uint16_t>& words);
+    void put_words(const uint16_t* words, size_t count);
+    // A group of words written `times` times, on the mark axis when it is active.
+    void put_repeated(const uint16_t* group, size_t count, long long times);
+    // Adds `slots` line times to an accumulator at once.
+    void add_slots(float& accumulator, long long slots) const {
+        accumulator += static_cast<float>(static_cast<double>(slots) * k.T);
+    }
     // Writes without the mark axis.
     void put_raw(uint16_t word) {
         if (words_.size() < capacity_) {
@@ -75,6 +82,10 @@ struct coc_context {
   private:
     void put_on_axis(uint16_t word);
     void put_run(uint16_t word, long long count);
+    // The nearest mark at or after u, or infinity.
+    float next_mark(float u) const;
+    // The axis after `words` windows of `step`.
+    static float advance(float u, float step, long long words);
     void put_single_with_marks(uint16_t word);
 
     std::vector<uint16_t>& words_;

@@ -8,7 +8,8 @@ namespace lmv {
 
 enum class coc_fast_family { fast_shutter, intensified, ccd_9_12 };
 
-// 0 or an error; -3 for every family while these cameras have no builder.
+// 0 or an error: -3 for a camera class or submode without a table or settings the builder
+// refuses, -21 for a table too long.
 int coc_build_fast(coc_fast_family family, coc_context& ctx);
 
 }  // namespace lmv

@@ -231,12 +231,13 @@ void coc_read_lines(coc_context& ctx) {
     const read_line_words* line = read_line_for(ctx.rec.vbin);
     if (line == nullptr) return;
     const int lines = (ctx.rec.roiymax - ctx.rec.roiymin) / line->vbin;
-    for (int n = 0; n < lines && !ctx.overflow(); ++n) {
-        ctx.put_n(w::kShift16, line->shifts16);
-        for (int i = 0; i < line->tail.count; ++i) ctx.put(line->tail.words[i]);
-        const int words = line->shifts16 + line->tail.count;
-        for (int i = 0; i < words; ++i) ctx.t.coctime += ctx.k.T;
-    }
+    if (lines <= 0) return;
+    uint16_t group[std::size(kReadLines[0].tail.words) + 64];
+    const int words = line->shifts16 + line->tail.count;
+    std::fill(group, group + line->shifts16, w::kShift16);
+    std::copy(line->tail.words, line->tail.words + line->tail.count, group + line->shifts16);
+    ctx.put_repeated(group, static_cast<size_t>(words), lines);
+    ctx.add_slots(ctx.t.coctime, static_cast<long long>(lines) * words);
 }
 
 void coc_readout(coc_context& ctx) {

@@ -31,6 +31,22 @@ constexpr uint16_t kExposureLow = 657;
 constexpr uint16_t kExposureHigh = 658;
 constexpr uint16_t kNibbleBase = 672;
 
+// Fine-time programs of the fast-shutter cameras: from 753 or 754 up to 204, 204, each word
+// standing for 200 ns of delay or exposure (or 100 ns of each), or a 20-us block.
+constexpr uint16_t kExposureProgram = 753;
+constexpr uint16_t kGatedProgram = 754;
+struct FineWord {
+    uint16_t word;
+    double exposureNs;
+    double delayNs;
+};
+constexpr FineWord kFineWords[] = {
+    {763, 0, 200},    {767, 0, 200},    {758, 0, 200},    {759, 0, 200},
+    {1019, 0, 20000}, {1014, 0, 20000}, {766, 100, 100},  {762, 100, 100},
+    {764, 100, 100},  {761, 200, 0},    {765, 200, 0},    {757, 200, 0},
+    {756, 200, 0},    {1017, 20000, 0}, {1012, 20000, 0}, {1021, 20000, 0},
+};
+
 std::atomic<bool> tablePlayer{false};
 
 struct Sensor {
@@ -107,9 +123,29 @@ std::optional<Section> ExposureFromStart(const uint16_t* w, size_t end, double T
     return s;
 }
 
+std::optional<Section> FineProgram(const uint16_t* w, size_t end) {
+    size_t i = 0;
+    while (i < end && w[i] != kExposureProgram && w[i] != kGatedProgram) ++i;
+    if (i == end) return std::nullopt;
+    Section s;
+    for (++i; i + 1 < end; ++i) {
+        if (w[i] == kTransferStart && w[i + 1] == kTransferStart) {
+            s.readoutFrom = i + 2;
+            return s;
+        }
+        for (const FineWord& f : kFineWords) {
+            if (f.word != w[i]) continue;
+            s.exposureUs += f.exposureNs / 1000.0;
+            s.delayUs += f.delayNs / 1000.0;
+        }
+    }
+    return std::nullopt;
+}
+
 // The exposure ends with 207; programs without one start it with the start words, or, as the
 // header programs, start their transfer with 204 and carry the exposure (ms) as four nibbles.
 std::optional<Section> FindExposure(const uint16_t* w, size_t end, double T) {
+    if (const std::optional<Section> fine = FineProgram(w, end)) return fine;
     Section s;
     size_t e = end;
     for (size_t i = 0; i < end; ++i)

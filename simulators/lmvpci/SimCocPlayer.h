@@ -11,7 +11,11 @@
 // exposure (bits 1-2: horizontal binning 1, 2, 4, 8). 209 marks the boundary between delay and
 // exposure, 207 ends the exposure. A readout word with 16 added (208-222) acts as the word
 // itself. Words of classes 8 and up (trigger, arm and mark words) take no time. A program without
-// 207 exposes from its last start word through the waits after it.
+// 207 exposes from its last start word through the waits after it. The fast-shutter cameras'
+// fine-time programs run from 753 or 754 to 204, 204 in units of 200 ns (763, 767, 758, 759
+// delay; 761, 765, 757, 756 exposure; 762, 764, 766 100 ns of each) and 20-us blocks (1014,
+// 1019 delay; 1012, 1017, 1021 exposure); the words after them are read out. Gate-program
+// words (640-702) take no line time.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

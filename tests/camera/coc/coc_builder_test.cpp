@@ -91,10 +91,13 @@ struct refusal {
 
 TEST(CocDispatch, RefusesWhatHasNoTable) {
     const refusal cases[] = {
-        {"fast-shutter camera", 1, 1, 0, 1, -3},
-        {"intensified camera", 5, 1, 0, 1, -3},
+        {"fast-shutter submode 7 on CCD 1", 1, 1, 7, 1, -3},
+        {"fast-shutter exposure below exp_min", 1, 1, 0, 1, -3},
+        {"intensified submode 3", 5, 1, 3, 1, -3},
+        {"intensified camera on CCD 9", 5, 9, 0, 1, -3},
         {"camera type 4", 4, 1, 0, 1, -3},
-        {"CCD 9 to 12 builder", 1, 9, 0, 1, -3},
+        {"CCD 9 submode 1", 1, 9, 1, 1, -3},
+        {"CCD 10 with hbin 3", 1, 10, 9, 3, -3},
         {"CCD 12 on a long-exposure camera", 2, 12, 0, 1, -3},
         {"long exposure submode 7", 2, 1, 7, 1, -3},
         {"submode 16 on CCD 3", 2, 3, 16, 1, -3},

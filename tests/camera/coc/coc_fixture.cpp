@@ -47,6 +47,12 @@ void set_field(lmv::board_record& rec, const std::string& field, std::istringstr
         {"status_extra", &lmv::board_record::status_extra},
         {"powerdown_lo", &lmv::board_record::powerdown_lo},
         {"powerdown_hi", &lmv::board_record::powerdown_hi},
+        {"exp_min", &lmv::board_record::exp_min},
+        {"exp_max", &lmv::board_record::exp_max},
+        {"gain_index", &lmv::board_record::gain_index},
+        {"delay_max", &lmv::board_record::delay_max},
+        {"line_count", &lmv::board_record::line_count},
+        {"blacklines", &lmv::board_record::blacklines},
     };
     for (const auto& f : kFields) {
         if (field == f.name) {

@@ -6,9 +6,11 @@
 //
 // Bytes: camera, CCD, flags and limits (one byte each), the eight parameters (mode, trigger,
 // roixmin, roixmax, roiymin, roiymax, hbin, vbin; 32-bit little-endian), then the time text.
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -117,12 +119,70 @@ inline std::string describe(const lmv::coc_parameters& p) {
            std::to_string(p.hbin) + " vbin " + std::to_string(p.vbin) + " text \"" + p.text + "\"";
 }
 
-// The long-exposure tables are built by this library; the other classes and the CCD types 9 to
-// 12 wait for their builders.
+// The long-exposure tables of checked settings are always built (or too long); the fine-time
+// builders may still refuse a list the check leaves as it is (exposures adding up to less than
+// exp_min, gates the intensifier cannot time).
 inline bool builds_tables(const lmv::board_record& rec) {
     const lmv::ccd_constants* constants = lmv::coc_constants_for(rec.ccd_typ);
     return lmv::coc_class_of(rec.camera_typ) == lmv::coc_camera_class::long_exposure && constants &&
            constants->builder != lmv::coc_builder_kind::ccd_9_12;
+}
+
+// What every build promises: a refusal the builders know, or a table with its end words within
+// the buffer and times that are finite and not negative.
+inline std::string table_failure(int built, const std::vector<uint16_t>& table,
+                                 const lmv::board_record& rec) {
+    if (built != 0) {
+        if (built == lmv::kWrongParameter || built == lmv::kCocTooLong || built == lmv::kNoMemory ||
+            built == lmv::kTypeNotSupported)
+            return table.empty() ? std::string{} : "refused build left words";
+        return "build gave " + std::to_string(built);
+    }
+    if (table.size() < 2 || table.size() > lmv::kCocBufferWords) return "table size";
+    if (table[table.size() - 1] != 4064 || table[table.size() - 2] != 4064) return "no end words";
+    for (float v : {rec.coctime, rec.beltime, rec.exptime, rec.deltime})
+        if (!(v >= 0.0f && v < 3.4e38f)) return "time " + std::to_string(v);
+    return {};
+}
+
+// The fine-time builders straight from the bytes, without the check: camera class 1 or 5, the
+// CCD, submode and trigger of the request, the time text's numbers as the time values, the line
+// count from roixmin and the gain index from the flags.
+inline std::string fine_time_failure(const coc_case& c) {
+    lmv::board_record rec = record_of(c);
+    rec.camera_typ = c.camera % 2 ? 1 : 5;
+    rec.submode = (c.request.mode >> 16) & 0xFF;
+    rec.trigger = c.request.trigger;
+    rec.hbin = c.request.hbin;
+    rec.vbin = c.request.vbin & 0xFFFF;
+    rec.roiymin = std::abs(c.request.roiymin % 2048);
+    rec.roiymax = std::abs(c.request.roiymax % 2048);
+    rec.line_count = c.request.roixmin;
+    rec.gain_index = c.flags >> 4;
+    rec.blacklines = c.request.roixmax;
+    rec.powerdown_lo = 1900;
+    rec.powerdown_hi = 3071;
+    std::fill(std::begin(rec.timevalues), std::end(rec.timevalues), -1);
+    const std::string& text = c.request.text;
+    size_t n = 0;
+    for (size_t i = 0; i < text.size() && n < std::size(rec.timevalues);) {
+        char* end = nullptr;
+        const long long v = std::strtoll(text.c_str() + i, &end, 10);
+        const size_t used = static_cast<size_t>(end - (text.c_str() + i));
+        if (used == 0) {
+            ++i;
+            continue;
+        }
+        rec.timevalues[n++] = static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+        i += used;
+    }
+    lmv::coc_previous previous;
+    std::vector<uint16_t> table;
+    const int built = lmv::coc_build(rec, previous, table);
+    const std::string broken = table_failure(built, table, rec);
+    if (broken.empty()) return {};
+    return broken + " (fine-time stage, camera " + std::to_string(rec.camera_typ) + " ccd " +
+           std::to_string(rec.ccd_typ) + " submode " + std::to_string(rec.submode) + ")";
 }
 
 // Empty when the promise holds, else what broke.
@@ -151,6 +211,8 @@ inline std::string failure(const coc_case& c) {
     // hours): SET_COC refuses it with -21, which the check cannot foresee.
     if (builds_tables(rec) && built != 0 && built != lmv::kCocTooLong)
         return "build gave " + std::to_string(built) + " for " + describe(first.adjusted) + camera;
+    if (const std::string broken = table_failure(built, table, copy); !broken.empty())
+        return broken + " for " + describe(first.adjusted) + camera;
     return {};
 }
 

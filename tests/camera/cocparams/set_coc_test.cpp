@@ -1,6 +1,7 @@
 // SET_COC through its export and the simulated board: what crosses the wire, the table loaded,
 // the commit only after a successful load, the reload that board selection runs, and the read
 // back of the settings.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <vector>
@@ -122,7 +123,6 @@ TEST_F(SetCocTest, WithoutATimeTextNothingIsLoaded) {
 // the int range, and a binning the CCD lists but that does not divide the region's rows. Only the
 // build can tell that a mark weeks after the exposure does not fit the board memory.
 TEST_F(SetCocTest, WhatTheCheckReturnsIsCommittedAsItIs) {
-    constexpr int kNoBuilderYet = lmv::kWrongParameter;
     struct {
         const char* what;
         int camera_typ;
@@ -138,11 +138,11 @@ TEST_F(SetCocTest, WhatTheCheckReturnsIsCommittedAsItIs) {
         {"binning 384 over rows 4 to 15", 2, Coc{0, 0, 1, 20, 4, 15, 1, 384, "0,10,-1,-1"},
          Coc{0, 0, 1, 20, 4, 15, 1, 128, "0,10,-1,-1"}, lmv::kCocChanged, lmv::kOk},
         {"fast shutter, binning 384", 1, Coc{1, 0, 1, 20, 4, 15, 1, 384, "100,200,\r\n-1,-1\r\n"},
-         Coc{1, 0, 1, 20, 4, 15, 1, 128, "100,200,\r\n-1,-1\r\n"}, lmv::kCocChanged, kNoBuilderYet},
+         Coc{1, 0, 1, 20, 4, 15, 1, 128, "100,200,\r\n-1,-1\r\n"}, lmv::kCocChanged, lmv::kOk},
         {"intensified, binning 384", 5,
          Coc{5, 0, 1, 20, 4, 15, 1, 384, "2,990,0,1,\n0,0,0,1000,\n-1,-1"},
          Coc{5, 0, 1, 20, 4, 15, 1, 128, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}, lmv::kCocChanged,
-         kNoBuilderYet},
+         lmv::kOk},
     };
     for (const auto& c : cases) {
         lmv::write_record_defaults(Rec(), 0);
@@ -227,23 +227,34 @@ TEST_F(SetCocTest, HeaderProgramsOfCcdType21) {
     EXPECT_EQ(SetCoc(t.out), lmv::kOk);
 }
 
-TEST_F(SetCocTest, FastShutterAndIntensifiedCamerasWaitForTheirBuilders) {
+TEST_F(SetCocTest, FastShutterAndIntensifiedCamerasLoadTheirTables) {
     struct {
         int camera_typ;
+        int ccd_typ;
         Coc settings;
+        uint16_t program;  // first word of the table's fine-time or gate part
     } cases[] = {
-        {1, Coc{1, 0, 1, 20, 1, 15, 1, 1, "100,200,\r\n-1,-1\r\n"}},
-        {5, Coc{5, 0, 1, 20, 1, 15, 1, 1, "2,990,0,1,\n0,0,0,1000,\n-1,-1"}},
+        {1, 1, Coc{1, 0, 1, 20, 1, 15, 1, 1, "100,200,\r\n-1,-1\r\n"}, 753},
+        {1, 1, Coc{1 | (5 << 16), 1, 1, 20, 1, 15, 1, 1, "1,2,1000,2000,\r\n-1,-1"}, 753},
+        {1, 9, Coc{1 | (9 << 16), 0, 1, 20, 1, 15, 1, 1, "0,10,-1,-1"}, 209},
+        {5, 1, Coc{5, 0, 1, 20, 1, 15, 1, 1, "2,0,0,1,\n0,0,0,1000,\n-1,-1"}, 644},
     };
     for (const auto& c : cases) {
         lmv::write_record_defaults(Rec(), 0);
         Rec().camera_typ = c.camera_typ;
+        Rec().ccd_typ = c.ccd_typ;
         ASSERT_EQ(TestCoc(c.settings).rc, 0) << c.camera_typ;
-        const lmv::board_record before = Rec();
         const auto lines =
-            TraceOf([&] { EXPECT_EQ(SetCoc(c.settings), lmv::kWrongParameter) << c.camera_typ; });
-        EXPECT_TRUE(lines.empty()) << c.camera_typ;
-        EXPECT_TRUE(SameRecord(before, Rec())) << c.camera_typ;
+            TraceOf([&] { EXPECT_EQ(SetCoc(c.settings), lmv::kOk) << c.camera_typ; });
+        const std::vector<uint16_t> table = TableOf(Rec());
+        // The intensified camera's gain changed: a preparatory load goes before the last one.
+        std::vector<std::string> loads;
+        for (const auto& l : lines)
+            if (l.rfind("0 ioctl 0x222028", 0) == 0) loads.push_back(l);
+        ASSERT_EQ(loads.size(), c.camera_typ == 5 ? 2u : 1u) << c.camera_typ;
+        EXPECT_EQ(loads.back(), CocLoad(0, table)) << c.camera_typ;
+        EXPECT_NE(std::find(table.begin(), table.end(), c.program), table.end()) << c.camera_typ;
+        EXPECT_EQ(table.back(), 4064);
     }
 }
 
@@ -356,10 +367,21 @@ TEST_F(SetCocTest, IntensifierGainChangeWaitsForThePreparatoryRun) {
     ASSERT_EQ(TestCoc(c).rc, 0);
     const auto start = std::chrono::steady_clock::now();
     // The gain (second value) changes from what the record holds: a run, then toram_wait.
-    const auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(c), lmv::kWrongParameter); });
+    const auto lines = TraceOf([&] { EXPECT_EQ(SetCoc(c), lmv::kOk); });
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-    EXPECT_TRUE(lines.empty());  // no table of this camera class yet, so nothing was loaded
-    EXPECT_EQ(Rec().timevalues[1], 10000);
+    // Two loads: the preparatory table with bit 8 of the gain step (the gate program alone),
+    // then the table for good.
+    std::vector<std::string> loads;
+    for (const auto& l : lines)
+        if (l.rfind("0 ioctl 0x222028", 0) == 0) loads.push_back(l);
+    ASSERT_EQ(loads.size(), 2u);
+    lmv::board_record prepared = Rec();
+    prepared.timevalues[2] |= 0x100;
+    EXPECT_EQ(loads[0], CocLoad(0, TableOf(prepared)));
+    EXPECT_EQ(loads[1], CocLoad(0, TableOf(Rec())));
+    EXPECT_NE(loads[0], loads[1]);
+    EXPECT_EQ(Rec().timevalues[1], 990);
+    EXPECT_EQ(Rec().timevalues[2], 0);
 }
 
 TEST_F(SetCocTest, UserTablesEndAtTheFirstEndWordWithinTheBoardMemory) {
