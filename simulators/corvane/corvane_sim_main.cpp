@@ -6,13 +6,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
 #include "simulators/corvane/CorvaneSim.h"
 #include "tools/common/ToolOptions.h"
+#include "winport/AtomicWrite.h"
 
 namespace {
 
@@ -80,14 +80,9 @@ bool Control(corvane_sim::CorvaneSim& sim, const std::string& line) {
     return true;
 }
 
+// Whoever waits for the file sees it complete or not at all.
 bool WritePortFile(const std::string& path, const std::string& line) {
-    std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << line << "\n";
-        if (!out.flush()) return false;
-    }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    return winport::WriteFileAtomically(path, line + "\n").ok;
 }
 
 struct ProgramOptions {
