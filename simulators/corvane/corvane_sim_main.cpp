@@ -13,6 +13,7 @@
 #include "simulators/corvane/CorvaneSim.h"
 #include "tools/common/ToolOptions.h"
 #include "winport/AtomicWrite.h"
+#include "winport/Clock.h"
 
 namespace {
 
@@ -186,6 +187,9 @@ int main(int argc, char** argv) {
         return kTool.UsageError(e.what());
     }
     const int signalFd = EndSignals();
+    // Motors, answer delays and macro waits on a faster clock, for tests that drive the program.
+    static winport::ScaledClock faster(winport::TimeScaleFromEnvironment("CORVANE_SIM_TIME_SCALE"));
+    if (faster.Scale() > 1) winport::SetClockSource(&faster);
 
     corvane_sim::CorvaneSim sim(o.config);
     sim.SetTranscriptEnabled(false);  // nobody reads it here; -v shows the traffic instead
