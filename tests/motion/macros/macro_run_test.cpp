@@ -171,6 +171,8 @@ TEST_F(MacroRunTest, ListingNamesTheMacrosOfEveryBoardAndDeletes) {
 }
 
 class FullMacroMemoryTest : public MacroFixture {
+    winport::ScopedScaledClock fasterClock_{10};
+
   protected:
     void SetUp() override {
         Start(
