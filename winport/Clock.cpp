@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <new>
 #include <thread>
 
 namespace winport {
@@ -34,9 +35,11 @@ class SystemClock final : public ClockSource {
     std::atomic<uint64_t> offsetUs_{0};
 };
 
-// Never destroyed: libraries still wait in their unload code at exit.
+// Never destroyed, since libraries still wait in their unload code at exit; in static storage,
+// not on the heap, so a library unloaded with it leaves nothing behind.
 SystemClock& TheSystemClock() {
-    static SystemClock* const clock = new SystemClock;
+    alignas(SystemClock) static unsigned char storage[sizeof(SystemClock)];
+    static SystemClock* const clock = new (storage) SystemClock;
     return *clock;
 }
 
