@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "winport/Clock.h"
+
 namespace winport {
 
 Event::Event(bool manualReset, bool initialState)
@@ -31,7 +33,7 @@ bool Event::Wait(uint32_t ms) {
     auto ready = [this] { return signalled_; };
     if (ms == kInfinite)
         cv_.wait(lock, ready);
-    else if (!cv_.wait_for(lock, std::chrono::milliseconds(ms), ready))
+    else if (!cv_.wait_for(lock, std::chrono::milliseconds(RealMsForWork(ms)), ready))
         return false;
     if (!manual_) signalled_ = false;
     return true;

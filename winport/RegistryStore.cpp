@@ -14,6 +14,9 @@
 #include <filesystem>
 #include <mutex>
 
+#include "winport/AtomicWrite.h"
+#include "winport/UniqueFd.h"
+
 namespace winport {
 namespace reg {
 namespace {
@@ -34,26 +37,6 @@ std::string SystemError(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result: a late write error can surface only here.
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
 bool ReadAll(int fd, std::string& out) {
     char buf[65536];
     for (;;) {
@@ -63,17 +46,6 @@ bool ReadAll(int fd, std::string& out) {
         if (n == 0) return true;
         out.append(buf, size_t(n));
     }
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += size_t(n);
-    }
-    return true;
 }
 
 // What a file was when it was read: a rename gives a new inode, an edit in place a new time.
@@ -141,18 +113,18 @@ std::unique_ptr<Node> ReadHiveFile(Hive hive, const std::string& path, std::stri
                                    struct stat& st, bool& existed) {
     raw.clear();
     existed = false;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) {
         if (errno == ENOENT) return std::make_unique<Node>();
         Fail(RegStatus::IoError, SystemError("cannot open", path));
         return nullptr;
     }
     existed = true;
-    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         Fail(RegStatus::IoError, path + ": not a readable regular file");
         return nullptr;
     }
-    if (!ReadAll(fd.get(), raw)) {
+    if (!ReadAll(fd.Get(), raw)) {
         Fail(RegStatus::IoError, SystemError("cannot read", path));
         return nullptr;
     }
@@ -174,21 +146,14 @@ std::unique_ptr<Node> ReadHiveFile(Hive hive, const std::string& path, std::stri
 }
 
 bool WriteAtomically(const std::string& target, const std::string& text, mode_t mode) {
-    std::string tmp = target + ".tmp-XXXXXX";
-    Fd fd(mkostemp(tmp.data(), O_CLOEXEC));
-    if (fd.get() < 0) return Fail(RegStatus::IoError, SystemError("cannot create", tmp)), false;
-    bool ok = WriteAll(fd.get(), text) && fchmod(fd.get(), mode) == 0 && fsync(fd.get()) == 0;
-    ok = fd.Close() && ok;
-    if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
-        Fail(RegStatus::IoError, SystemError("cannot write", target));
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    // The rename itself must reach the disk before the change counts as made.
-    std::string dir = std::filesystem::path(target).parent_path().string();
-    Fd dirFd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0) fsync(dirFd.get());
-    return true;
+    AtomicWriteOptions options;
+    options.mode = mode;
+    const AtomicWriteResult written = WriteFileAtomically(target, text, options);
+    if (written.ok) return true;
+    if (written.message.rfind("cannot create ", 0) == 0)
+        return Fail(RegStatus::IoError, written.message), false;
+    errno = written.error;
+    return Fail(RegStatus::IoError, SystemError("cannot write", target)), false;
 }
 
 }  // namespace
@@ -247,10 +212,10 @@ RegStatus ModifyHive(Hive hive, const std::function<RegStatus(Node&)>& change) {
                     "cannot create the folder of " + target + ": " + ec.message());
 
     const std::string lockPath = target + ".lock";
-    Fd lockFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
-    if (lockFd.get() < 0) return Fail(RegStatus::IoError, SystemError("cannot open", lockPath));
+    UniqueFd lockFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (lockFd.Get() < 0) return Fail(RegStatus::IoError, SystemError("cannot open", lockPath));
     int rc;
-    while ((rc = flock(lockFd.get(), LOCK_EX)) != 0 && errno == EINTR) {
+    while ((rc = flock(lockFd.Get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
     if (rc != 0) return Fail(RegStatus::IoError, SystemError("cannot lock", lockPath));
     RemoveInterruptedWrites(target);

@@ -84,6 +84,7 @@ SerialStatus SerialPort::Open(const std::string& devicePath) {
     }
     ioctl(fd, TIOCEXCL);  // refused by non-terminals; the lock above still holds
     fd_ = fd;
+    line_ = FindLineTraffic(devicePath);
     frameErrors_ = 0;
     serial_icounter_struct counters{};
     if (ioctl(fd_, TIOCGICOUNT, &counters) == 0) frameErrors_ = counters.frame;
@@ -95,6 +96,7 @@ void SerialPort::Close() {
     if (fd_ < 0) return;
     close(fd_);
     fd_ = -1;
+    line_.reset();
 }
 
 SerialStatus SerialPort::SetLineSettings(const SerialLineSettings& settings) {
@@ -126,13 +128,17 @@ SerialStatus SerialPort::SetRts(bool on) {
 
 SerialStatus SerialPort::Purge() {
     if (fd_ < 0) return Fail(EBADF);
-    if (tcflush(fd_, TCIOFLUSH) != 0) return Fail(errno);
+    const auto flush = [this] { return tcflush(fd_, TCIOFLUSH); };
+    const int rc = line_ ? line_->PortDiscards(LineTraffic::Discard::Both, flush) : flush();
+    if (rc != 0) return Fail(errno);
     return SerialStatus::Ok;
 }
 
 SerialStatus SerialPort::PurgeInput() {
     if (fd_ < 0) return Fail(EBADF);
-    if (tcflush(fd_, TCIFLUSH) != 0) return Fail(errno);
+    const auto flush = [this] { return tcflush(fd_, TCIFLUSH); };
+    const int rc = line_ ? line_->PortDiscards(LineTraffic::Discard::Input, flush) : flush();
+    if (rc != 0) return Fail(errno);
     return SerialStatus::Ok;
 }
 
@@ -161,6 +167,7 @@ SerialStatus SerialPort::Read(void* data, size_t size, size_t& got) {
         ssize_t n = read(fd_, data, size);
         if (n > 0) {
             got = static_cast<size_t>(n);
+            if (line_) line_->PortRead(got);
             return SerialStatus::Ok;
         }
         // Raw mode without minimum count also gives 0 when nothing is there; a hung-up terminal
@@ -172,19 +179,39 @@ SerialStatus SerialPort::Read(void* data, size_t size, size_t& got) {
     }
 }
 
+int SerialPort::PollMs(uint32_t start, uint32_t ms) {
+    ClockSource& clock = CurrentClock();
+    const uint32_t spent = TicksSince(start);
+    if (spent < ms) return static_cast<int>(clock.RealMs(ms - spent));
+    if (clock.Scale() == 1) return kWaitOver;
+    // A faster clock: over once its full time has passed in real terms, or earlier when the
+    // stand-in on the line vouches that nothing can arrive by the deadline.
+    if (uint64_t{spent} >= uint64_t{ms} * clock.Scale()) return kWaitOver;
+    const uint64_t deadlineUs = clock.NowUs() - uint64_t{spent - ms} * 1000u;
+    if (line_ && line_->QuietUntil(deadlineUs)) return kWaitOver;
+    return kRecheckMs;
+}
+
+bool SerialPort::WaitIsOver(uint32_t start, uint32_t ms) {
+    return PollMs(start, ms) == kWaitOver;
+}
+
 SerialStatus SerialPort::WaitReadable(uint32_t ms) {
+    return WaitReadableSince(TickCount(), ms);
+}
+
+SerialStatus SerialPort::WaitReadableSince(uint32_t start, uint32_t ms) {
     if (fd_ < 0) return Fail(EBADF);
-    uint32_t start = TickCount();
     while (true) {
-        uint32_t spent = TicksSince(start);
-        int left = spent >= ms ? 0 : static_cast<int>(ms - spent);
+        const int left = PollMs(start, ms);
+        if (left == kWaitOver) return SerialStatus::Timeout;
         pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
         int n = poll(fds, wakeFd_ >= 0 ? 2 : 1, left);
         if (n < 0) {
             if (errno == EINTR) continue;
             return Fail(errno);
         }
-        if (n == 0) return SerialStatus::Timeout;
+        if (n == 0) continue;  // the time is checked above
         if (wakeFd_ >= 0 && (fds[1].revents & POLLIN)) {
             uint64_t drained;
             [[maybe_unused]] ssize_t r = read(wakeFd_, &drained, sizeof drained);
@@ -199,16 +226,18 @@ SerialStatus SerialPort::Write(const void* data, size_t size, uint32_t ms, size_
     written = 0;
     if (fd_ < 0) return Fail(EBADF);
     const char* p = static_cast<const char*>(data);
-    uint32_t start = TickCount();
+    // Real time even on a faster clock: a full line is never a delay to shorten.
+    const uint64_t start = RealNowMs();
     while (written < size) {
         ssize_t n = write(fd_, p + written, size - written);
         if (n > 0) {
             written += static_cast<size_t>(n);
+            if (line_) line_->PortWrote(static_cast<size_t>(n));
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail(errno);
-        uint32_t spent = TicksSince(start);
+        const uint64_t spent = RealNowMs() - start;
         if (spent >= ms) return SerialStatus::Timeout;
         pollfd fds{fd_, POLLOUT, 0};
         int r = poll(&fds, 1, static_cast<int>(ms - spent));

@@ -11,8 +11,11 @@
 // reports that as Vanished, never as a time-out.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
+
+#include "winport/LineTraffic.h"
 
 namespace winport {
 
@@ -75,6 +78,10 @@ class SerialPort {
     // Waits until bytes can be read: Ok, Timeout, Vanished, or Failed; Wake() ends the wait early
     // with Timeout.
     SerialStatus WaitReadable(uint32_t ms);
+    // The same for a wait of ms that began at the tick count start; WaitIsOver tells whether
+    // such a wait has ended (on a faster clock the line's stand-in has a say, see LineTraffic).
+    SerialStatus WaitReadableSince(uint32_t start, uint32_t ms);
+    [[nodiscard]] bool WaitIsOver(uint32_t start, uint32_t ms);
     // Writes everything within ms milliseconds; written tells how much went out.
     SerialStatus Write(const void* data, size_t size, uint32_t ms, size_t& written);
     // Ok while the device is there, Vanished after it hung up. Never blocks.
@@ -83,6 +90,10 @@ class SerialPort {
     void Wake();
 
   private:
+    static constexpr int kWaitOver = -1;
+    static constexpr int kRecheckMs = 1;
+    // Real milliseconds the next poll of a wait may take, or kWaitOver.
+    int PollMs(uint32_t start, uint32_t ms);
     SerialStatus Fail(int err);
     SerialStatus ModemLine(int bit, bool on);
     int fd_ = -1;
@@ -90,6 +101,7 @@ class SerialPort {
     int errno_ = 0;
     uint32_t frameErrors_ = 0;
     std::string path_;
+    std::shared_ptr<LineTraffic> line_;
 };
 
 // Text of a status for log lines ("Vanished").

@@ -90,9 +90,8 @@ bool C_RS232NoThread::ReadWithTimeout(uint32_t ms) {
             if (overflow || got < want) break;
         }
         if (completed) return true;
-        uint32_t spent = winport::TicksSince(start);
-        if (spent >= ms) return false;
-        winport::SerialStatus status = m_Port.WaitReadable(ms - spent);
+        if (m_Port.WaitIsOver(start, ms)) return false;
+        winport::SerialStatus status = m_Port.WaitReadableSince(start, ms);
         if (status == winport::SerialStatus::Vanished) {
             DeviceVanished("C_RS232NoThread::ReadWithTimeout() device vanished", REC_ERROR);
             return false;

@@ -13,32 +13,17 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string_view>
+#include <utility>
+
+#include "winport/AtomicWrite.h"
+#include "winport/UniqueFd.h"
 
 namespace {
 
 std::string SystemError(const char* what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closing can report a delayed write error, so it is checked where data was written.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 // The file a write really goes to: the target of a symbolic link, else the path itself.
 std::string WriteTarget(const std::string& path) {
@@ -116,45 +101,25 @@ bool WriterIsGone(long pid, const struct stat& file) {
     return started < 0 || started > static_cast<double>(file.st_mtim.tv_sec) + 1.0;
 }
 
-bool WriteAll(int fd, std::span<const uint8_t> data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);  // best effort: the rename itself has already succeeded
-    ::close(fd);
-}
-
 }  // namespace
 
 FileReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& content,
                              std::string& error) {
     content.clear();
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
+    const winport::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) {
         if (errno == ENOENT) return FileReadResult::Missing;
         error = SystemError("cannot open", path);
         return FileReadResult::Failed;
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = "not a regular file: " + path;
         return FileReadResult::Failed;
     }
     uint8_t chunk[65536];
     for (;;) {
-        const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        const ssize_t n = ::read(fd.Get(), chunk, sizeof chunk);
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -169,64 +134,33 @@ FileReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& cont
 bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> data,
                          std::string& error) {
     const std::string target = WriteTarget(path);
-    const std::string temporary = TemporaryName(target);
-    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.get() < 0) {
-        error = SystemError("cannot create", temporary);
-        return false;
-    }
-    struct stat old {};
-    bool ok = true;
-    if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
-        error = SystemError("cannot set the permissions of", temporary);
-        ok = false;
-    }
-    if (ok && !WriteAll(fd.get(), data)) {
-        error = SystemError("cannot write", temporary);
-        ok = false;
-    }
-    if (ok && ::fsync(fd.get()) != 0) {
-        error = SystemError("cannot flush", temporary);
-        ok = false;
-    }
-    if (!fd.Close() && ok) {
-        error = SystemError("cannot close", temporary);
-        ok = false;
-    }
-    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = SystemError("cannot replace", target);
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolder(FolderOf(target));
-    return true;
+    const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+    winport::AtomicWriteOptions options;
+    options.temporaryPath = TemporaryName(target);  // recognised by RemoveStaleTemporaryFiles
+    const winport::AtomicWriteResult written = winport::WriteFileAtomically(target, bytes, options);
+    if (!written.ok) error = written.message;
+    return written.ok;
 }
 
 FileWriteLock::FileWriteLock(const std::string& path) {
     const std::string lockPath = FolderOf(WriteTarget(path));
-    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    winport::UniqueFd fd(::open(lockPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) {
         error_ = SystemError("cannot open", lockPath);
         return;
     }
     int rc;
-    while ((rc = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    while ((rc = ::flock(fd.Get(), LOCK_EX)) != 0 && errno == EINTR) {
     }
     if (rc != 0) {
         error_ = SystemError("cannot lock", lockPath);
-        ::close(fd);
         return;
     }
-    fd_ = fd;
+    fd_ = std::move(fd);
     RemoveStaleTemporaryFiles(path);
 }
 
-FileWriteLock::~FileWriteLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-}
+FileWriteLock::~FileWriteLock() = default;  // closing the folder releases the lock
 
 void RemoveStaleTemporaryFiles(const std::string& path) {
     const std::string target = WriteTarget(path);

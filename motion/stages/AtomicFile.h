@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "winport/UniqueFd.h"
+
 enum class FileReadResult { Ok, Missing, Failed };
 
 // Reads the whole file; Missing when it does not exist. error receives the system's text.
@@ -29,12 +31,12 @@ class FileWriteLock {
     FileWriteLock(const FileWriteLock&) = delete;
     FileWriteLock& operator=(const FileWriteLock&) = delete;
 
-    [[nodiscard]] bool Locked() const { return fd_ >= 0; }
+    [[nodiscard]] bool Locked() const { return fd_.Valid(); }
     // Why the lock could not be taken.
     const std::string& Error() const { return error_; }
 
   private:
-    int fd_ = -1;
+    winport::UniqueFd fd_;
     std::string error_;
 };
 

@@ -12,6 +12,7 @@
 #include "simulators/corvane/CommandParser.h"
 #include "simulators/corvane/Drive.h"
 #include "simulators/corvane/SimConfig.h"
+#include "winport/Clock.h"
 
 namespace corvane_sim {
 
@@ -25,7 +26,7 @@ enum BoardErrorCode : int {
 
 class Board {
   public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = winport::SteadyClock;
 
     Board(int address, const BoardConfig& config);
 

@@ -46,9 +46,11 @@ CorvaneSim::~CorvaneSim() {
 std::string CorvaneSim::Start() {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_started) throw std::runtime_error("corvane-sim: already started");
-    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_wakeFd < 0) throw std::runtime_error("corvane-sim: eventfd failed");
+    m_wakeFd.Reset(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    if (!m_wakeFd) throw std::runtime_error("corvane-sim: eventfd failed");
     m_slavePath = m_pty.Open();
+    m_line = winport::CreateLineTraffic(m_slavePath);
+    m_line->AttachPeer([this](uint64_t deadlineUs) { return MaySendBy(deadlineUs); });
     m_started = true;
     m_io = std::thread(&CorvaneSim::IoLoop, this);
     m_physics = std::thread(&CorvaneSim::PhysicsLoop, this);
@@ -56,6 +58,8 @@ std::string CorvaneSim::Start() {
 }
 
 void CorvaneSim::Stop() {
+    // Before taking the lock: a port asking the line may hold the line's lock and wait for ours.
+    if (const auto line = LineOf()) line->DetachPeer();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_started || m_stopping) return;
@@ -67,8 +71,7 @@ void CorvaneSim::Stop() {
     if (m_physics.joinable()) m_physics.join();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_pty.Close();
-    if (m_wakeFd >= 0) ::close(m_wakeFd);
-    m_wakeFd = -1;
+    m_wakeFd.Reset();
 }
 
 std::string CorvaneSim::SlavePath() const {
@@ -81,9 +84,9 @@ std::string CorvaneSim::PortLine() const {
 }
 
 void CorvaneSim::Wake() {
-    if (m_wakeFd < 0) return;
+    if (!m_wakeFd) return;
     uint64_t one = 1;
-    ssize_t ignored = ::write(m_wakeFd, &one, sizeof one);
+    ssize_t ignored = ::write(m_wakeFd.Get(), &one, sizeof one);
     (void)ignored;
 }
 
@@ -357,7 +360,9 @@ bool CorvaneSim::WriteDue(Clock::time_point now) {
         m_output.pop_front();
     }
     if (m_writeBuffer.empty() || !m_pty.IsOpen()) return false;
-    ssize_t n = ::write(m_pty.MasterFd(), m_writeBuffer.data(), m_writeBuffer.size());
+    const int master = m_pty.MasterFd();
+    const auto write = [&] { return ::write(master, m_writeBuffer.data(), m_writeBuffer.size()); };
+    ssize_t n = m_line ? m_line->PeerWrites(write) : write();
     if (n > 0) m_writeBuffer.erase(0, static_cast<size_t>(n));
     return !m_writeBuffer.empty();
 }
@@ -394,16 +399,16 @@ void CorvaneSim::IoLoop() {
         }
         FlushTrace();
 
-        pollfd fds[2] = {{m_wakeFd, POLLIN, 0},
+        pollfd fds[2] = {{m_wakeFd.Get(), POLLIN, 0},
                          {master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0}};
         auto wait = std::max(next - Clock::now(), Clock::duration(0));
-        auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+        auto ns = winport::RealDuration(wait).count();
         timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
         int ready = ppoll(fds, master >= 0 ? 2 : 1, &ts, nullptr);
         if (ready < 0 && errno != EINTR) break;
         if (fds[0].revents & POLLIN) {
             uint64_t count;
-            ssize_t ignored = ::read(m_wakeFd, &count, sizeof count);
+            ssize_t ignored = ::read(m_wakeFd.Get(), &count, sizeof count);
             (void)ignored;
         }
         if (master >= 0 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) &&
@@ -415,6 +420,7 @@ void CorvaneSim::IoLoop() {
             ssize_t n = ::read(master, buffer, sizeof buffer);
             if (n > 0) {
                 std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_line) m_line->PeerRead(static_cast<size_t>(n));
                 Clock::time_point arrival = Clock::now();
                 auto byteTime = ByteTime();
                 for (ssize_t i = 0; i < n; ++i) {
@@ -440,6 +446,7 @@ void CorvaneSim::PhysicsLoop() {
             Clock::time_point now = Clock::now();
             double seconds = std::chrono::duration<double>(now - last).count();
             last = now;
+            m_physicsTime = now;
             for (int i = 0; i < 16; ++i) {
                 Board* b = BoardAt(i);
                 if (!b) continue;
@@ -456,6 +463,31 @@ void CorvaneSim::PhysicsLoop() {
         }
         if (output) Wake();
     }
+}
+
+std::shared_ptr<winport::LineTraffic> CorvaneSim::LineOf() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_line;
+}
+
+// Anything that may still reach the port by the deadline: bytes not yet taken in or written, an
+// answer due by then, or a board waiting on motion the physics has not run up to the deadline.
+bool CorvaneSim::MaySendBy(uint64_t deadlineUs) const {
+    const Clock::time_point deadline{std::chrono::microseconds(deadlineUs)};
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_started || m_stopping || m_hungUp) return false;
+    if (!m_input.empty() || !m_writeBuffer.empty()) return true;
+    if (!m_output.empty()) {
+        Clock::time_point at = m_output.front().due;
+        if (ByteTime().count() > 0) at = std::max(at, m_lastOutput) + ByteTime();
+        if (at <= deadline) return true;
+    }
+    if (m_physicsTime >= deadline) return false;
+    for (int i = 0; i < 16; ++i) {
+        const Board* b = BoardAt(i);
+        if (b && (b->Waiting() || b->MacroRunning())) return true;
+    }
+    return false;
 }
 
 }  // namespace corvane_sim

@@ -10,8 +10,9 @@
 //     sim.Stop();                              // also done by the destructor
 //
 // The motion library finds the port through the environment: setenv("WINPORT_COM1", port, 1)
-// before connecting to COM1. Motion runs in real time: keep test moves short (a few thousand
-// counts at tens of thousands of counts per second).
+// before connecting to COM1. Motion runs on winport's clock (real time unless a test installs a
+// faster one): keep test moves short (a few thousand counts at tens of thousands of counts per
+// second).
 //
 // All members are thread-safe. Two threads serve the chain while it runs: one reads and writes
 // the pseudo-terminal, the other moves the motors in real time (1 ms steps).
@@ -32,6 +33,9 @@
 #include "simulators/corvane/PseudoTerminal.h"
 #include "simulators/corvane/SimConfig.h"
 #include "simulators/corvane/Transcript.h"
+#include "winport/Clock.h"
+#include "winport/LineTraffic.h"
+#include "winport/UniqueFd.h"
 
 namespace corvane_sim {
 
@@ -59,7 +63,7 @@ struct BoardSnapshot {
 
 class CorvaneSim {
   public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = winport::SteadyClock;
     static constexpr int kAnyBoard = -1;
 
     explicit CorvaneSim(SimConfig config);
@@ -151,6 +155,8 @@ class CorvaneSim {
     FaultCounters& FaultsFor(int address);
     std::chrono::nanoseconds ByteTime() const;
     bool WriteDue(Clock::time_point now);
+    bool MaySendBy(uint64_t deadlineUs) const;
+    std::shared_ptr<winport::LineTraffic> LineOf() const;
 
     SimConfig m_config;
     std::vector<std::unique_ptr<Board>> m_boards;  // 16 slots, null where absent
@@ -159,13 +165,15 @@ class CorvaneSim {
     mutable std::condition_variable m_changed;
     PseudoTerminal m_pty;
     std::string m_slavePath;
-    int m_wakeFd = -1;
+    winport::UniqueFd m_wakeFd;
     bool m_started = false;
     bool m_stopping = false;
     bool m_hangUpRequested = false;
     bool m_hungUp = false;
     std::thread m_io;
     std::thread m_physics;
+    std::shared_ptr<winport::LineTraffic> m_line;  // set once at Start
+    Clock::time_point m_physicsTime{};             // how far the motors have been moved
 
     // line state
     int m_selected = -1;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "winport/UniqueFd.h"
+
 namespace corvane_sim {
 
 class PseudoTerminal {
@@ -16,13 +18,13 @@ class PseudoTerminal {
     std::string Open();
     // Closing the master makes the slave device vanish.
     void Close();
-    bool IsOpen() const { return m_master >= 0; }
-    int MasterFd() const { return m_master; }
+    bool IsOpen() const { return m_master.Valid(); }
+    int MasterFd() const { return m_master.Get(); }
     const std::string& SlavePath() const { return m_slavePath; }
 
   private:
-    int m_master = -1;
-    int m_slave = -1;  // held open so the master never sees a hang-up between clients
+    winport::UniqueFd m_master;
+    winport::UniqueFd m_slave;  // held open so the master never sees a hang-up between clients
     std::string m_slavePath;
 };
 

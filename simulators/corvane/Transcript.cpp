@@ -12,7 +12,7 @@ void Trim(std::vector<T>& v, size_t max) {
 }
 }  // namespace
 
-void Transcript::AddReceived(int board, uint8_t byte, std::chrono::steady_clock::time_point time) {
+void Transcript::AddReceived(int board, uint8_t byte, winport::SteadyClock::time_point time) {
     auto& v = m_received[Slot(board)];
     v.push_back({time, byte});
     Trim(v, kMaxBytes);

@@ -7,24 +7,26 @@
 #include <string>
 #include <vector>
 
+#include "winport/Clock.h"
+
 namespace corvane_sim {
 
 struct ReceivedByte {
-    std::chrono::steady_clock::time_point time;
+    winport::SteadyClock::time_point time;
     uint8_t byte;
 };
 
 struct SentAnswer {
-    std::chrono::steady_clock::time_point time;  // when it was put on the line
-    std::string text;                            // without CR LF ETX, as sent (garbled or not)
-    bool dropped = false;                        // swallowed by fault injection
+    winport::SteadyClock::time_point time;  // when it was put on the line
+    std::string text;                       // without CR LF ETX, as sent (garbled or not)
+    bool dropped = false;                   // swallowed by fault injection
 };
 
 class Transcript {
   public:
     static constexpr int kUnselected = -1;  // bytes that reached no board
 
-    void AddReceived(int board, uint8_t byte, std::chrono::steady_clock::time_point time);
+    void AddReceived(int board, uint8_t byte, winport::SteadyClock::time_point time);
     void AddSent(int board, SentAnswer answer);
     void Clear();
 

@@ -6,13 +6,14 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
 #include "simulators/corvane/CorvaneSim.h"
 #include "tools/common/ToolOptions.h"
+#include "winport/AtomicWrite.h"
+#include "winport/Clock.h"
 
 namespace {
 
@@ -80,14 +81,9 @@ bool Control(corvane_sim::CorvaneSim& sim, const std::string& line) {
     return true;
 }
 
+// Whoever waits for the file sees it complete or not at all.
 bool WritePortFile(const std::string& path, const std::string& line) {
-    std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << line << "\n";
-        if (!out.flush()) return false;
-    }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    return winport::WriteFileAtomically(path, line + "\n").ok;
 }
 
 struct ProgramOptions {
@@ -191,6 +187,9 @@ int main(int argc, char** argv) {
         return kTool.UsageError(e.what());
     }
     const int signalFd = EndSignals();
+    // Motors, answer delays and macro waits on a faster clock, for tests that drive the program.
+    static winport::ScaledClock faster(winport::TimeScaleFromEnvironment("CORVANE_SIM_TIME_SCALE"));
+    if (faster.Scale() > 1) winport::SetClockSource(&faster);
 
     corvane_sim::CorvaneSim sim(o.config);
     sim.SetTranscriptEnabled(false);  // nobody reads it here; -v shows the traffic instead

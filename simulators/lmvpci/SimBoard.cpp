@@ -9,13 +9,14 @@
 
 #include "camera/api/DriverRequests.h"
 #include "camera/api/DriverSeam.h"
+#include "winport/Clock.h"
 #include "winport/Event.h"
 
 namespace lmvpci {
 namespace {
 
 namespace io = lmv::ioctl;
-using Clock = std::chrono::steady_clock;
+using Clock = winport::SteadyClock;
 
 constexpr uint32_t kNoCameraAnswer = 0x795E;
 constexpr uint32_t kMaxDeviceBuffers = 16;
@@ -169,7 +170,7 @@ void SimBoard::WatchForPictures() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             if (waitFd_ >= 0 && camera_ != Camera::Idle && !picture_) {
-                changed_.wait_until(lock, due_);
+                changed_.wait_for(lock, winport::RealDuration(due_ - Clock::now()));
                 Advance();
             } else {
                 changed_.wait(lock);
@@ -209,7 +210,7 @@ Reply SimBoard::Read(uint8_t* buffer, uint32_t size) {
         // caller's time limit ends it.
         const auto due = due_;
         lock.unlock();
-        std::this_thread::sleep_until(due);
+        winport::SleepUntil(due);
         lock.lock();
         Advance();
     }

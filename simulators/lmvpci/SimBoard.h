@@ -12,6 +12,7 @@
 
 #include "simulators/lmvpci/SimCocPlayer.h"
 #include "simulators/lmvpci/SimConfig.h"
+#include "winport/Clock.h"
 
 namespace lmvpci {
 
@@ -88,7 +89,7 @@ class SimBoard {
     // Plays the loaded table again: after a load, an area-of-interest word or a new setting.
     void Replay();
     // Time from a start, or from the last picture, to the next picture.
-    std::chrono::steady_clock::duration PictureTime() const;
+    winport::SteadyClock::duration PictureTime() const;
     // Level of a picture taken with the played exposure.
     uint32_t ExposureLevel() const;
     uint16_t PixelValue(uint32_t index) const;
@@ -104,7 +105,7 @@ class SimBoard {
     std::mutex mutex_;
     // Camera and board buffer.
     Camera camera_ = Camera::Idle;
-    std::chrono::steady_clock::time_point due_{};
+    winport::SteadyClock::time_point due_{};
     bool picture_ = false;
     bool memoryPattern_ = false;
     uint32_t frame_ = 0;

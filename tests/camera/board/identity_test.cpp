@@ -8,6 +8,7 @@
 #include "camera/board/SetupPrograms.h"
 #include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
+#include "winport/Clock.h"
 
 namespace {
 
@@ -78,7 +79,9 @@ TEST(SetupPrograms, ShareTheirBodyAndDifferInTheSelector) {
     }
 }
 
-using IdentityTest = BoardTest;
+class IdentityTest : public BoardTest {
+    winport::ScopedScaledClock fasterClock_{20};
+};
 
 TEST_F(IdentityTest, EveryCcdTypeOfTheBoardIsIdentified) {
     struct Case {

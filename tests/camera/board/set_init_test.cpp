@@ -11,6 +11,7 @@
 #include "camera/fixture/camera_fixture.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/SimInstall.h"
+#include "winport/Clock.h"
 #include "winport/Registry.h"
 
 namespace {
@@ -34,7 +35,10 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return false;
 }
 
-using SetInitTest = BoardTest;
+// The set-up's fixed steps on a faster clock, the simulated board's pictures with them.
+class SetInitTest : public BoardTest {
+    winport::ScopedScaledClock fasterClock_{20};
+};
 
 TEST_F(SetInitTest, ModeAboveEightIsRefusedBeforeAnythingChanges) {
     for (int mode : {9, 0x109, 255, -1}) {

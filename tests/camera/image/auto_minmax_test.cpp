@@ -11,6 +11,7 @@
 #include "fake_camera.h"
 #include "image_fixture.h"
 #include "lmvntcam.h"
+#include "winport/Clock.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ using testing_image::AutoRange;
 using testing_image::FakeCamera;
 
 class AutoMinMaxTest : public testing_image::BoardFixture {
+    winport::ScopedScaledClock fasterClock_{20};
+
   protected:
     void SetUp() override {
         BoardFixture::SetUp();

@@ -14,6 +14,7 @@
 #include "image_fixture.h"
 #include "lmvntcam.h"
 #include "simulators/lmvpci/SimTrace.h"
+#include "winport/Clock.h"
 #include "winport/Module.h"
 
 namespace {
@@ -90,6 +91,8 @@ TEST(ExposureSearch, LevelAboveShare) {
 }
 
 class AutoRangeTest : public testing_image::BoardFixture {
+    winport::ScopedScaledClock fasterClock_{20};
+
   protected:
     void SetUp() override {
         BoardFixture::SetUp();

@@ -9,7 +9,10 @@
 namespace macrotest {
 namespace {
 
+// Store waits and the answers that never come on a faster clock.
 class MacroRecordingTest : public MacroFixture {
+    winport::ScopedScaledClock fasterClock_{10};
+
   protected:
     void SetUp() override {
         MacroFixture::SetUp();

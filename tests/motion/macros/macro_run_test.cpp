@@ -5,11 +5,15 @@
 #include <thread>
 
 #include "tests/motion/macros/MacroFixture.h"
+#include "winport/Clock.h"
 
 namespace macrotest {
 namespace {
 
-class MacroRunTest : public MacroFixture {};
+// Store waits and the answers that never come on a faster clock.
+class MacroRunTest : public MacroFixture {
+    winport::ScopedScaledClock fasterClock_{10};
+};
 
 TEST_F(MacroRunTest, StoredMacroReadsBackAsTalLines) {
     Ready(0, 100);
@@ -167,6 +171,8 @@ TEST_F(MacroRunTest, ListingNamesTheMacrosOfEveryBoardAndDeletes) {
 }
 
 class FullMacroMemoryTest : public MacroFixture {
+    winport::ScopedScaledClock fasterClock_{10};
+
   protected:
     void SetUp() override {
         Start(

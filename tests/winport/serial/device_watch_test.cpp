@@ -8,6 +8,17 @@
 
 namespace {
 
+// Subscribes a second callback, makes a device come and waits until the watch has handed that
+// change out: a callback that was going to be called for it (wrongly) has had its turn then.
+void WaitUntilTheWatchHasPassedOnANewDevice() {
+    auto seen = std::make_shared<std::atomic<int>>(0);
+    int token = winport::DeviceWatch::Instance().Subscribe([seen] { ++*seen; });
+    ASSERT_GE(token, 0);
+    zrtest::PtyPeer device;
+    ASSERT_TRUE(zrtest::WaitFor([&] { return *seen > 0; }));
+    winport::DeviceWatch::Instance().Unsubscribe(token);  // returns after the running call
+}
+
 TEST(DeviceWatchTest, PseudoTerminalComingAndGoingIsNoticed) {
     auto calls = std::make_shared<std::atomic<int>>(0);
     int token = winport::DeviceWatch::Instance().Subscribe([calls] { ++*calls; });
@@ -21,8 +32,7 @@ TEST(DeviceWatchTest, PseudoTerminalComingAndGoingIsNoticed) {
 
     winport::DeviceWatch::Instance().Unsubscribe(token);
     int after = *calls;
-    zrtest::PtyPeer another;
-    usleep(200000);
+    WaitUntilTheWatchHasPassedOnANewDevice();
     EXPECT_EQ(*calls, after);
 }
 
@@ -36,8 +46,7 @@ TEST(DeviceWatchTest, UnsubscribingFromTheCallbackItselfIsAllowed) {
     ASSERT_GE(token.load(), 0);
     zrtest::PtyPeer first;
     ASSERT_TRUE(zrtest::WaitFor([&] { return calls > 0; }));
-    zrtest::PtyPeer second;
-    usleep(200000);
+    WaitUntilTheWatchHasPassedOnANewDevice();
     EXPECT_EQ(calls, 1);
 }
 
