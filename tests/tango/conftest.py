@@ -22,7 +22,7 @@ SOURCE_DIR = pathlib.Path(os.environ.get("ZRLMV_SOURCE_DIR",
 BIN_DIR = pathlib.Path(os.environ.get("ZRLMV_TEST_BIN", SOURCE_DIR / "build" / "asan" / "bin"))
 STAGE_DATABASE = pathlib.Path(os.environ.get("ZRLMV_TEST_STAGES",
                                              BIN_DIR.parent / "stages" / "zrstages2.dat"))
-SIM_CONFIG = SOURCE_DIR / "data" / "stages" / "corvane-sim-stages.conf"
+SIM_CONFIG = pathlib.Path(__file__).resolve().parent / "corvane-sim-limit.conf"
 SIM_COM = 7
 SCRATCH = pathlib.Path(tempfile.mkdtemp(prefix="zrlmv-tango-test-"))
 os.environ["WINPORT_REGISTRY_DIR"] = str(SCRATCH / "registry")

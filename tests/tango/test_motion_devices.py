@@ -95,3 +95,75 @@ def test_unknown_stage_fails_with_the_library_text(referenced):
     assert library_text("ZR_CNTR_INVALID_STAGE_NAME") in error.desc
     assert b.Stage == "LT-100-STEP"
     assert b.state() == ON and b.Position == pytest.approx(before, abs=1e-6)
+
+
+def test_limit_switch_puts_the_axis_in_alarm_until_it_moves_off(referenced):
+    a = referenced.proxy(AXIS_A)
+    a.Velocity = 10.0
+    a.Position = 22.0  # the positive switch of this chain sits at 20 mm
+    wait_state(a, ALARM)
+    assert "positive limit switch" in a.status()
+    assert a.Position < 22.0
+    a.Position = 0.0
+    wait_state(a, ON)
+    assert a.Position == pytest.approx(0.0, abs=1e-3)
+
+
+def test_define_home_moves_the_travel_range(referenced):
+    b = referenced.proxy(AXIS_B)
+    b.Position = 10.0
+    wait_state(b, ON)
+    b.DefineHome()
+    assert b.Position == pytest.approx(0.0, abs=1e-3)
+    config = b.get_attribute_config("Position")
+    assert (float(config.min_value), float(config.max_value)) == pytest.approx((-60.0, 40.0))
+    b.Position = -10.0  # back to the reference edge
+    wait_state(b, ON)
+    assert b.Position == pytest.approx(-10.0, abs=1e-3)
+
+
+def test_tal_lines_reach_the_controller(referenced):
+    from zrlmv import motion
+    ctl = referenced.proxy(CONTROLLER)
+    if hasattr(motion.library().cdll, "Corvane_TalCommandset"):
+        answer = ctl.Tal("POS? A")
+        assert answer.startswith("A=")
+    else:
+        with pytest.raises(tango.DevFailed) as caught:
+            ctl.Tal("POS? A")
+        assert "no TAL command-string interface" in caught.value.args[0].desc
+
+
+def test_disconnect_turns_everything_off_and_connect_back_on(lone_simulator):
+    with corvane_servers(lone_simulator) as servers:
+        ctl, a = servers.proxy(CONTROLLER), servers.proxy(AXIS_A)
+        wait_state(a, ON)
+        ctl.Disconnect()
+        assert (ctl.state(), a.state()) == (OFF, OFF)
+        with pytest.raises(tango.DevFailed):
+            a.Position = 1.0
+        ctl.Connect()
+        assert (ctl.state(), a.state()) == (ON, ON)
+        assert not a.Referenced
+        with pytest.raises(tango.DevFailed) as caught:
+            a.Position = 1.0  # a new connection is not referenced
+        error = caught.value.args[0]
+        assert error.reason == "ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO"
+        assert library_text("ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO") in error.desc
+        assert a.state() == ON
+
+
+def test_vanished_line_faults_the_devices_and_connect_recovers(lone_simulator):
+    with corvane_servers(lone_simulator) as servers:
+        ctl, a, b = (servers.proxy(n) for n in (CONTROLLER, AXIS_A, AXIS_B))
+        wait_state(a, ON)
+        lone_simulator.kill()
+        wait_state(ctl, FAULT, timeout=30)  # the next poll finds the line gone
+        assert a.state() == FAULT and b.state() == FAULT
+        assert library_text("NOT_CONNECTED_ERROR") in ctl.status()
+        with pytest.raises(tango.DevFailed):
+            a.Position
+        lone_simulator.start()
+        ctl.Connect()
+        assert (ctl.state(), a.state(), b.state()) == (ON, ON, ON)
+        assert a.Stage == "LT-50-DC"
