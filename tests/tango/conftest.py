@@ -7,6 +7,7 @@ ctest passes the build's programs and libraries through the environment (see CMa
 
 from __future__ import annotations
 
+import importlib
 import os
 import pathlib
 import shutil
@@ -99,12 +100,20 @@ def camera_installed() -> None:
     run_tool(str(BIN_DIR / "lmvpci-install"), str(SCRATCH / "camera"))
 
 
+def with_class_pair(info: dict) -> dict:
+    """The entry with its class as (Tango class, device class): given a lone device class, the
+    test context starts it under the class's name instead of the server name asked for."""
+    module, _, name = info["class"].rpartition(".")
+    device = getattr(importlib.import_module(module), name)
+    return dict(info, **{"class": (device.TangoClassClass, device)})
+
+
 class Servers:
     """A running MultiDeviceTestContext and proxies to its devices by name."""
 
     def __init__(self, devices_info: list, server: str) -> None:
-        self.context = MultiDeviceTestContext(devices_info, server_name=server,
-                                              process=True, timeout=60)
+        self.context = MultiDeviceTestContext([with_class_pair(i) for i in devices_info],
+                                              server_name=server, process=True, timeout=60)
         self._proxies = {}
 
     def __enter__(self) -> "Servers":
@@ -145,3 +154,15 @@ def lone_simulator(stage_database):
         yield simulator.start()
     finally:
         simulator.kill()
+
+
+@pytest.fixture(scope="module")
+def cameras(camera_installed):
+    """A LumivertServer with cameras on boards 1, 2 and 7 (missing)."""
+    with Servers(settings.camera_devices(), "LumivertServer") as servers:
+        yield servers
+
+
+@pytest.fixture
+def camera_device(cameras):
+    return cameras.proxy(settings.CAMERA)

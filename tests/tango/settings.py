@@ -7,6 +7,8 @@ CONTROLLER = "test/corvane/ctl"
 AXIS_A = "test/corvane/a"
 AXIS_B = "test/corvane/b"
 CAMERA = "test/lumivert/1"
+CAMERA_FRESH = "test/lumivert/2"  # its board's first picture is compared with the package's
+CAMERA_MISSING = "test/lumivert/7"  # a board that is not there
 
 
 def corvane_devices(port: int, port_file: str) -> list:
@@ -21,10 +23,14 @@ def corvane_devices(port: int, port_file: str) -> list:
     ]
 
 
-def camera_devices(board: int, name: str = CAMERA) -> list:
+def camera_properties(board: int) -> dict:
+    return {"Board": board, "CocMode": 0, "CocTrigger": 0, "Roi": [1, 9999, 1, 9999],
+            "Binning": [1, 1], "DelayMs": 0, "ExposureMs": 10, "SnapTimeoutMs": 10000}
+
+
+def camera_devices() -> list:
     return [
         {"class": "zrlmv.tango.camera_device.LumivertCamera",
-         "devices": [{"name": name, "properties": {
-             "Board": board, "CocMode": 0, "CocTrigger": 0, "Roi": [1, 9999, 1, 9999],
-             "Binning": [1, 1], "DelayMs": 0, "ExposureMs": 10, "SnapTimeoutMs": 10000}}]},
+         "devices": [{"name": name, "properties": camera_properties(board)}
+                     for name, board in ((CAMERA, 1), (CAMERA_FRESH, 2), (CAMERA_MISSING, 7))]},
     ]
