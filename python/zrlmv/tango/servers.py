@@ -1,7 +1,10 @@
 """Console entry points of the device servers: CorvaneServer <instance>, LumivertServer
-<instance> (Tango's usual server arguments follow the instance name)."""
+<instance> (Tango's usual server options follow the instance name)."""
 
 from __future__ import annotations
+
+import sys
+from typing import Optional, Sequence
 
 from tango.server import run
 
@@ -14,9 +17,15 @@ CORVANE_CLASSES = (CorvaneController, CorvaneAxis)
 LUMIVERT_CLASSES = (LumivertCamera,)
 
 
-def corvane_server(args=None) -> None:
-    run(CORVANE_CLASSES, args=args)
+def _serve(server: str, classes, args: Optional[Sequence[str]]) -> None:
+    # Tango takes the server's name from the first argument, whatever started the process.
+    options = list(sys.argv[1:] if args is None else args)
+    run(classes, args=[server] + options)
 
 
-def lumivert_server(args=None) -> None:
-    run(LUMIVERT_CLASSES, args=args)
+def corvane_server(args: Optional[Sequence[str]] = None) -> None:
+    _serve("CorvaneServer", CORVANE_CLASSES, args)
+
+
+def lumivert_server(args: Optional[Sequence[str]] = None) -> None:
+    _serve("LumivertServer", LUMIVERT_CLASSES, args)
