@@ -132,6 +132,7 @@ def test_tal_lines_reach_the_controller(referenced):
         with pytest.raises(tango.DevFailed) as caught:
             ctl.Tal("POS? A")
         assert "no TAL command-string interface" in caught.value.args[0].desc
+        assert ctl.state() == ON  # a missing function is no fault of the line
 
 
 def test_disconnect_turns_everything_off_and_connect_back_on(lone_simulator):
@@ -167,3 +168,18 @@ def test_vanished_line_faults_the_devices_and_connect_recovers(lone_simulator):
         ctl.Connect()
         assert (ctl.state(), a.state(), b.state()) == (ON, ON, ON)
         assert a.Stage == "LT-50-DC"
+
+
+def test_stop_ends_the_moves_of_every_axis(referenced):
+    a, b = referenced.proxy(AXIS_A), referenced.proxy(AXIS_B)
+    starts = a.Position, b.Position
+    a.Velocity, b.Velocity = 1.0, 1.0
+    a.Position, b.Position = starts[0] + 10.0, starts[1] + 10.0
+    assert (a.state(), b.state()) == (MOVING, MOVING)
+    a.Stop()
+    wait_state(a, ON)
+    wait_state(b, ON)
+    assert a.Position < starts[0] + 9.0 and b.Position < starts[1] + 9.0
+    b.Position = starts[1]  # the line takes moves again
+    wait_state(b, ON)
+    assert b.Position == pytest.approx(starts[1], abs=1e-3)

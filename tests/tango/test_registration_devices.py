@@ -64,8 +64,9 @@ def test_configuration_fits_the_device_classes(source):
         for class_name, devices in classes.items():
             names, mandatory = declared(device_class(class_name))
             for device, properties in devices.items():
-                assert set(properties) <= names, f"{device}: unknown {set(properties) - names}"
-                assert mandatory <= set(properties), f"{device}: lacks {mandatory - set(properties)}"
+                given = set(properties)
+                assert given <= names, f"{device}: unknown {given - names}"
+                assert mandatory <= given, f"{device}: lacks {mandatory - given}"
         controllers = set(classes.get("CorvaneController", {}))
         for device, properties in classes.get("CorvaneAxis", {}).items():
             assert properties["Controller"] in controllers, device
@@ -101,3 +102,19 @@ def test_registration_writes_devices_and_properties_as_strings():
     assert db.properties["demo/corvane/ctl"]["Stages"] == ["A=LT-50-DC", "B=LT-100-STEP"]
     assert db.properties["demo/corvane/ctl"]["PortFile"] == ["/x.port"]
     assert db.properties["demo/lumivert/0"]["Roi"] == ["1", "9999", "1", "9999"]
+
+
+@pytest.mark.parametrize("entries, expected", [
+    (["A=LT-50-DC", " b = LT-100-STEP "], {"A": "LT-50-DC", "B": "LT-100-STEP"}),
+    ([], {}),
+])
+def test_stage_entries_parse(entries, expected):
+    from zrlmv.tango.link import parse_stages
+    assert parse_stages(entries) == expected
+
+
+@pytest.mark.parametrize("entry", ["A", "AB=LT-50-DC", "=LT-50-DC", "A="])
+def test_bad_stage_entry_is_named(entry):
+    from zrlmv.tango.link import parse_stages
+    with pytest.raises(ValueError, match=entry):
+        parse_stages([entry])

@@ -8,7 +8,7 @@ from typing import Optional
 import tango
 from tango.server import Device, attribute, command, device_property
 
-from .controller_device import guarded
+from .errors import guarded
 from .link import AxisSnapshot, ControllerLink, LinkState, LinkUnavailable
 from . import motion_calls, registry
 

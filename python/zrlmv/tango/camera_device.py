@@ -5,7 +5,6 @@ data-ready event on Image."""
 from __future__ import annotations
 
 import functools
-from typing import Optional
 
 import numpy as np
 import tango
@@ -116,7 +115,7 @@ class LumivertCamera(Device):
         return self.source.exposure_ms
 
     @ExposureTime.write
-    @camera_call("LumivertCamera.ExposureTime")
+    @camera_call("LumivertCamera.ExposureTime", fault_on_error=False)
     def ExposureTime(self, value: float) -> None:
         self._require_on("LumivertCamera.ExposureTime")
         self.source.set_exposure(value)

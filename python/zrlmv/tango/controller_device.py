@@ -2,32 +2,15 @@
 
 from __future__ import annotations
 
-import functools
-
 import tango
 from tango.server import Device, attribute, command, device_property
 
 from ..motion import CorvaneError
 from . import motion_calls, registry
-from .errors import raise_corvane, raise_plain
+from .errors import guarded
 from .link import ControllerLink, LinkSettings, LinkState, LinkUnavailable, parse_stages
 
 _STATES = {LinkState.OFF: tango.DevState.OFF, LinkState.FAULT: tango.DevState.FAULT}
-
-
-def guarded(origin: str):
-    """Turns library failures of a device method into DevFailed with the library's text."""
-    def wrap(method):
-        @functools.wraps(method)
-        def run(self, *args):
-            try:
-                return method(self, *args)
-            except CorvaneError as error:
-                raise_corvane(error, origin)
-            except LinkUnavailable as error:
-                raise_plain("LINE_UNAVAILABLE", str(error), origin)
-        return run
-    return wrap
 
 
 class CorvaneController(Device):
@@ -46,10 +29,14 @@ class CorvaneController(Device):
 
     def init_device(self) -> None:
         super().init_device()
+        try:
+            stages, error = parse_stages(self.Stages), ""
+        except ValueError as bad:
+            stages, error = {}, f"property Stages: {bad}"
         self.link = ControllerLink(self.get_name(), LinkSettings(
-            port=self.Port, baud=self.Baud, max_boards=self.MaxBoards,
-            stages=parse_stages(self.Stages), port_file=self.PortFile,
-            poll_period=max(self.PollPeriodMs, 10) / 1000.0))
+            port=self.Port, baud=self.Baud, max_boards=self.MaxBoards, stages=stages,
+            port_file=self.PortFile, poll_period=max(self.PollPeriodMs, 10) / 1000.0))
+        self.link.settings_error = error
         registry.publish(self.get_name(), self.link)
         try:
             self.link.connect()

@@ -99,6 +99,7 @@ class ControllerLink:
         self.state = LinkState.OFF
         self.fault_text = ""
         self.poll_note = ""
+        self.settings_error = ""  # a property that cannot be used: connect refuses
         self._ctl: Optional[Controller] = None
         self._axes: dict[str, AxisSnapshot] = {}
         self._stop = threading.Event()
@@ -109,6 +110,8 @@ class ControllerLink:
         self.disconnect()
         with self.lock:
             try:
+                if self.settings_error:
+                    raise LinkUnavailable(self.settings_error)
                 self._open()
             except (CorvaneError, LinkUnavailable, OSError) as error:
                 self._fail(str(error))
@@ -171,7 +174,8 @@ class ControllerLink:
             return f"line COM{self.settings.port} failed: {self.fault_text}"
         if self.state is LinkState.OFF:
             return f"not connected to COM{self.settings.port} (use Connect)"
-        return f"connected to COM{self.settings.port}"
+        note = f"; last poll: {self.poll_note}" if self.poll_note else ""
+        return f"connected to COM{self.settings.port}{note}"
 
     def axes(self) -> str:
         return "".join(self._axes)

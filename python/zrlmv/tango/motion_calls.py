@@ -6,6 +6,7 @@ from __future__ import annotations
 
 import ctypes
 
+from .. import motion_errors
 from ..motion import Controller, CorvaneError, translate_error
 
 # GetStatus items
@@ -67,7 +68,8 @@ def tal(ctl: Controller, lines: str, max_answer_lines: int = 4096) -> str:
     """Runs TAL command lines; returns the answer lines they queued, joined."""
     functions = _tal_functions(ctl)
     if functions is None:
-        raise CorvaneError(-1, "the loaded motion library has no TAL command-string interface",
+        raise CorvaneError(motion_errors.COM_FUNCTION_NOT_SUPPORTED,
+                           "the loaded motion library has no TAL command-string interface",
                            "Corvane_TalCommandset")
     send, size, answer = functions
     if not send(ctl.id, lines.encode("latin-1")):
