@@ -80,3 +80,8 @@ interop: deps build/asan/CMakeCache.txt
 	  DEBIAN_FRONTEND=noninteractive $(SUDO_IF_NEEDED) apt-get install -y wine; }
 	cmake --build build/asan -j$(JOBS) --target registry_interop_tests
 	cd build/asan && ctest --output-on-failure -R WineInterop --timeout 900
+
+# ---- Tango device servers: a real deployment (installs tango-db and MariaDB; not run in CI) ----
+.PHONY: tango-demo
+tango-demo: build
+	bash scripts/tango-demo/run.sh build/release

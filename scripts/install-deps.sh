@@ -13,6 +13,8 @@ packages=(
     dpkg-dev file
     # Python package zrlmv and its tests: venv, numpy, pytest, setuptools as build backend
     python3-venv python3-numpy python3-pytest python3-setuptools
+    # Tango device servers (python/zrlmv/tango) and their tests; tango-db only in make tango-demo
+    python3-tango
     # colour benchmark baseline (bench/image; the libraries never link it)
     libopencv-dev
     # LUT dialogs: the dialog module liblmvlutdlg.so and its tests (the library links no X library)
