@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <functional>
 #include <vector>
@@ -37,10 +38,17 @@ struct arena_state {
     std::vector<segment> segments;
 };
 
-// Never destroyed: threads and the library's unload may still reach it late.
+// Made on first use and dropped by the library's unload, so that nothing of it outlives the
+// library and nothing is destroyed before the unload has used it.
+std::atomic<arena_state*> the_arena{nullptr};
+std::mutex the_recorder_mutex;  // constant-initialised: usable from the first call to the last
+
 arena_state& arena() {
-    static auto* a = new arena_state;
-    return *a;
+    if (arena_state* a = the_arena.load(std::memory_order_acquire)) return *a;
+    static std::mutex making;
+    std::lock_guard<std::mutex> lock(making);
+    if (!the_arena.load()) the_arena.store(new arena_state, std::memory_order_release);
+    return *the_arena.load();
 }
 
 int64_t page_down(int64_t v) {
@@ -161,8 +169,11 @@ int make_block(int64_t r, int64_t b) {
 }  // namespace
 
 std::mutex& recorder_mutex() {
-    static auto* m = new std::mutex;
-    return *m;
+    return the_recorder_mutex;
+}
+
+void arena_forget() {
+    delete the_arena.exchange(nullptr);
 }
 
 int arena_allocate(int& count, int size, const recorder_settings& settings) {
@@ -197,7 +208,9 @@ int arena_allocate(int& count, int size, const recorder_settings& settings) {
     log_message(kLogRecorder, "ALLOC_RECORDER Set commited memory all values '0' \r\n");
     count = int(std::min<int64_t>(int64_t(arena().committed) / b, INT_MAX));
     log_message(kLogRecorder, "ALLOC_RECORDER calculated count of buffers is %d \r\n", count);
-    return kOk;
+    if (count > 0) return kOk;
+    forget_block();  // a block without room for one image is no success
+    return kNoMemory;
 }
 
 int arena_release(const recorder_settings& settings) {

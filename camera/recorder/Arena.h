@@ -31,5 +31,7 @@ void arena_free_space(uint8_t*& start, size_t& bytes);
 void arena_drop_segments(int board);
 // True when [p, p + bytes) lies inside the committed block.
 bool arena_contains(const void* p, size_t bytes);
+// Drops the arena's bookkeeping at the library's unload, after the block is released.
+void arena_forget();
 
 }  // namespace lmv

@@ -16,6 +16,7 @@ namespace lmv {
 namespace {
 
 constexpr unsigned kLogRecorderErrors = kLogErrors | kLogRecorder;
+constexpr uint32_t kCallersWaitMs = 5000;
 
 // Releases every board's buffers; the caller has made sure nothing records.
 void release_all_buffers() {
@@ -46,6 +47,12 @@ void recorder_release_board(int board) {
 void recorder_unload() {
     for (int b = 0; b < kBoardSlots; ++b) recorder_join(b);
     (void)free_recorder();
+    // A caller still inside RUN_DMA reads its result from the state below; if one does not come
+    // out, the state is left behind rather than pulled from under it.
+    if (!recorder_callers_gone(kCallersWaitMs)) return;
+    std::lock_guard<std::mutex> lock(recorder_mutex());
+    recorder_boards_forget();
+    arena_forget();
 }
 
 bool recorder_owns_board(int board) {

@@ -1,6 +1,8 @@
 #include "camera/recorder/RecorderRun.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <new>
 #include <system_error>
 
@@ -12,6 +14,7 @@
 #include "camera/recorder/Arena.h"
 #include "camera/recorder/RecorderWalk.h"
 #include "lmvntcam.h"
+#include "winport/Clock.h"
 
 namespace lmv {
 namespace {
@@ -92,12 +95,49 @@ int start_run(int board, board_record& rec, int pics, int pice, int mode, int av
 
 }  // namespace
 
+namespace {
+// Callers of RUN_DMA and RUN_DMA_AVG that have not returned yet: the unload waits for them
+// before it drops the state they read their result from.
+std::atomic<int> callers_inside{0};
+}  // namespace
+
+callers_inside_mark::callers_inside_mark() {
+    ++callers_inside;
+}
+
+callers_inside_mark::~callers_inside_mark() {
+    --callers_inside;
+}
+
+bool recorder_callers_gone(uint32_t ms) {
+    const uint32_t start = winport::TickCount();
+    while (callers_inside.load() != 0) {
+        if (winport::TicksSince(start) > ms) return false;
+        winport::SleepMs(1);
+    }
+    return true;
+}
+
+namespace {
+// Made on first use, dropped at the library's unload once every thread is joined.
+std::atomic<recorder_board*> the_boards{nullptr};
+std::mutex making_boards;
+}  // namespace
+
 recorder_board& recorder_board_of(int board) {
-    static auto* boards = new recorder_board[kBoardSlots];
-    return boards[board];
+    if (recorder_board* b = the_boards.load(std::memory_order_acquire)) return b[board];
+    std::lock_guard<std::mutex> lock(making_boards);
+    if (!the_boards.load())
+        the_boards.store(new recorder_board[kBoardSlots], std::memory_order_release);
+    return the_boards.load()[board];
+}
+
+void recorder_boards_forget() {
+    delete[] the_boards.exchange(nullptr);
 }
 
 int recorder_run(int board, int pics, int pice, int mode, int avg) {
+    const callers_inside_mark inside;
     {
         std::lock_guard<std::mutex> lock(recorder_mutex());
         board_record* rec = record_of(board);

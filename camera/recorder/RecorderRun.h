@@ -1,5 +1,7 @@
 #pragma once
 // Starting, stopping and joining a board's recording thread, and the single transfer.
+#include <cstdint>
+
 #include "camera/api/board_record.h"
 #include "camera/recorder/RecorderState.h"
 
@@ -13,6 +15,17 @@ void recorder_request_stop(board_record& rec);
 // Stops and joins the board's thread and a pending single transfer. Afterwards nothing of the
 // recorder runs on the board.
 void recorder_join(int board);
+// Marks a caller inside RUN_DMA or RUN_DMA_AVG for its scope.
+class callers_inside_mark {
+  public:
+    callers_inside_mark();
+    ~callers_inside_mark();
+    callers_inside_mark(const callers_inside_mark&) = delete;
+    callers_inside_mark& operator=(const callers_inside_mark&) = delete;
+};
+// Waits up to `ms` until no caller is inside; false when one still is.
+bool recorder_callers_gone(uint32_t ms);
+
 // True while any board records or transfers.
 bool recorder_any_active();
 

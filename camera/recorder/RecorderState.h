@@ -1,7 +1,7 @@
 #pragma once
 // The recorder's own per-board state beside the board_record: the recording thread with its
 // parameter block, the pending single transfer, the counters and whether the buffers are locked.
-// It lives as long as the process, so late threads and the library's unload always find it.
+// It is made on first use and dropped at the library's unload.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -51,6 +51,8 @@ struct recorder_board {
 
 // Board slots 0 to 19 (the caller checks the number).
 recorder_board& recorder_board_of(int board);
+// Drops the per-board state at the library's unload; every thread must be joined.
+void recorder_boards_forget();
 
 // The fields the recording thread and STOP_DMA share.
 inline std::atomic_ref<int32_t> dma_active_of(board_record& rec) {

@@ -73,6 +73,11 @@ TEST_F(RecorderTest, AllocRefusesNoSizeAndNoCount) {
     EXPECT_EQ(ALLOC_RECORDER(&count, 0), kWrongParameter);
     EXPECT_EQ(ALLOC_RECORDER(&count, -7), kWrongParameter);
     EXPECT_EQ(ALLOC_RECORDER(nullptr, 100), kNoMemory);
+    // Not one image fits under the cap.
+    count = 1;
+    EXPECT_EQ(ALLOC_RECORDER(&count, int(kMemoryCap)), kNoMemory);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(FREE_RECORDER(), kOk);
     EXPECT_EQ(GET_RECORDER_ADDR(&count, &count), kWrongParameter);
     EXPECT_EQ(GET_RECORDER_ADDR(nullptr, nullptr), kWrongParameter);
 }
