@@ -406,11 +406,11 @@ std::vector<bad_call> BadInputTest::ImageCalls(const std::set<int>& not_ready) {
                          },
                          {kWrongParameter}});
     }
-    calls.push_back({"ALLOC_RECORDER(null)", [] { return ALLOC_RECORDER(nullptr, 100); },
-                     {kNoMemory}});
+    calls.push_back(
+        {"ALLOC_RECORDER(null)", [] { return ALLOC_RECORDER(nullptr, 100); }, {kNoMemory}});
     calls.push_back({"FREE_RECORDER()", [] { return FREE_RECORDER(); }, {kOk}});
-    calls.push_back({"SET_BUFFER_SIZE(null)", [] { return SET_BUFFER_SIZE(nullptr, 16, 16); },
-                     {kNoMemory}});
+    calls.push_back(
+        {"SET_BUFFER_SIZE(null)", [] { return SET_BUFFER_SIZE(nullptr, 16, 16); }, {kNoMemory}});
     calls.push_back({"SET_BUFFER_SIZE(count 100001)",
                      [] {
                          int count = 100001;
@@ -434,22 +434,24 @@ std::vector<bad_call> BadInputTest::ImageCalls(const std::set<int>& not_ready) {
                      rec_wrong});
     calls.push_back({"GET_BUFFER_ADDR(null)",
                      [] { return GET_BUFFER_ADDR(1, nullptr, nullptr, nullptr); }, rec_wrong});
-    calls.push_back({"GET_RECORDER_ADDR(null)", [] { return GET_RECORDER_ADDR(nullptr, nullptr); },
+    calls.push_back({"GET_RECORDER_ADDR(null)",
+                     [] { return GET_RECORDER_ADDR(nullptr, nullptr); },
                      {kWrongParameter}});
     calls.push_back({"RUN_DMA(0, 0, 0)", [] { return RUN_DMA(0, 0, 0); }, rec_wrong});
     calls.push_back({"RUN_DMA(mode INT_MAX)", [] { return RUN_DMA(1, 1, INT_MAX); }, rec_wrong});
     calls.push_back({"RUN_DMA_AVG(avg 0)", [] { return RUN_DMA_AVG(1, 1, 0, 0); }, rec_wrong});
-    calls.push_back({"RUN_DMA_AVG(avg INT_MAX)", [] { return RUN_DMA_AVG(1, 1, 0, INT_MAX); },
-                     rec_wrong});
+    calls.push_back(
+        {"RUN_DMA_AVG(avg INT_MAX)", [] { return RUN_DMA_AVG(1, 1, 0, INT_MAX); }, rec_wrong});
     calls.push_back({"STOP_DMA()", [] { return STOP_DMA(); }, {kOk}});
     calls.push_back({"GET_DMA_STATUS(null)", [] { return GET_DMA_STATUS(nullptr); }, {kNoMemory}});
     calls.push_back({"GET_DMA_COUNTERS(null)",
                      [] { return GET_DMA_COUNTERS(nullptr, nullptr, nullptr, nullptr); },
                      {kNoMemory}});
-    calls.push_back({"DMA_START_SINGLE(INT_MIN)", [] { return DMA_START_SINGLE(INT_MIN); },
-                     rec_wrong});
+    calls.push_back(
+        {"DMA_START_SINGLE(INT_MIN)", [] { return DMA_START_SINGLE(INT_MIN); }, rec_wrong});
     calls.push_back({"DMA_DONE(null)", [] { return DMA_DONE(nullptr); }, rec_null});
-    calls.push_back({"DMATHREADR(not a parameter block)", [=] { return DMATHREADR(pixels); },
+    calls.push_back({"DMATHREADR(not a parameter block)",
+                     [=] { return DMATHREADR(pixels); },
                      {kWrongParameter}});
     calls.push_back({"AVGTHREADR(null)", [] { return AVGTHREADR(nullptr); }, {kWrongParameter}});
     // --- end recorder ---
