@@ -335,6 +335,54 @@ LMV_API int END_WAIT_IMAGE(int board);
 LMV_API int FREE_PHYS(int board, int buffer);
 LMV_API int ALLOC_PHYS(int board, int* buffer, int* status1, int* status0, void** address);
 
+/* --- Recorder --- */
+/* Memory for image sequences. ALLOC_RECORDER sets aside one block for the process: *count images
+ * of `size` pixels (0 = as many as 95 % of the available memory holds; WINPORT_AVAILABLE_MEMORY,
+ * in bytes, caps what counts as available), returns the images that fit in *count. The block is
+ * resident and zero-filled before it is used. A new ALLOC_RECORDER replaces the block and releases
+ * every board's buffers in the old one (GET_BUFFER_ADDR then gives -23). -3 size below 1, -23 no
+ * memory or null count, -28 while a board records. FREE_RECORDER releases the block and the
+ * buffers: 0, -28 while a board records. */
+LMV_API int ALLOC_RECORDER(int* count, int size);
+LMV_API int FREE_RECORDER(void);
+/* Cuts the current board's share of the block into *count buffers of width x height 16-bit
+ * pixels (plus one hidden work buffer for averaging), each zeroed and, when HKEY_CURRENT_USER
+ * "Software\RVD\Buffers" "EnableLock" is non-zero, page-locked where the locked-memory limit
+ * allows. *count is reduced to what fits behind the other boards' buffers (0 when nothing fits).
+ * -3 count above 100000 or an empty size, -23 no record or none locked, -28 while recording. */
+LMV_API int SET_BUFFER_SIZE(int* count, int width, int height);
+/* Address and size of buffer picnr (1 to the count). -3 picnr out of range, -23 no buffers. */
+LMV_API int GET_BUFFER_ADDR(int picnr, void** address, int* width, int* height);
+/* Kept for old applications: always -3. */
+LMV_API int GET_RECORDER_ADDR(void* first, void* second);
+/* Records into buffers pics to pice (1-based): mode 0 fills them once, mode 1 as a ring until
+ * STOP_DMA; other modes -3. RUN_DMA_AVG stores the average of avg (1 to 4096) pictures in each
+ * buffer. Both block the calling thread until the recording ends (there is no message queue to
+ * serve): call STOP_DMA from another thread. Result: the last transfer's (0, or -2, -12, ...),
+ * -3 wrong buffer numbers, mode or avg, -23 no record or memory, -28 already recording. */
+LMV_API int RUN_DMA(int pics, int pice, int mode);
+LMV_API int RUN_DMA_AVG(int pics, int pice, int mode, int avg);
+/* Asks the recording to stop; it ends within about 100 ms or the transfer in hand. Always 0. */
+LMV_API int STOP_DMA(void);
+/* Buffer being filled (1-based); 0 and -23 without buffers. */
+LMV_API int GET_DMA_STATUS(int* status);
+/* Counters of the current or last recording of the current board: frames stored, ring wraps,
+ * pictures dropped by clearing the board buffer, transfer errors. -23 null pointer or no record.
+ * (Ordinal 102, an addition of this library.) */
+LMV_API int GET_DMA_COUNTERS(unsigned int* frames, unsigned int* wraps, unsigned int* dropped,
+                             unsigned int* errors);
+/* One picture into buffer picnr, read in the background: 0 started, 100 no picture, -3 picnr out
+ * of range, -28 the board is busy with a transfer, or the driver's failure. Poll DMA_DONE: status
+ * picnr while the read runs, 0 when the picture is in; -12 when the read failed (the board is
+ * free again), -3 when no single transfer is pending. */
+LMV_API int DMA_START_SINGLE(int picnr);
+LMV_API int DMA_DONE(int* status);
+/* The recording threads' entry points: -3 for any argument but a parameter block the library
+ * itself has just made for a thread it starts. */
+LMV_API int DMATHREADR(void* params);
+LMV_API int AVGTHREADR(void* params);
+/* --- end recorder --- */
+
 #ifdef __cplusplus
 }
 #endif

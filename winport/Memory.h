@@ -32,8 +32,31 @@ class MemoryBlock {
 
 // Bytes the process may still lock (RLIMIT_MEMLOCK); SIZE_MAX when unlimited.
 size_t LockableBytes();
-// Working-set sizing has no counterpart here; it always succeeds.
-inline bool SetWorkingSetSize(size_t /*min*/, size_t /*max*/) {
+// Working-set sizing has no counterpart here; it always succeeds and is remembered.
+bool SetWorkingSetSize(size_t min, size_t max);
+
+// Address space reserved without memory behind it, committed in ranges. The reservation is
+// released as a whole; committed pages are resident (faulted in) and read as zero.
+[[nodiscard]] void* ReserveAddressSpace(size_t bytes);
+[[nodiscard]] bool CommitRange(void* start, size_t bytes);
+void DecommitRange(void* start, size_t bytes);
+void ReleaseAddressSpace(void* start, size_t bytes);
+
+// Page locking of a range: 0, or the system's error number.
+[[nodiscard]] int LockRange(void* start, size_t bytes);
+void UnlockRange(void* start, size_t bytes);
+
+// Physical memory the system could hand out now, in bytes, capped by WINPORT_AVAILABLE_MEMORY
+// (bytes) when that is set; and the machine's total.
+size_t AvailablePhysicalMemory();
+size_t TotalPhysicalMemory();
+
+// The process working-set limits: remembered as set, without effect on the system (first read:
+// the system defaults of a fresh process).
+void GetWorkingSetSize(size_t& min, size_t& max);
+
+// Privileges of the process: nothing to enable here, the request always succeeds.
+inline bool EnablePrivilege(const char* /*name*/) {
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "camera/image/ColourTables.h"
 #include "camera/image/ImageLibrary.h"
 #include "camera/session/LutDialogs.h"
+#include "camera/recorder/Recorder.h"
 #include "camera/session/SetInit.h"
 
 namespace lmv {
@@ -37,7 +38,7 @@ class camera_library_lifetime {
             (void)release_board(b);
             driver::close_channel(b);
         }
-        // The recorder's memory is released here, once the recorder exists.
+        recorder_unload();
         release_board_tables();
         close_message_log();
         image_library_unload();

@@ -20,6 +20,7 @@
 #include "camera/board/SetupMessages.h"
 #include "camera/image/BwSetup.h"
 #include "camera/image/ColourSettings.h"
+#include "camera/recorder/Recorder.h"
 #include "camera/session/CameraSetup.h"
 #include "camera/session/LutDialogs.h"
 #include "camera/session/SetInit.h"
@@ -156,7 +157,7 @@ void quiet_board(int board, board_record& rec) {
 int release_board(int board) {
     release_dialog_module(board);
     lut_dialogs_close_all();
-    // The board's recorder thread and buffers are released here, once the recorder exists.
+    recorder_release_board(board);
     if (board_record* rec = record_of(board); rec && driver::is_open(board)) {
         (void)acquire_stop(board, *rec, 0);
         (void)camera::empty_board_buffer(board);
@@ -178,6 +179,7 @@ extern "C" LMV_API int SET_INIT(int mode) {
     setup_box("SET_INIT(%d)", mode);
     if ((mode & 0xFF) > kHighestMode) return kWrongParameter;
     if (int rc = ensure_record(board); rc != kOk) return rc;
+    if ((mode & 0xFF) != kReleaseMode && recorder_owns_board(board)) return kRecorderOwnsBoard;
     board_record* rec = record_of(board);
     if (board_state(board) != kBoardNotInitialised) quiet_board(board, *rec);
     setup_scope scope;

@@ -218,7 +218,7 @@ Reply SimBoard::Read(uint8_t* buffer, uint32_t size) {
     const auto mode = static_cast<uint32_t>(announced_);
     announced_ = -1;
     const uint32_t bytes = size > config_.shortRead ? size - config_.shortRead : 0;
-    FillPicture(buffer, bytes, mode);
+    DeliverPicture(buffer, bytes, mode);
     if (!memoryPattern_) PictureTaken();
     StateChanged();
     return Reply{0, bytes};
@@ -554,7 +554,7 @@ uint16_t SimBoard::PixelValue(uint32_t index) const {
 void SimBoard::FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const {
     const uint32_t width = io::kBytesPerPixel[mode < io::kTransferModeCount ? mode : 0];
     for (uint32_t at = 0, i = 0; at < bytes; at += width, ++i) {
-        const uint16_t v = PixelValue(i);
+        const uint16_t v = StampedPixel(i);
         uint8_t pixel[4] = {};
         if (width == 1)
             pixel[0] =
@@ -562,6 +562,39 @@ void SimBoard::FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const
         else
             std::memcpy(pixel, &v, 2);  // 32-bit sums of one picture: the upper half stays 0
         std::memcpy(buffer + at, pixel, std::min(width, bytes - at));
+    }
+}
+
+// --- Recorder support: frame number and the adding transfer modes ---
+
+uint16_t SimBoard::StampedPixel(uint32_t index) const {
+    if (!config_.frameNumber || memoryPattern_ || index > 1) return PixelValue(index);
+    return static_cast<uint16_t>(index == 0 ? frame_ & 0xFFFF : frame_ >> 16);
+}
+
+void SimBoard::DeliverPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const {
+    const auto m = static_cast<io::TransferMode>(mode);
+    if (m == io::TransferMode::Average16 || m == io::TransferMode::Sums32)
+        AddPicture(buffer, bytes, mode);
+    else
+        FillPicture(buffer, bytes, mode);
+}
+
+void SimBoard::AddPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const {
+    const bool sums = static_cast<io::TransferMode>(mode) == io::TransferMode::Sums32;
+    const uint32_t width = sums ? 4 : 2;
+    for (uint32_t at = 0, i = 0; at + width <= bytes; at += width, ++i) {
+        if (sums) {
+            uint32_t sum = 0;
+            std::memcpy(&sum, buffer + at, 4);
+            sum += StampedPixel(i);
+            std::memcpy(buffer + at, &sum, 4);
+        } else {
+            uint16_t sum = 0;
+            std::memcpy(&sum, buffer + at, 2);
+            sum = static_cast<uint16_t>(sum + StampedPixel(i));
+            std::memcpy(buffer + at, &sum, 2);
+        }
     }
 }
 

@@ -94,6 +94,11 @@ class SimBoard {
     uint32_t ExposureLevel() const;
     uint16_t PixelValue(uint32_t index) const;
     void FillPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const;
+    // Recorder support: the averaging transfer modes add the picture to what the buffer holds,
+    // and the frame number may be stamped into the picture.
+    void AddPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const;
+    void DeliverPicture(uint8_t* buffer, uint32_t bytes, uint32_t mode) const;
+    uint16_t StampedPixel(uint32_t index) const;
     static Reply Put(const Request& r, const void* data, uint32_t size);
     void UnmapAll();
     // Signals the registered image event when a picture lands while nobody asks the board.

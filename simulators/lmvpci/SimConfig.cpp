@@ -57,6 +57,7 @@ BoardConfig ConfigForBoard(int board) {
     }
     if (auto v = Number(Lookup("LMVSIM_FAIL", board))) c.failCode = static_cast<uint32_t>(*v);
     if (auto v = Number(Lookup("LMVSIM_NO_CAMERA", board))) c.noCamera = *v != 0;
+    if (auto v = Number(Lookup("LMVSIM_FRAME_NUMBER", board))) c.frameNumber = *v != 0;
     if (auto v = Number(Lookup("LMVSIM_MEMORY_FAULT", board)))
         c.memoryFault = static_cast<uint32_t>(*v);
     c.boardVersion &= 0xFF;

@@ -30,6 +30,9 @@ struct BoardConfig {
     std::optional<uint32_t> failCode;  // LMVSIM_FAIL: request code that fails
     bool noCamera = false;             // LMVSIM_NO_CAMERA=1: the temperature register reads 0x795E
     uint32_t shortRead = 0;            // LMVSIM_SHORT_READ: reads deliver this many bytes fewer
+    // LMVSIM_FRAME_NUMBER=1: the first two pixels of a picture carry its frame number (low and
+    // high 16 bits), so that long recordings can be checked past the pattern's period.
+    bool frameNumber = false;
 };
 
 // Number of boards present (LMVSIM_BOARDS, default 1; board 0 first).

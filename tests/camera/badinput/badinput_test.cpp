@@ -409,6 +409,66 @@ std::vector<bad_call> BadInputTest::ImageCalls(const std::set<int>& not_ready) {
                      With(nr, {kWrongParameter, kDeviceBufferError, kDriverNotOpen})});
     calls.push_back({"FREE_PHYS(buffer INT_MAX)", [] { return FREE_PHYS(0, INT_MAX); },
                      With(nr, {kWrongParameter, kDeviceBufferError, kDriverNotOpen})});
+    // --- Recorder ---
+    const std::set<int> rec_null = With(nr, {kNoMemory});
+    const std::set<int> rec_wrong = With(nr, {kWrongParameter, kNoMemory});
+    for (const int size : {0, -1, INT_MIN}) {
+        calls.push_back({"ALLOC_RECORDER(size " + std::to_string(size) + ")",
+                         [=] {
+                             int count = 5;
+                             return ALLOC_RECORDER(&count, size);
+                         },
+                         {kWrongParameter}});
+    }
+    calls.push_back(
+        {"ALLOC_RECORDER(null)", [] { return ALLOC_RECORDER(nullptr, 100); }, {kNoMemory}});
+    calls.push_back({"FREE_RECORDER()", [] { return FREE_RECORDER(); }, {kOk}});
+    calls.push_back(
+        {"SET_BUFFER_SIZE(null)", [] { return SET_BUFFER_SIZE(nullptr, 16, 16); }, {kNoMemory}});
+    calls.push_back({"SET_BUFFER_SIZE(count 100001)",
+                     [] {
+                         int count = 100001;
+                         return SET_BUFFER_SIZE(&count, 16, 16);
+                     },
+                     rec_wrong});
+    for (const auto& [w, h] : kBadSizes) {
+        calls.push_back({"SET_BUFFER_SIZE(" + std::to_string(w) + " x " + std::to_string(h) + ")",
+                         [w = w, h = h] {
+                             int count = 2;
+                             return SET_BUFFER_SIZE(&count, w, h);
+                         },
+                         rec_wrong});
+    }
+    calls.push_back({"GET_BUFFER_ADDR(INT_MAX)",
+                     [] {
+                         void* address = nullptr;
+                         int w = 0, h = 0;
+                         return GET_BUFFER_ADDR(INT_MAX, &address, &w, &h);
+                     },
+                     rec_wrong});
+    calls.push_back({"GET_BUFFER_ADDR(null)",
+                     [] { return GET_BUFFER_ADDR(1, nullptr, nullptr, nullptr); }, rec_wrong});
+    calls.push_back({"GET_RECORDER_ADDR(null)",
+                     [] { return GET_RECORDER_ADDR(nullptr, nullptr); },
+                     {kWrongParameter}});
+    calls.push_back({"RUN_DMA(0, 0, 0)", [] { return RUN_DMA(0, 0, 0); }, rec_wrong});
+    calls.push_back({"RUN_DMA(mode INT_MAX)", [] { return RUN_DMA(1, 1, INT_MAX); }, rec_wrong});
+    calls.push_back({"RUN_DMA_AVG(avg 0)", [] { return RUN_DMA_AVG(1, 1, 0, 0); }, rec_wrong});
+    calls.push_back(
+        {"RUN_DMA_AVG(avg INT_MAX)", [] { return RUN_DMA_AVG(1, 1, 0, INT_MAX); }, rec_wrong});
+    calls.push_back({"STOP_DMA()", [] { return STOP_DMA(); }, {kOk}});
+    calls.push_back({"GET_DMA_STATUS(null)", [] { return GET_DMA_STATUS(nullptr); }, {kNoMemory}});
+    calls.push_back({"GET_DMA_COUNTERS(null)",
+                     [] { return GET_DMA_COUNTERS(nullptr, nullptr, nullptr, nullptr); },
+                     {kNoMemory}});
+    calls.push_back(
+        {"DMA_START_SINGLE(INT_MIN)", [] { return DMA_START_SINGLE(INT_MIN); }, rec_wrong});
+    calls.push_back({"DMA_DONE(null)", [] { return DMA_DONE(nullptr); }, rec_null});
+    calls.push_back({"DMATHREADR(not a parameter block)",
+                     [=] { return DMATHREADR(pixels); },
+                     {kWrongParameter}});
+    calls.push_back({"AVGTHREADR(null)", [] { return AVGTHREADR(nullptr); }, {kWrongParameter}});
+    // --- end recorder ---
     return calls;
 }
 
