@@ -8,8 +8,8 @@
 #include "camera/api/ResultCodes.h"
 #include "camera/image/ColourTables.h"
 #include "camera/image/ImageLibrary.h"
-#include "camera/session/LutDialogs.h"
 #include "camera/recorder/Recorder.h"
+#include "camera/session/LutDialogs.h"
 #include "camera/session/SetInit.h"
 
 namespace lmv {
