@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/SimulatedBoard.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverBackend.h"
 #include "camera/api/DriverChannel.h"
@@ -47,7 +48,7 @@ class BenchBoard {
         ::setenv("LMVSIM_BOARDS", "2", 1);  // board 1 for the run straight through the seam
         ::unsetenv("LMVSIM_TRACE");
         lmv::use_driver_backend(lmvpci::Backend());
-        ok_ = lmv::initialise_board_tables() == lmv::kOk && open_channel() &&
+        ok_ = lmv::initialise_board_tables() == lmv::kOk && bench::ready_board_zero() &&
               Load(blocks_high) == lmv::kOk && GET_IMAGE_SIZE(&width, &height) == lmv::kOk;
     }
     ~BenchBoard() {
@@ -62,17 +63,6 @@ class BenchBoard {
     int height = 0;
 
   private:
-    // A ready board with the set-up's record defaults (a 640 x 480 camera).
-    static bool open_channel() {
-        if (lmv::ensure_record(0) != lmv::kOk || lmv::driver::open_channel(0) != lmv::kOk)
-            return false;
-        if (lmv::driver::board_command(0, lmv::ioctl::kCmdReset) != lmv::kOk) return false;
-        lmv::board_record& rec = *lmv::record_of(0);
-        lmv::write_record_defaults(rec, 0);
-        rec.device = lmv::driver::handle_of(0);
-        lmv::set_board_state(0, lmv::kBoardReady);
-        return true;
-    }
     static int Load(int blocks_high) {
         char text[] = "0,1,-1,-1";
         return SET_COC(0, 0, 1, 20, 1, blocks_high, 1, 1, text);
@@ -85,64 +75,26 @@ class BenchBoard {
 // Board 1 driven straight through the seam: start a single picture, announce and read it.
 class SeamBoard {
   public:
-    SeamBoard() {
-        seam_ = lmvpci::Backend();
-        if (seam_->open("\\\\.\\LMVPCI1", &device_) != LMV_SEAM_OK) device_ = nullptr;
-        if (device_) send_request(lmv::ioctl::kBoardCommand, {lmv::ioctl::kCmdReset});
-    }
-    ~SeamBoard() {
-        if (device_) seam_->close(device_);
-    }
-    bool ok() const { return device_ != nullptr; }
+    bool ok() const { return device_.ok(); }
     // The table and area of interest that the library loaded into board 0.
     bool Load(const lmv::board_record& rec) {
         lmv::board_record copy = rec;
         lmv::coc_previous previous;
         std::vector<uint16_t> table;
         if (lmv::coc_build(copy, previous, table) != lmv::kOk) return false;
-        Done done;
         const auto offset = static_cast<uint32_t>(rec.aoi_offset);
-        return seam_->ioctl(device_, lmv::ioctl::kLoadCoc, table.data(),
-                            static_cast<uint32_t>(table.size() * 2), nullptr, 0,
-                            &done.request) == LMV_SEAM_OK &&
-               send_request(lmv::ioctl::kWriteRegister,
+        return device_.Load(table.data(), static_cast<uint32_t>(table.size())) &&
+               device_.Send(lmv::ioctl::kWriteRegister,
                             {0, (static_cast<uint32_t>(rec.roixmin) & 0xFFE0) + offset + 12}) &&
-               send_request(lmv::ioctl::kWriteRegister,
+               device_.Send(lmv::ioctl::kWriteRegister,
                             {0, (static_cast<uint32_t>(rec.roixmax) & 0xFFE0) + offset + 13});
     }
-    // Starts a single picture, announces and reads it.
     bool Picture(void* buffer, uint32_t bytes) {
-        const bool started = send_request(lmv::ioctl::kWriteRegister, {0, 4}) &&
-                             send_request(lmv::ioctl::kSetReadPic, {0});
-        Done done;
-        return started && seam_->read(device_, buffer, bytes, &done.request) == LMV_SEAM_OK &&
-               done.bytes == bytes;
+        return device_.Send(lmv::ioctl::kWriteRegister, {0, 4}) && device_.Read(buffer, bytes);
     }
 
   private:
-    struct Done {
-        lmv_seam_request request{&Completed, this};
-        uint32_t status = LMV_SEAM_CANCELLED;
-        uint32_t bytes = 0;
-        static void Completed(lmv_seam_request* r, uint32_t status, uint32_t bytes) {
-            auto* d = static_cast<Done*>(r->context);
-            d->status = status;
-            d->bytes = bytes;
-        }
-    };
-    bool send_request(uint32_t code, std::initializer_list<uint32_t> words) {
-        uint32_t in[2] = {};
-        std::copy(words.begin(), words.end(), in);
-        uint32_t out[2] = {};
-        Done done;
-        const auto size = static_cast<uint32_t>(words.size() * 4);
-        const uint32_t out_size = code == lmv::ioctl::kWriteRegister ? 8 : 0;
-        return seam_->ioctl(device_, code, in, size, out, out_size, &done.request) == LMV_SEAM_OK &&
-               done.status == LMV_SEAM_OK;
-    }
-
-    const lmv_driver_seam* seam_ = nullptr;
-    lmv_seam_device* device_ = nullptr;
+    bench::SeamDevice device_{"\\\\.\\LMVPCI1"};
 };
 
 template <typename Fn>

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/SimulatedBoard.h"
 #include "camera/api/BoardTable.h"
 #include "camera/api/DriverBackend.h"
 #include "camera/api/DriverChannel.h"
@@ -71,16 +72,7 @@ class BenchRecorder {
     const int height;
 
   private:
-    static bool open_board() {
-        if (lmv::ensure_record(0) != lmv::kOk || lmv::driver::open_channel(0) != lmv::kOk)
-            return false;
-        if (lmv::driver::board_command(0, lmv::ioctl::kCmdReset) != lmv::kOk) return false;
-        lmv::board_record& rec = *lmv::record_of(0);
-        lmv::write_record_defaults(rec, 0);
-        rec.device = lmv::driver::handle_of(0);
-        lmv::set_board_state(0, lmv::kBoardReady);
-        return RUN_COC(0) == lmv::kOk;
-    }
+    static bool open_board() { return bench::ready_board_zero() && RUN_COC(0) == lmv::kOk; }
     bool carve() const {
         int n = kRing + 2;
         int count = kRing;
@@ -95,47 +87,12 @@ class BenchRecorder {
 // Board 1 straight through the seam, its camera running: read-picture request and read.
 class SeamBoard {
   public:
-    SeamBoard() {
-        seam_ = lmvpci::Backend();
-        if (seam_->open("\\\\.\\LMVPCI1", &device_) != LMV_SEAM_OK) device_ = nullptr;
-        ok_ = device_ && send(lmv::ioctl::kBoardCommand, {lmv::ioctl::kCmdReset}) &&
-              send(lmv::ioctl::kWriteRegister, {0, 5});
-    }
-    ~SeamBoard() {
-        if (device_) seam_->close(device_);
-    }
+    SeamBoard() { ok_ = device_.ok() && device_.Send(lmv::ioctl::kWriteRegister, {0, 5}); }
     bool ok() const { return ok_; }
-    bool Picture(void* buffer, uint32_t bytes) {
-        Done done;
-        return send(lmv::ioctl::kSetReadPic, {0}) &&
-               seam_->read(device_, buffer, bytes, &done.request) == LMV_SEAM_OK &&
-               done.bytes == bytes;
-    }
+    bool Picture(void* buffer, uint32_t bytes) { return device_.Read(buffer, bytes); }
 
   private:
-    struct Done {
-        lmv_seam_request request{&Completed, this};
-        uint32_t status = LMV_SEAM_CANCELLED;
-        uint32_t bytes = 0;
-        static void Completed(lmv_seam_request* r, uint32_t status, uint32_t bytes) {
-            auto* d = static_cast<Done*>(r->context);
-            d->status = status;
-            d->bytes = bytes;
-        }
-    };
-    bool send(uint32_t code, std::initializer_list<uint32_t> words) {
-        uint32_t in[2] = {};
-        std::copy(words.begin(), words.end(), in);
-        uint32_t out[2] = {};
-        Done done;
-        const auto size = static_cast<uint32_t>(words.size() * 4);
-        const uint32_t out_size = code == lmv::ioctl::kWriteRegister ? 8 : 0;
-        return seam_->ioctl(device_, code, in, size, out, out_size, &done.request) == LMV_SEAM_OK &&
-               done.status == LMV_SEAM_OK;
-    }
-
-    const lmv_driver_seam* seam_ = nullptr;
-    lmv_seam_device* device_ = nullptr;
+    bench::SeamDevice device_{"\\\\.\\LMVPCI1"};
     bool ok_ = false;
 };
 
