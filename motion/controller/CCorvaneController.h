@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -508,7 +509,30 @@ class CCorvaneController {
     ZR_BOOL MoveToLeftSideOfReference(int axis, int position, bool* startEventSet,
                                       uint8_t leftSideSignal);
     ZR_BOOL WaitForFE(int axis, int position);
+    // Steps of MPL and MNL.
+    // Selects the axis and reads its status into status; FALSE also for a servo that is off.
+    ZR_BOOL CheckServoBeforeReference(int axis, uint8_t status[kMaxStatusBytes]);
+    ZR_BOOL StartLimitRun(int axis, bool positive, bool* startEventSet);
+    ZR_BOOL RunIntoLimit(int axis, int position, bool positive);
+    ZR_BOOL BackOutOfLimit(int axis);
+    // Steps of REF.
+    ZR_BOOL SearchReferenceEdge(int axis, int position, bool* startEventSet);
     bool Terminated(int position) const;
+    // One poll of a waiting reference step; kDone and kAgain both wait one poll period first.
+    enum class PollOutcome { kAgain, kDone, kFailed };
+    // What a poll holds: the channel lock per exchange only, or m_csRefFlag around the whole poll
+    // (a caller's selection and read then never fall between the thread's).
+    enum class PollHold { kChannel, kRefFlag };
+    // Repeats poll until it is done or failed, the procedure at position is terminated, or a
+    // bound of polls passes (ZR_MOTION_ERROR). TRUE only when poll reported kDone.
+    ZR_BOOL PollUntil(int position, PollHold hold, const std::function<PollOutcome()>& poll);
+    // Gives the selected board its new home with homeLine, up to three attempts until its target
+    // is within 3 counts of 0 (else ZR_CNTR_COMMUNICATION_ERROR). who names the procedure in logs.
+    ZR_BOOL DefineHomeAt(int axis, const char* homeLine, const char* who);
+    // The axis's bookkeeping after the board took its new home: home offset corvaneHome, target 0.
+    void TakeNewHome(int axis, int corvaneHome);
+    // "SV" with the axis's current velocity after a reference run at the reference velocity.
+    ZR_BOOL RestoreVelocity(int axis);
     void SetRefResult(int axis, int result);
     int RefResult(int axis) const;
     void AddReferenceAnswer(int axis);
