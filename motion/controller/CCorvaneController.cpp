@@ -61,10 +61,7 @@ int CCorvaneController::GetError() {
 }
 
 ZR_BOOL CCorvaneController::qERR(int* error) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     const int e = GetError();
     if (error) *error = e;
     return true;

@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -95,11 +96,19 @@ class CCorvaneController {
     ZR_BOOL SAI(const char* oldAxes, const char* newAxes);
     ZR_BOOL qSAI(char* buffer, int size);
     ZR_BOOL qSAI_ALL(char* buffer, int size);
+    // What GetAxesIndex demands of every axis it resolves.
+    struct AxisRequirements {
+        bool stage = false;        // a stage is assigned (else ZR_CNTR_INVALID_STAGE_NAME)
+        bool referenced = false;   // else ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO
+        bool initialised = false;  // else ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO
+        // an empty string also lists the axes without a stage
+        bool allAxesWhenEmpty = false;
+        // an axis whose reference mode is off counts as referenced
+        bool honourReferenceMode = false;
+    };
     // Resolves an axis string into axis indices. indices must hold one int per character of
-    // axes (16 for an empty or null string). Options are compared with 1, allAxesWhenEmpty with 0.
-    ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count, int checkStage,
-                         int needReferenced, int needInitialised, int allAxesWhenEmpty,
-                         int honourReferenceMode);
+    // axes (16 for an empty or null string).
+    ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count, const AxisRequirements& need);
 
     // ---- stages (CCorvaneController_Stages.cpp) ------------------------------------------------
     // The catalogue's stages a Corvane board can drive (types 0, 2 and 6), without "NOSTAGE".
@@ -397,22 +406,19 @@ class CCorvaneController {
     // The common frame of a motion command: macro rule, empty-axis rule (setters), busy check and
     // the axis requirements handed to GetAxesIndex.
     struct MotionFrame {
-        MacroRule macro;
-        bool setter;
-        bool checkBusy;
-        int checkStage;
-        int needReferenced;
-        int needInitialised;
-        int honourReferenceMode;
+        MacroRule macro = MacroRule::Refuse;
+        bool setter = false;  // an empty axis string is a syntax error
+        bool checkBusy = true;
+        AxisRequirements need;
     };
     // Runs the frame and resolves axes into list. FALSE with the local error set.
     ZR_BOOL OpenMotionCommand(const char* axes, const MotionFrame& frame, std::vector<int>& list);
     // A values array the command needs; FALSE with ZR_INVALID_ARGUMENT when it is null.
     ZR_BOOL RequireValues(const void* values);
-    // The axes of a per-axis reference query (a stage required, initialisation as given) into
+    // The axes of a per-axis reference query (a stage required, the rest as given) into
     // indices, sized to the axes found; FALSE with the local error set, also for a null values
     // array when there is an axis to answer.
-    ZR_BOOL ResolveQueryAxes(const char* axes, const void* values, int needInitialised,
+    ZR_BOOL ResolveQueryAxes(const char* axes, const void* values, AxisRequirements need,
                              std::vector<int>& indices);
     CorvaneAxisUnits UnitsOf(int axis) const;
     // Selects the axis's board and reads its status.
@@ -421,6 +427,16 @@ class CCorvaneController {
     ZR_BOOL ReadServoStates(const std::vector<int>& list);
     ZR_BOOL SelectAndSend(int axis, const char* line);
     bool JoystickInControl(int axis) const;
+    // Whether an axis may be moved: its cached servo state is on (else
+    // ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO), a joystick does not control it (else
+    // ZR_CNTR_AXIS_UNDER_JOYSTICK_CONTROL; GOH does not ask) and target, when given, lies in its
+    // travel range (else ZR_CNTR_POSITION_OUT_OF_LIMITS). FALSE with the local error set.
+    enum class JoystickRule { kRefuse, kIgnore };
+    struct MoveCheck {
+        JoystickRule joystick = JoystickRule::kRefuse;
+        std::optional<double> target;
+    };
+    ZR_BOOL MayMoveTo(int axis, const MoveCheck& check);
 
   protected:
     // Takes over a newly opened interface (a negative ID: the connect error becomes the local

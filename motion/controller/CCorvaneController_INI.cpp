@@ -24,7 +24,7 @@ ZR_BOOL CCorvaneController::INI(const char* axes) {
     std::unique_ptr<int[]> indices(
         new int[length > kMaxCorvaneBoards ? length : kMaxCorvaneBoards]);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.get(), &n, 1, 0, 0, 0, 0)) return false;
+    if (!GetAxesIndex(axes, indices.get(), &n, {.stage = true})) return false;
     if (n == 0) {
         m_iLocalError = ZR_CNTR_NO_STAGE_CONNECTED;
         return false;

@@ -16,7 +16,13 @@ ZR_BOOL CCorvaneController::HLT(const char* axes) {
     ZR_LOG_DEBUG("CCorvaneController::HLT(%s)", axes ? axes : "");
     std::vector<int> list;
     // no busy check: HLT is how a reference procedure is interrupted
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, false, 1, 0, 1, 0}, list)) return false;
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .checkBusy = false,
+                            .need = {.stage = true, .initialised = true}},
+                           list))
+        return false;
     if (m_iMacroRecording) return SelectAndSend(list[0], "ST");
     for (int i : list) {
         TerminateReferenceMove(i);

@@ -10,7 +10,11 @@
 
 ZR_BOOL CCorvaneController::VEL(const char* axes, const double* velocities) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list) ||
         !RequireValues(velocities))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
@@ -33,7 +37,9 @@ ZR_BOOL CCorvaneController::VEL(const char* axes, const double* velocities) {
 
 ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(velocities))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
@@ -53,7 +59,11 @@ ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
 
 ZR_BOOL CCorvaneController::BRA(const char* axes, const ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list) ||
         !RequireValues(states))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
@@ -78,10 +88,7 @@ ZR_BOOL CCorvaneController::BRA(const char* axes, const ZR_BOOL* states) {
 }
 
 ZR_BOOL CCorvaneController::qBRA(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     if (!CheckController(1)) return false;
     std::string text;
     for (int i = 0; i < kMaxCorvaneBoards; ++i)
