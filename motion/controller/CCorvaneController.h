@@ -65,18 +65,19 @@ class CCorvaneController {
     // One command line to the selected board; while a macro is recorded the line goes to the
     // macro instead. waitForChannel: wait for a running query transaction to end first (FALSE
     // only for callers that hold the channel lock). 0 or the interface error.
-    int SendCommand(const char* text, ZR_BOOL waitForChannel = 1);
+    [[nodiscard]] int SendCommand(const char* text, ZR_BOOL waitForChannel = 1);
     // Query with answer check: sends query (or the single byte, when non-zero), expects an
     // answer starting with first with ':' at colonPosition, three attempts. The answer stays
     // valid until the calling thread's next query; nullptr on failure (local error set).
-    char* ReadCorvane(const char* query, char singleByte, char first, int colonPosition);
+    [[nodiscard]] char* ReadCorvane(const char* query, char singleByte, char first,
+                                    int colonPosition);
     // Status bytes of the selected board (unreported bytes 0), checked for errors. FALSE only
     // when no valid status could be read.
-    ZR_BOOL ReadCorvaneStatus(uint8_t status[kMaxStatusBytes]);
+    [[nodiscard]] ZR_BOOL ReadCorvaneStatus(uint8_t status[kMaxStatusBytes]);
     void CheckStatusForError(const uint8_t status[kMaxStatusBytes]);
     ZR_BOOL IsTrajectoryComplete(const uint8_t status[kMaxStatusBytes]);
     // FALSE with ZR_CONTROLLER_BUSY while a reference procedure runs and checkBusy is 1.
-    ZR_BOOL CheckController(int checkBusy);
+    [[nodiscard]] ZR_BOOL CheckController(int checkBusy);
     // TAL units to counts, rounded half away from zero; ToCounts also applies ZR_PARA_MOT_FACTOR.
     int ToCounts(int axis, double value) const;
     int ToCountsNoFactor(int axis, double value) const;
@@ -108,7 +109,8 @@ class CCorvaneController {
     };
     // Resolves an axis string into axis indices. indices must hold one int per character of
     // axes (16 for an empty or null string).
-    ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count, const AxisRequirements& need);
+    [[nodiscard]] ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count,
+                                       const AxisRequirements& need);
 
     // ---- stages (CCorvaneController_Stages.cpp) ------------------------------------------------
     // The catalogue's stages a Corvane board can drive (types 0, 2 and 6), without "NOSTAGE".
@@ -450,7 +452,7 @@ class CCorvaneController {
     StageParameterSet DefaultParameterSet(int index) const;
     ZR_BOOL InitialiseAxis(int axis);
     ZR_BOOL ProbeAnswered(const char* query, char first, int colonPosition);
-    int QueryValue(const char* query, char first, int colonPosition, int* value);
+    [[nodiscard]] int QueryValue(const char* query, char first, int colonPosition, int* value);
     bool ValidAxis(int axis) const { return axis >= 0 && axis < kMaxCorvaneBoards; }
 
     CCorvaneDevice m_Device;

@@ -67,7 +67,7 @@ ZR_BOOL CCorvaneController::InitialiseAxis(int b) {
     a.iCorvaneHomePosition = 0;
     a.m_bTargetValid = false;
     m_iRefResult[b] = 0;
-    m_Axes.Select(b);
+    (void)m_Axes.Select(b);  // a failed selection fails the next exchange
 
     if (board->m_bHasJoystickPort) {
         if (SendCommand("JF") != 0) return false;

@@ -41,8 +41,8 @@ ZR_BOOL CCorvaneController::MoveOutOfLimitCondition(int axis, winport::Event* st
 
     if (!board->m_bStepper) {
         // the board must not stop at the switch it is leaving
-        SendCommand("LF");
-        SendCommand("SM32000");
+        (void)SendCommand("LF");  // the next exchange reports a dead channel
+        (void)SendCommand("SM32000");
     }
     char line[kCorvaneCommandSize];
     std::snprintf(line, sizeof line, "SV%d",
@@ -56,9 +56,9 @@ ZR_BOOL CCorvaneController::MoveOutOfLimitCondition(int axis, winport::Event* st
     int t1 = 0;
     int t2 = 0;
     while (released < kReleasedPolls) {
-        QueryValue("TT", 'T', 1, &t1);
+        (void)QueryValue("TT", 'T', 1, &t1);  // no answer keeps the value as it was
         if (SendCommand(moveLine) != 0) return false;
-        QueryValue("TT", 'T', 1, &t2);
+        (void)QueryValue("TT", 'T', 1, &t2);  // no answer keeps the value as it was
         if (std::abs(t1 - t2) < kMinTargetChange) {
             ZR_LOG_ERROR(
                 "CCorvaneController::MoveOutOfLimitCondition() target not changed by MR command!!");
@@ -71,8 +71,8 @@ ZR_BOOL CCorvaneController::MoveOutOfLimitCondition(int axis, winport::Event* st
             if (startEventSet) *startEventSet = true;
         }
         for (;;) {
-            QueryValue("TP", 'P', 1, nullptr);
-            QueryValue("TT", 'T', 1, nullptr);
+            (void)QueryValue("TP", 'P', 1, nullptr);  // no answer keeps the value as it was
+            (void)QueryValue("TT", 'T', 1, nullptr);
             if (!ReadCorvaneStatus(status) || m_iControllerError != 0) return false;
             if (released < kReleasedPolls) {
                 if ((board->InputByte(status) & watched) == 0) {
@@ -104,14 +104,14 @@ ZR_BOOL CCorvaneController::MoveOutOfLimitCondition(int axis, winport::Event* st
         }
     }
 
-    QueryValue("TP", 'P', 1, nullptr);
-    QueryValue("TT", 'T', 1, nullptr);
+    (void)QueryValue("TP", 'P', 1, nullptr);  // no answer keeps the value as it was
+    (void)QueryValue("TT", 'T', 1, nullptr);
     ZR_LOG_DEBUG("CCorvaneController::MoveOutOfLimitCondition() done and stopped!");
     if (!board->m_bStepper) {
-        SendCommand("LN");
+        (void)SendCommand("LN");  // the next exchange reports a dead channel
         std::snprintf(line, sizeof line, "SM%d",
                       ToCounts(axis, p.Get(StageFields::kMotMaxPosError)));
-        SendCommand(line);
+        (void)SendCommand(line);  // the next exchange reports a dead channel
     }
     return true;
 }

@@ -144,7 +144,7 @@ ZR_BOOL CCorvaneController::ReadTarget(int axis, double* position) {
         m_iLocalError = ZR_INVALID_ARGUMENT;
         return false;
     }
-    m_Axes.Select(axis);
+    (void)m_Axes.Select(axis);  // a failed selection fails the next exchange
     int counter = 0;
     if (QueryValue("TT", 'T', 1, &counter) != 0) return false;
     const CorvaneAxisUnits u = UnitsOf(axis);
@@ -169,7 +169,7 @@ ZR_BOOL CCorvaneController::qPOS(const char* axes, double* positions) {
         !RequireValues(positions))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
-        m_Axes.Select(list[k]);
+        (void)m_Axes.Select(list[k]);  // a failed selection fails the next exchange
         int counter = 0;
         if (QueryValue("TP", 'P', 1, &counter) != 0) return false;
         positions[k] = CounterToPosition(UnitsOf(list[k]), counter);
@@ -207,7 +207,7 @@ ZR_BOOL CCorvaneController::POS(const char* axes, const double* positions) {
     }
     std::vector<int> counters(list.size());
     for (size_t k = 0; k < list.size(); ++k) {
-        m_Axes.Select(list[k]);
+        (void)m_Axes.Select(list[k]);  // a failed selection fails the next exchange
         if (QueryValue("TP", 'P', 1, &counters[k]) != 0) return false;
     }
     for (size_t k = 0; k < list.size(); ++k) {
@@ -237,7 +237,7 @@ ZR_BOOL CCorvaneController::DFH(const char* axes) {
         return false;
     if (m_iMacroRecording) return SelectAndSend(list[0], "DH");
     for (int i : list) {
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         int counter = 0;
         if (QueryValue("TP", 'P', 1, &counter) != 0) return false;
         m_AxisData[i].iAktHomePosition = CounterToHome(UnitsOf(i), counter);

@@ -53,7 +53,7 @@ CorvaneAxisUnits CCorvaneController::UnitsOf(int axis) const {
 }
 
 ZR_BOOL CCorvaneController::ReadAxisStatus(int axis, uint8_t status[kMaxStatusBytes]) {
-    m_Axes.Select(axis);
+    (void)m_Axes.Select(axis);  // a failed selection fails the next exchange
     return ReadCorvaneStatus(status);
 }
 
@@ -67,7 +67,7 @@ ZR_BOOL CCorvaneController::ReadServoStates(const std::vector<int>& list) {
 }
 
 ZR_BOOL CCorvaneController::SelectAndSend(int axis, const char* line) {
-    m_Axes.Select(axis);
+    (void)m_Axes.Select(axis);  // a failed selection fails the next exchange
     return SendCommand(line) == 0;
 }
 

@@ -19,7 +19,7 @@ ZR_BOOL CCorvaneController::SVO(const char* axes, const ZR_BOOL* states) {
         const int i = list[k];
         CCorvaneAxisData& a = m_AxisData[i];
         const CCorvaneAxis* board = m_Axes.Get(i);
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         if (states[k] == 0) {
             // a stepper loses its position with the motor current
             if (board->m_bStepper && !recording) a.m_bReferenced = false;

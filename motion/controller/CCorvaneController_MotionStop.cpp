@@ -49,7 +49,7 @@ ZR_BOOL CCorvaneController::STP() {
     for (int i = 0; i < kMaxCorvaneBoards; ++i) {
         if (!m_Axes.Get(i)->m_bPresent) continue;
         m_AxisData[i].m_bTargetValid = false;
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         // every board is told to stop even when one of them cannot be reached
         const int rc = SendCommand("AB");
         if (rc != 0 && failure == 0) failure = rc;

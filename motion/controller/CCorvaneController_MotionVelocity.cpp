@@ -21,7 +21,7 @@ ZR_BOOL CCorvaneController::VEL(const char* axes, const double* velocities) {
         const int i = list[k];
         const double v = velocities[k];
         StageParameterSet& p = m_ParameterSet[i];
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         const double maximum = p.Get(StageFields::kMotMaxVel10) / p.Get(StageFields::kMotFactor);
         if (!std::isfinite(v) || v > maximum || v < 0) {
             m_iLocalError = ZR_CNTR_VELOCITY_OUT_OF_LIMITS;
@@ -49,7 +49,7 @@ ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
             velocities[k] = m_ParameterSet[i].Get(StageFields::kMotCurrentVel73);
             continue;
         }
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         int counts = 0;
         if (QueryValue("TY", 'Y', 1, &counts) != 0) return false;
         velocities[k] = CountsToUnits(UnitsOf(i), counts);
@@ -70,9 +70,10 @@ ZR_BOOL CCorvaneController::BRA(const char* axes, const ZR_BOOL* states) {
         const int i = list[k];
         CCorvaneAxisData& a = m_AxisData[i];
         if (m_ParameterSet[i].Get(StageFields::kMotHatBremse) != 1) continue;
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         if (states[k] == 0) {
-            SendCommand(a.m_iSavedServoState == 1 ? "AB,MN,BF" : "BF");  // released in any case
+            (void)SendCommand(a.m_iSavedServoState == 1 ? "AB,MN,BF"
+                                                        : "BF");  // released in any case
             if (m_iMacroRecording) continue;
             a.m_iBrakeEngaged = 0;
             a.m_iServoState = a.m_iSavedServoState;

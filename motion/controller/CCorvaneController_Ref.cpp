@@ -102,7 +102,8 @@ ZR_BOOL CCorvaneController::FED(const char* axes, const int* edgeIDs, const int*
         }
     }
     for (int i = 0; i < n; ++i) {
-        m_Axes.Select(indices[static_cast<size_t>(i)]);
+        (void)m_Axes.Select(
+            indices[static_cast<size_t>(i)]);  // a failed selection fails the next exchange
         if (SendCommand("FE2") != 0) return false;
     }
     return true;

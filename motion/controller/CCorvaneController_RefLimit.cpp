@@ -54,7 +54,7 @@ ZR_BOOL CCorvaneController::MakeMPNL(int a, int k) {
 }
 
 ZR_BOOL CCorvaneController::CheckServoBeforeReference(int a, uint8_t status[kMaxStatusBytes]) {
-    m_Axes.Select(a);
+    (void)m_Axes.Select(a);  // a failed selection fails the next exchange
     if (!ReadCorvaneStatus(status)) {
         ZR_LOG_ERROR("CCorvaneController::CheckServoBeforeReference() ReadCorvaneStatus failed");
         return false;
@@ -105,7 +105,7 @@ ZR_BOOL CCorvaneController::RunIntoLimit(int a, int k, bool positive) {
     const uint8_t target = towardsPosMask ? board->m_ucPosLimitMask : board->m_ucNegLimitMask;
     const uint8_t opposite = towardsPosMask ? board->m_ucNegLimitMask : board->m_ucPosLimitMask;
     return PollUntil(k, PollHold::kRefFlag, [&] {
-        m_Axes.Select(a);
+        (void)m_Axes.Select(a);  // a failed selection fails the next exchange
         uint8_t status[kMaxStatusBytes];
         if (!ReadCorvaneStatus(status)) {
             ZR_LOG_ERROR("MakeMPNL() ReadCorvaneStatus failed - 1");

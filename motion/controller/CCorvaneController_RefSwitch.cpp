@@ -143,7 +143,7 @@ ZR_BOOL CCorvaneController::WaitForFE(int a, int k) {
     const CCorvaneAxis* board = m_Axes.Get(a);
     const bool hasLimitSwitches = m_ParameterSet[a].Get(StageFields::kMotNoLimitSwitch) == 0;
     return PollUntil(k, PollHold::kRefFlag, [&] {
-        m_Axes.Select(a);
+        (void)m_Axes.Select(a);  // a failed selection fails the next exchange
         uint8_t status[kMaxStatusBytes];
         if (!ReadCorvaneStatus(status) || !ReadCorvaneStatus(status)) {
             ZR_LOG_ERROR("CCorvaneController::WaitForFE() ReadCorvaneStatus failed");

@@ -135,7 +135,7 @@ void CCorvaneController::RunReferenceList(int number) {
             // command string) while it waits for the start, so it is not taken.
             std::unique_lock<winport::CriticalSection> refFlag(m_csRefFlag, std::defer_lock);
             if (m_heventWaitForReferenceThreadStart->IsSet()) refFlag.lock();
-            m_Axes.Select(a);
+            (void)m_Axes.Select(a);  // a failed selection fails the next exchange
             velocityKept = QueryValue("TY", 'Y', 1, &keptVelocity) == 0;
         }
 
@@ -197,8 +197,8 @@ void CCorvaneController::RunReferenceList(int number) {
             std::snprintf(line, sizeof line, "SV%d", velocity);
             // HLT stops the boards under this lock: the line must not go to the board it selected
             winport::ScopedLock refFlag(m_csRefFlag);
-            m_Axes.Select(a);
-            SendCommand(line);
+            (void)m_Axes.Select(a);   // a failed selection fails the next exchange
+            (void)SendCommand(line);  // the next exchange reports a dead channel
         }
         ZR_LOG_DEBUG(
             "CCorvaneController::ReferenceThread(%d) "
