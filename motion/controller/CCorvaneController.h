@@ -133,6 +133,12 @@ class CCorvaneController {
     // Moves the selected axis out of an active limit switch at a tenth of its velocity. A start
     // event, when given, is signalled once the move is under way and *startEventSet set.
     ZR_BOOL MoveOutOfLimitCondition(int axis, winport::Event* startEvent, bool* startEventSet);
+    // Its steps.
+    ZR_BOOL PrepareLimitExit(int axis);
+    ZR_BOOL StartLimitExitMove(const char* moveLine, int targets[2], winport::Event* startEvent,
+                               bool* startEventSet);
+    ZR_BOOL WatchLimitExit(int axis, uint8_t watched, int* released);
+    void FinishLimitExit(int axis);
 
     // ---- macro recording ---------------------------------------------------------------------
     // Where SendCommand puts its lines while a macro is being recorded: appended to the macro
@@ -522,6 +528,11 @@ class CCorvaneController {
     ZR_BOOL StartReferenceThread(const char* axes);
     static void ReferenceThread(CCorvaneController* controller);
     void RunReferenceList(int threadNumber);
+    // Its steps.
+    bool ReadKeptVelocity(int axis, int* velocity);
+    void RunProcedure(int threadNumber, int position, int axis);
+    void RestoreVelocityAfterTermination(int axis, const int* keptVelocity);
+    void FinishReferenceList(int threadNumber, int unansweredAxis);
     ZR_BOOL MakeREF(int axis, int position);
     ZR_BOOL MakeMPNL(int axis, int position);
     ZR_BOOL MoveToLeftSideOfReference(int axis, int position, bool* startEventSet,
