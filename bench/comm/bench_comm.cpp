@@ -83,7 +83,7 @@ void query_round_trip(benchmark::State& state) {
         state.SkipWithError("cannot open the pseudo-terminal through C_RS232");
         return;
     }
-    port->SetTerminators("\r", "\r\n\x03");
+    (void)port->SetTerminators("\r", "\r\n\x03");
     port->SetLongWait(5000);
     bench::BareTermiosLine bare(barePeer.path());
     std::string bareAnswer;

@@ -36,7 +36,9 @@ int allocate_and_map(int board, allocated_buffer& out) {
     int rc = driver::get_device_buffer_status(board, out.number, out.status, kStatusBytes, &copied);
     if (rc == kOk)
         rc = driver::map_device_buffer(board, out.number, kDeviceBufferSize, &out.address);
-    if (rc != kOk) driver::free_device_buffer(board, out.number);
+    if (rc != kOk)
+        (void)driver::free_device_buffer(board,
+                                         out.number);  // the allocation error is the one reported
     return rc;
 }
 

@@ -89,7 +89,8 @@ int load_output_lut(const uint8_t* table) {
     if (!table) return kNoMemory;
     bw_store_table(table);
     const int board = library().currentBoard.load();
-    if (board_state(board) > kBoardOpened) driver::load_lut(board, table);
+    if (board_state(board) > kBoardOpened)
+        (void)driver::load_lut(board, table);  // best effort; the table is kept for the next load
     return kOk;
 }
 

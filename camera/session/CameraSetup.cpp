@@ -78,7 +78,9 @@ int check_ccd_temperature(int board) {
             winport::SleepMs(kStepMs);
             if (int rc = read_temperatures(board, t); rc != kOk) return rc;
             if (t.raw == kNoCameraRaw) {
-                driver::board_command(board, ioctl::kCmdRestartLink);
+                (void)driver::board_command(
+                    board,
+                    ioctl::kCmdRestartLink);  // best effort; the next request reports a dead board
                 winport::SleepMs(kRestartWaitMs);
                 return kNoCameraAnswer;
             }

@@ -64,7 +64,9 @@ int open_board(int board, board_record& rec) {
     if (rc != kOk) {
         setup_box("ERROR %d in initboard", rc);
         log_message(kLogSetupError, "ERROR %d in initboard \r\n", rc);
-        if (rc != kCannotOpenDriver) driver::board_command(board, ioctl::kCmdReset);
+        if (rc != kCannotOpenDriver)
+            (void)driver::board_command(
+                board, ioctl::kCmdReset);  // best effort; the next request reports a dead board
         return rc;
     }
     rec.device = driver::handle_of(board);
@@ -80,7 +82,8 @@ int set_up_camera(int board) {
     if (rc == kOk || rc == kNoCameraAnswer) return rc;
     setup_box("ERROR %d in setupboard", rc);
     log_message(kLogSetupError, "ERROR %d in setupboard \r\n", rc);
-    driver::board_command(board, ioctl::kCmdReset);
+    (void)driver::board_command(
+        board, ioctl::kCmdReset);  // best effort; the next request reports a dead board
     return rc;
 }
 
@@ -163,7 +166,7 @@ int release_board(int board) {
         (void)camera::empty_board_buffer(board);
     }
     apply_log_settings(board, kReleaseMode);
-    driver::close_channel(board);
+    (void)driver::close_channel(board);  // closing is best effort
     set_board_state(board, kBoardNotInitialised);
     free_record(board);
     return kOk;

@@ -17,7 +17,7 @@ class LineOnly : public CInterface {
     bool IsConnected() const override { return true; }
 
   protected:
-    bool WriteBytes() override { return true; }
+    int WriteBytes(std::string_view) override { return 0; }
 };
 
 const char* const kTerminators[] = {"\n", "\r\n", "\x03", "\r\n\x03", ""};
@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int bufferSize = sizes[round % std::size(sizes)];
         std::vector<char> buffer(static_cast<size_t>(bufferSize) + 1, '\x7f');
         const int result = line->ReceiveLine(buffer.data(), bufferSize);
-        if (buffer[static_cast<size_t>(bufferSize)] != '\x7f') fuzz::Fail("written past the buffer");
+        if (buffer[static_cast<size_t>(bufferSize)] != '\x7f')
+            fuzz::Fail("written past the buffer");
         if (result != 0 && result != -8) continue;
         if (std::memchr(buffer.data(), '\0', static_cast<size_t>(bufferSize)) == nullptr)
             fuzz::Fail("message without its terminating zero");

@@ -68,7 +68,8 @@ void ChangeAndCompare(ZRStageInfoFile_V200& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t mode = fuzz::TakeU8(data, size);
-    const std::string path = fuzz::ScratchFolder() + ((mode & 0x10) ? "/zrstages2.dat" : "/user2.dat");
+    const std::string path =
+        fuzz::ScratchFolder() + ((mode & 0x10) ? "/zrstages2.dat" : "/user2.dat");
     WriteInput(path, data, size);
     const bool protectedMode = (mode & 1) != 0;
     const bool create = (mode & 2) != 0;
@@ -80,7 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     else
         file = std::make_unique<ZRStageInfoFile_V200>();
     file->SetUseTALTranslatorDirectory(false);
-    if (file->OpenStageParameterFile(path, protectedMode, create, noCreate, writableOverride)) {
+    if (file->OpenStageParameterFile(path, {.protectedMode = protectedMode,
+                                            .writes = noCreate ? StageFileWrites::kNothing
+                                                      : create ? StageFileWrites::kCreateIfMissing
+                                                               : StageFileWrites::kExistingOnly,
+                                            .writableOverride = writableOverride})) {
         ReadEverything(*file);
         if (!(mode & 0x20) && file->GetWritable() && !noCreate)
             ChangeAndCompare(static_cast<ZRStageInfoFile_V200&>(*file));

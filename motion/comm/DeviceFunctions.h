@@ -7,30 +7,30 @@
 
 // Opens an RS-232 interface and returns its ID; -1 on failure, with the reason in
 // IFgetLastConnectError().
-int connect_rs232(const RS232Settings& settings);
+[[nodiscard]] int connect_rs232(const RS232Settings& settings);
 // Error of the most recent failed RS-232 creation; 0 after a success.
 int IFgetLastConnectError();
 void SetLastConnectError(int code);
 
 // Sends command with the send terminator, then receives one line into answer (size bytes): 0,
 // -8 when more lines of the answer follow, -5 when the line does not fit, or the port error.
-int readDevice(int id, const char* command, char* answer, int size);
+[[nodiscard]] int readDevice(int id, const char* command, char* answer, int size);
 // Receives one line, as readDevice without sending.
-int IFreceiveString(int id, char* answer, int size);
+[[nodiscard]] int IFreceiveString(int id, char* answer, int size);
 // Sends text with the send terminator.
-int IFwriteDevice(int id, const char* text);
+[[nodiscard]] int IFwriteDevice(int id, const char* text);
 // Sends one byte, no terminator.
-int IFsendChar(int id, int c);
+[[nodiscard]] int IFsendChar(int id, int c);
 // Discards everything received or pending.
-int IFclearComm(int id);
+[[nodiscard]] int IFclearComm(int id);
 // 0, -1 when the transport refused the time-out, -4.
-int IFsetTimeout(int id, unsigned int ms);
+[[nodiscard]] int IFsetTimeout(int id, unsigned int ms);
 // 0 with the time-out in *ms, -4, or -1015 (ZR_INVALID_ARGUMENT) for a null ms.
-int IFgetTimeout(int id, int* ms);
+[[nodiscard]] int IFgetTimeout(int id, int* ms);
 // 0, -32 when a copy cannot be made, -4.
-int IFsetTerminators(int id, const char* send, const char* receive);
+[[nodiscard]] int IFsetTerminators(int id, const char* send, const char* receive);
 // The previous strip flag (0 or 1), or -4.
-int IFsetStripTerminator(int id, bool strip);
+[[nodiscard]] int IFsetStripTerminator(int id, bool strip);
 // Closes the interface and releases it; nothing for an invalid ID.
 void IFcloseInterface(int id);
 void IFcloseAllInterfaces();

@@ -118,23 +118,19 @@ int CInterface::ReceiveLine(char* buf, int size) {
 }
 
 bool CInterface::SendString(const char* text) {
-    m_iLastPortError = 0;
+    std::string data;
     try {
-        std::string data = text ? text : "";
-        {
-            winport::ScopedLock lock(m_csFIFO);
-            const std::string& t = m_SendTerminator;
-            if (!t.empty() &&
-                (data.size() < t.size() || data.compare(data.size() - t.size(), t.size(), t) != 0))
-                data += t;
-        }
-        m_Outgoing = std::move(data);
+        data = text ? text : "";
+        winport::ScopedLock lock(m_csFIFO);
+        const std::string& t = m_SendTerminator;
+        if (!t.empty() &&
+            (data.size() < t.size() || data.compare(data.size() - t.size(), t.size(), t) != 0))
+            data += t;
     } catch (const std::bad_alloc&) {
         m_iLastPortError = COM_INTERNAL_RESOURCES_ERROR;
         return false;
     }
-    WriteBytes();
-    m_Outgoing.clear();
+    m_iLastPortError = WriteBytes(data);  // kept for GetLastPortError and the code forms
     return m_iLastPortError == 0;
 }
 

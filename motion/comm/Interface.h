@@ -11,6 +11,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "motion/comm/Observer.h"
 #include "winport/CriticalSection.h"
@@ -25,32 +26,32 @@ class CInterface : public CObservable, public std::enable_shared_from_this<CInte
     ~CInterface() override;
 
     // Sends text plus the send terminator (unless text already ends with it).
-    virtual bool SendString(const char* text);
+    [[nodiscard]] virtual bool SendString(const char* text);
     // Copies the oldest message into dst (kMessageSize bytes); false with -7 when there is none.
-    virtual bool ReceiveString(char* dst);
-    virtual bool SendChar(char c) = 0;
+    [[nodiscard]] virtual bool ReceiveString(char* dst);
+    [[nodiscard]] virtual bool SendChar(char c) = 0;
     // Returns the previous timeout, or kRefusedTimeout when the transport refused the value.
     virtual uint32_t SetLongWait(uint32_t ms);
     virtual uint32_t GetTimeout() const { return m_dwTimeout; }
-    virtual bool ClearBuffers();
+    [[nodiscard]] virtual bool ClearBuffers();
     virtual bool IsConnected() const = 0;
     // One message into buf: 0; -5 when it and its zero do not fit (the message is dropped); -8
     // when it ends with a space (more lines of a multi-line answer follow); else the port error.
-    virtual int ReceiveLine(char* buf, int size);
+    [[nodiscard]] virtual int ReceiveLine(char* buf, int size);
     // Keeps an ID already assigned; returns the ID in force.
     virtual int SetID(int id);
     virtual void CloseInterface();
 
     // Code-returning forms for the device functions: 0 or the last port error.
-    int WriteString(const char* text);
-    int WriteChar(char c);
-    int Query(const char* command, char* answer, int size);
+    [[nodiscard]] int WriteString(const char* text);
+    [[nodiscard]] int WriteChar(char c);
+    [[nodiscard]] int Query(const char* command, char* answer, int size);
 
     // Feeds one received byte; completed (when given) is set when it ended a message.
     bool AddNewByte(uint8_t byte, bool* completed);
     // 0, or -32 when a copy cannot be made. A null receive terminator leaves none: then no message
     // ever completes.
-    int SetTerminators(const char* send, const char* receive);
+    [[nodiscard]] int SetTerminators(const char* send, const char* receive);
     bool SetStripTerminator(bool strip);
     void ClearFIFO();
     size_t MessagesWaiting();
@@ -66,8 +67,9 @@ class CInterface : public CObservable, public std::enable_shared_from_this<CInte
     bool IsDeleteRequested() const { return m_bDeleteRequested; }
 
   protected:
-    // Writes m_Outgoing; the transport's part of SendString.
-    virtual bool WriteBytes() = 0;
+    // The transport's part of SendString and SendChar: 0, or the port error (SEND_ERROR for no
+    // bytes at all).
+    [[nodiscard]] virtual int WriteBytes(std::string_view bytes) = 0;
     // The base part of a close: leaves the collection slot and gives up the ID.
     void CloseInterfaceBase();
     // Takes the oldest message (base part of ReceiveString).
@@ -76,7 +78,6 @@ class CInterface : public CObservable, public std::enable_shared_from_this<CInte
     std::atomic<int> m_iLastPortError{0};
     std::atomic<bool> m_bClosing{false};
     std::atomic<bool> m_bDeleteRequested{false};
-    std::string m_Outgoing;  // data of the send in progress
     std::atomic<uint32_t> m_dwTimeout{kDefaultTimeout};
 
   private:

@@ -139,8 +139,7 @@ void C_RS232::Init(const RS232Settings& settings, int /*clearMode*/) {
     ZR_LOG_INFO("    stop_bits :%d", settings.stopBits);
     ZR_LOG_INFO("    hand_shake :%s", handshake);
 
-    SetTerminators("\n", "\n");
-    m_Outgoing.clear();
+    (void)SetTerminators("\n", "\n");  // fixed, valid terminators
 
     bool impossible = ImpossibleFraming(settings.dataBits, settings.stopBits);
     ZR_LOG_DEBUG("rs_check() returned %d", impossible ? 1 : 0);
@@ -157,26 +156,20 @@ void C_RS232::Init(const RS232Settings& settings, int /*clearMode*/) {
     ZR_LOG_INFO("===================================================");
 }
 
-bool C_RS232::WriteBytes() {
-    if (m_Outgoing.empty()) {
+int C_RS232::WriteBytes(std::string_view bytes) {
+    if (bytes.empty()) {
         ZR_LOG_ERROR("C_RS232::WriteBytes() nothing to send! =>SEND_ERROR");
-        m_iLastPortError = SEND_ERROR;
-        return false;
+        return SEND_ERROR;
     }
     size_t written = 0;
-    winport::SerialStatus status =
-        m_Port.Write(m_Outgoing.data(), m_Outgoing.size(), m_dwTimeout, written);
-    if (status == winport::SerialStatus::Ok) return true;
-    if (status == winport::SerialStatus::Timeout) {
-        // A command cut short would run into the next one on the device; report it as not sent.
-        m_iLastPortError = COM_TIMEOUT;
-        return false;
-    }
+    winport::SerialStatus status = m_Port.Write(bytes.data(), bytes.size(), m_dwTimeout, written);
+    if (status == winport::SerialStatus::Ok) return 0;
+    // A command cut short would run into the next one on the device; report it as not sent.
+    if (status == winport::SerialStatus::Timeout) return COM_TIMEOUT;
     if (status == winport::SerialStatus::Vanished) m_bVanished = true;
     Report_Error("Error during write", m_Port.LastErrno());
     ZR_LOG_ERROR("C_RS232::WriteBytes() COM_ERROR");
-    m_iLastPortError = COM_ERROR;
-    return false;
+    return COM_ERROR;
 }
 
 uint32_t C_RS232::SetLongWait(uint32_t ms) {
@@ -197,7 +190,7 @@ bool C_RS232::ClearBuffers() {
         m_iLastPortError = COM_ERROR;
         return false;
     }
-    CInterface::ClearBuffers();
+    (void)CInterface::ClearBuffers();  // the base only empties the message queue
     while (ReadWithTimeout(10)) {
     }
     return true;

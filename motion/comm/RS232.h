@@ -42,7 +42,7 @@ class C_RS232 : public CInterface, public CObserver {
 
   protected:
     C_RS232();
-    bool WriteBytes() override;
+    [[nodiscard]] int WriteBytes(std::string_view bytes) override;
 
     // Holds the port for one operation; the outermost one closes the interface afterwards when
     // the device vanished meanwhile.

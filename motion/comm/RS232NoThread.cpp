@@ -29,10 +29,7 @@ bool C_RS232NoThread::SendString(const char* text) {
 bool C_RS232NoThread::SendChar(char c) {
     PortOperation op(*this);
     ZR_LOG_INFO("C_RS232NoThread::SendChar('%c')", c);
-    m_iLastPortError = 0;
-    m_Outgoing.assign(1, c);
-    WriteBytes();
-    m_Outgoing.clear();
+    m_iLastPortError = WriteBytes(std::string_view(&c, 1));
     return m_iLastPortError == 0;
 }
 

@@ -25,10 +25,10 @@ class CCorvaneAxesArray {
     // Sends the select bytes unless the board is the current one and force is false. A failed
     // send leaves the selection unchanged and returns the interface error; an index outside
     // 0..15 sends nothing and returns -1.
-    int Select(int index, bool force = false);
-    int Select(const CCorvaneAxis* board, bool force = false);
+    [[nodiscard]] int Select(int index, bool force = false);
+    [[nodiscard]] int Select(const CCorvaneAxis* board, bool force = false);
     // Sends the select bytes of the current board again (after a failed read).
-    int ReSelect();
+    [[nodiscard]] int ReSelect();
     // Someone else selected a board on the line (raw text): no board counts as selected, so the
     // next Select sends its bytes.
     void ForgetSelection() {

@@ -26,7 +26,8 @@ void CCorvaneController::AttachInterface(int interfaceID, bool stripTerminator) 
         m_iLocalError = IFgetLastConnectError();
         return;
     }
-    if (stripTerminator) m_Device.SetStripTerminator(true);
+    if (stripTerminator)
+        (void)m_Device.SetStripTerminator(true);  // a dead channel fails the next exchange
     Init();
 }
 
@@ -50,7 +51,7 @@ int CCorvaneController::GetError() {
             uint8_t status[kMaxStatusBytes];
             for (int i = 0; i < kMaxCorvaneBoards && m_iControllerError == 0; ++i) {
                 if (m_AxisData[i].m_strStageName.empty() || !m_AxisData[i].m_bInitialised) continue;
-                m_Axes.Select(i);
+                (void)m_Axes.Select(i);  // a failed selection fails the next exchange
                 if (!ReadCorvaneStatus(status)) break;
             }
         }
@@ -61,10 +62,7 @@ int CCorvaneController::GetError() {
 }
 
 ZR_BOOL CCorvaneController::qERR(int* error) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     const int e = GetError();
     if (error) *error = e;
     return true;

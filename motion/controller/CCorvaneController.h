@@ -15,7 +15,9 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -63,18 +65,19 @@ class CCorvaneController {
     // One command line to the selected board; while a macro is recorded the line goes to the
     // macro instead. waitForChannel: wait for a running query transaction to end first (FALSE
     // only for callers that hold the channel lock). 0 or the interface error.
-    int SendCommand(const char* text, ZR_BOOL waitForChannel = 1);
+    [[nodiscard]] int SendCommand(const char* text, ZR_BOOL waitForChannel = 1);
     // Query with answer check: sends query (or the single byte, when non-zero), expects an
     // answer starting with first with ':' at colonPosition, three attempts. The answer stays
     // valid until the calling thread's next query; nullptr on failure (local error set).
-    char* ReadCorvane(const char* query, char singleByte, char first, int colonPosition);
+    [[nodiscard]] char* ReadCorvane(const char* query, char singleByte, char first,
+                                    int colonPosition);
     // Status bytes of the selected board (unreported bytes 0), checked for errors. FALSE only
     // when no valid status could be read.
-    ZR_BOOL ReadCorvaneStatus(uint8_t status[kMaxStatusBytes]);
+    [[nodiscard]] ZR_BOOL ReadCorvaneStatus(uint8_t status[kMaxStatusBytes]);
     void CheckStatusForError(const uint8_t status[kMaxStatusBytes]);
     ZR_BOOL IsTrajectoryComplete(const uint8_t status[kMaxStatusBytes]);
     // FALSE with ZR_CONTROLLER_BUSY while a reference procedure runs and checkBusy is 1.
-    ZR_BOOL CheckController(int checkBusy);
+    [[nodiscard]] ZR_BOOL CheckController(int checkBusy);
     // TAL units to counts, rounded half away from zero; ToCounts also applies ZR_PARA_MOT_FACTOR.
     int ToCounts(int axis, double value) const;
     int ToCountsNoFactor(int axis, double value) const;
@@ -94,11 +97,20 @@ class CCorvaneController {
     ZR_BOOL SAI(const char* oldAxes, const char* newAxes);
     ZR_BOOL qSAI(char* buffer, int size);
     ZR_BOOL qSAI_ALL(char* buffer, int size);
+    // What GetAxesIndex demands of every axis it resolves.
+    struct AxisRequirements {
+        bool stage = false;        // a stage is assigned (else ZR_CNTR_INVALID_STAGE_NAME)
+        bool referenced = false;   // else ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO
+        bool initialised = false;  // else ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO
+        // an empty string also lists the axes without a stage
+        bool allAxesWhenEmpty = false;
+        // an axis whose reference mode is off counts as referenced
+        bool honourReferenceMode = false;
+    };
     // Resolves an axis string into axis indices. indices must hold one int per character of
-    // axes (16 for an empty or null string). Options are compared with 1, allAxesWhenEmpty with 0.
-    ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count, int checkStage,
-                         int needReferenced, int needInitialised, int allAxesWhenEmpty,
-                         int honourReferenceMode);
+    // axes (16 for an empty or null string).
+    [[nodiscard]] ZR_BOOL GetAxesIndex(const char* axes, int* indices, int* count,
+                                       const AxisRequirements& need);
 
     // ---- stages (CCorvaneController_Stages.cpp) ------------------------------------------------
     // The catalogue's stages a Corvane board can drive (types 0, 2 and 6), without "NOSTAGE".
@@ -121,6 +133,12 @@ class CCorvaneController {
     // Moves the selected axis out of an active limit switch at a tenth of its velocity. A start
     // event, when given, is signalled once the move is under way and *startEventSet set.
     ZR_BOOL MoveOutOfLimitCondition(int axis, winport::Event* startEvent, bool* startEventSet);
+    // Its steps.
+    ZR_BOOL PrepareLimitExit(int axis);
+    ZR_BOOL StartLimitExitMove(const char* moveLine, int targets[2], winport::Event* startEvent,
+                               bool* startEventSet);
+    ZR_BOOL WatchLimitExit(int axis, uint8_t watched, int* released);
+    void FinishLimitExit(int axis);
 
     // ---- macro recording ---------------------------------------------------------------------
     // Where SendCommand puts its lines while a macro is being recorded: appended to the macro
@@ -396,22 +414,19 @@ class CCorvaneController {
     // The common frame of a motion command: macro rule, empty-axis rule (setters), busy check and
     // the axis requirements handed to GetAxesIndex.
     struct MotionFrame {
-        MacroRule macro;
-        bool setter;
-        bool checkBusy;
-        int checkStage;
-        int needReferenced;
-        int needInitialised;
-        int honourReferenceMode;
+        MacroRule macro = MacroRule::Refuse;
+        bool setter = false;  // an empty axis string is a syntax error
+        bool checkBusy = true;
+        AxisRequirements need;
     };
     // Runs the frame and resolves axes into list. FALSE with the local error set.
     ZR_BOOL OpenMotionCommand(const char* axes, const MotionFrame& frame, std::vector<int>& list);
     // A values array the command needs; FALSE with ZR_INVALID_ARGUMENT when it is null.
     ZR_BOOL RequireValues(const void* values);
-    // The axes of a per-axis reference query (a stage required, initialisation as given) into
+    // The axes of a per-axis reference query (a stage required, the rest as given) into
     // indices, sized to the axes found; FALSE with the local error set, also for a null values
     // array when there is an axis to answer.
-    ZR_BOOL ResolveQueryAxes(const char* axes, const void* values, int needInitialised,
+    ZR_BOOL ResolveQueryAxes(const char* axes, const void* values, AxisRequirements need,
                              std::vector<int>& indices);
     CorvaneAxisUnits UnitsOf(int axis) const;
     // Selects the axis's board and reads its status.
@@ -420,6 +435,16 @@ class CCorvaneController {
     ZR_BOOL ReadServoStates(const std::vector<int>& list);
     ZR_BOOL SelectAndSend(int axis, const char* line);
     bool JoystickInControl(int axis) const;
+    // Whether an axis may be moved: its cached servo state is on (else
+    // ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO), a joystick does not control it (else
+    // ZR_CNTR_AXIS_UNDER_JOYSTICK_CONTROL; GOH does not ask) and target, when given, lies in its
+    // travel range (else ZR_CNTR_POSITION_OUT_OF_LIMITS). FALSE with the local error set.
+    enum class JoystickRule { kRefuse, kIgnore };
+    struct MoveCheck {
+        JoystickRule joystick = JoystickRule::kRefuse;
+        std::optional<double> target;
+    };
+    ZR_BOOL MayMoveTo(int axis, const MoveCheck& check);
 
   protected:
     // Takes over a newly opened interface (a negative ID: the connect error becomes the local
@@ -433,7 +458,7 @@ class CCorvaneController {
     StageParameterSet DefaultParameterSet(int index) const;
     ZR_BOOL InitialiseAxis(int axis);
     ZR_BOOL ProbeAnswered(const char* query, char first, int colonPosition);
-    int QueryValue(const char* query, char first, int colonPosition, int* value);
+    [[nodiscard]] int QueryValue(const char* query, char first, int colonPosition, int* value);
     bool ValidAxis(int axis) const { return axis >= 0 && axis < kMaxCorvaneBoards; }
 
     CCorvaneDevice m_Device;
@@ -503,12 +528,40 @@ class CCorvaneController {
     ZR_BOOL StartReferenceThread(const char* axes);
     static void ReferenceThread(CCorvaneController* controller);
     void RunReferenceList(int threadNumber);
+    // Its steps.
+    bool ReadKeptVelocity(int axis, int* velocity);
+    void RunProcedure(int threadNumber, int position, int axis);
+    void RestoreVelocityAfterTermination(int axis, const int* keptVelocity);
+    void FinishReferenceList(int threadNumber, int unansweredAxis);
     ZR_BOOL MakeREF(int axis, int position);
     ZR_BOOL MakeMPNL(int axis, int position);
     ZR_BOOL MoveToLeftSideOfReference(int axis, int position, bool* startEventSet,
                                       uint8_t leftSideSignal);
     ZR_BOOL WaitForFE(int axis, int position);
+    // Steps of MPL and MNL.
+    // Selects the axis and reads its status into status; FALSE also for a servo that is off.
+    ZR_BOOL CheckServoBeforeReference(int axis, uint8_t status[kMaxStatusBytes]);
+    ZR_BOOL StartLimitRun(int axis, bool positive, bool* startEventSet);
+    ZR_BOOL RunIntoLimit(int axis, int position, bool positive);
+    ZR_BOOL BackOutOfLimit(int axis);
+    // Steps of REF.
+    ZR_BOOL SearchReferenceEdge(int axis, int position, bool* startEventSet);
     bool Terminated(int position) const;
+    // One poll of a waiting reference step; kDone and kAgain both wait one poll period first.
+    enum class PollOutcome { kAgain, kDone, kFailed };
+    // What a poll holds: the channel lock per exchange only, or m_csRefFlag around the whole poll
+    // (a caller's selection and read then never fall between the thread's).
+    enum class PollHold { kChannel, kRefFlag };
+    // Repeats poll until it is done or failed, the procedure at position is terminated, or a
+    // bound of polls passes (ZR_MOTION_ERROR). TRUE only when poll reported kDone.
+    ZR_BOOL PollUntil(int position, PollHold hold, const std::function<PollOutcome()>& poll);
+    // Gives the selected board its new home with homeLine, up to three attempts until its target
+    // is within 3 counts of 0 (else ZR_CNTR_COMMUNICATION_ERROR). who names the procedure in logs.
+    ZR_BOOL DefineHomeAt(int axis, const char* homeLine, const char* who);
+    // The axis's bookkeeping after the board took its new home: home offset corvaneHome, target 0.
+    void TakeNewHome(int axis, int corvaneHome);
+    // "SV" with the axis's current velocity after a reference run at the reference velocity.
+    ZR_BOOL RestoreVelocity(int axis);
     void SetRefResult(int axis, int result);
     int RefResult(int axis) const;
     void AddReferenceAnswer(int axis);

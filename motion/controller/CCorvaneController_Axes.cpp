@@ -49,9 +49,8 @@ ZR_BOOL CCorvaneController::ApplyStageParameters(int axis, const StageParameterS
     return true;
 }
 
-ZR_BOOL CCorvaneController::GetAxesIndex(const char* axes, int* indices, int* count, int checkStage,
-                                         int needReferenced, int needInitialised,
-                                         int allAxesWhenEmpty, int honourReferenceMode) {
+ZR_BOOL CCorvaneController::GetAxesIndex(const char* axes, int* indices, int* count,
+                                         const AxisRequirements& need) {
     const int length = axes ? static_cast<int>(std::strlen(axes)) : 0;
     const int capacity = length > 0 ? length : kMaxCorvaneBoards;
     if (!indices) {
@@ -68,11 +67,10 @@ ZR_BOOL CCorvaneController::GetAxesIndex(const char* axes, int* indices, int* co
         for (int i = 0; i < kMaxCorvaneBoards; ++i) {
             const CCorvaneAxisData& a = m_AxisData[i];
             if (a.m_strStageName.empty()) {
-                if (allAxesWhenEmpty != 0) indices[found++] = i;
+                if (need.allAxesWhenEmpty) indices[found++] = i;
                 continue;
             }
-            if ((needReferenced == 1 && !a.m_bReferenced) ||
-                (needInitialised == 1 && !a.m_bInitialised)) {
+            if ((need.referenced && !a.m_bReferenced) || (need.initialised && !a.m_bInitialised)) {
                 m_iLocalError = ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO;
                 store();
                 return false;
@@ -94,10 +92,9 @@ ZR_BOOL CCorvaneController::GetAxesIndex(const char* axes, int* indices, int* co
             // array has room for one entry per character, and never gets more.
             if (found < capacity) indices[found++] = i;
             last = i;
-            const bool referenceExempt = honourReferenceMode == 1 && !a.m_bReferenceModeOn;
-            if (needReferenced == 1 && !a.m_bReferenced && !referenceExempt)
-                conditionMissing = true;
-            if (needInitialised == 1 && !a.m_bInitialised) conditionMissing = true;
+            const bool referenceExempt = need.honourReferenceMode && !a.m_bReferenceModeOn;
+            if (need.referenced && !a.m_bReferenced && !referenceExempt) conditionMissing = true;
+            if (need.initialised && !a.m_bInitialised) conditionMissing = true;
         }
         if (last < 0) {
             m_iLocalError = ZR_UNKNOWN_AXIS_IDENTIFIER;
@@ -109,7 +106,7 @@ ZR_BOOL CCorvaneController::GetAxesIndex(const char* axes, int* indices, int* co
             store();
             return false;
         }
-        if (checkStage == 1 && m_AxisData[last].m_strStageName.empty()) {
+        if (need.stage && m_AxisData[last].m_strStageName.empty()) {
             m_iLocalError = ZR_CNTR_INVALID_STAGE_NAME;
             store();
             return false;
@@ -122,10 +119,7 @@ ZR_BOOL CCorvaneController::GetAxesIndex(const char* axes, int* indices, int* co
 ZR_BOOL CCorvaneController::SAI(const char* oldAxes, const char* newAxes) {
     ZR_LOG_DEBUG("CCorvaneController::SAI(\"%s\", \"%s\")", oldAxes ? oldAxes : "",
                  newAxes ? newAxes : "");
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     if (!oldAxes || oldAxes[0] == '\0') {
         m_iLocalError = ZR_CNTR_PARAMETER_SYNTAX_ERROR;
         return false;
@@ -140,7 +134,7 @@ ZR_BOOL CCorvaneController::SAI(const char* oldAxes, const char* newAxes) {
         idx = longIndices.get();
     }
     int n = 0;
-    if (!CheckController(1) || !GetAxesIndex(oldAxes, idx, &n, 1, 0, 0, 0, 0)) {
+    if (!CheckController(1) || !GetAxesIndex(oldAxes, idx, &n, {.stage = true})) {
         ZR_LOG_ERROR("CCorvaneController::SAI() CheckController() failed");
         return false;
     }
@@ -175,10 +169,7 @@ ZR_BOOL CCorvaneController::SAI(const char* oldAxes, const char* newAxes) {
 }
 
 ZR_BOOL CCorvaneController::qSAI(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     std::string text;
     for (const CCorvaneAxisData& a : m_AxisData)
         if (a.m_cIdentifier != 0 && !a.m_strStageName.empty()) text += a.m_cIdentifier;
@@ -191,10 +182,7 @@ ZR_BOOL CCorvaneController::qSAI(char* buffer, int size) {
 }
 
 ZR_BOOL CCorvaneController::qSAI_ALL(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     std::string text;
     for (int i = 0; i < kMaxCorvaneBoards; ++i)
         if (m_Axes.Get(i)->m_bPresent) text += m_AxisData[i].m_cIdentifier;

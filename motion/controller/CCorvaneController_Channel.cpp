@@ -56,14 +56,14 @@ char* CCorvaneController::ReadCorvane(const char* query, char singleByte, char f
                 "!!! CCorvaneController::ReadCorvane(): IFreadDevice() failed : error = %d, "
                 "nrLoops = %d",
                 rc, attemptsLeft);
-            m_Axes.ReSelect();
-            m_Device.Clear();
+            (void)m_Axes.ReSelect();  // a failed selection fails the next exchange
+            (void)m_Device.Clear();   // a dead channel fails the next exchange
         } else if (!HasCorvaneAnswerForm(text, first, colonPosition)) {
             ZR_LOG_ERROR(
                 "!!! CCorvaneController::ReadCorvane(): unexpected answer, nrLoops = %d, \"%s\", "
                 "expected '%c' as first char and : at position %d",
                 attemptsLeft, text, first, colonPosition);
-            m_Device.Clear();
+            (void)m_Device.Clear();  // a dead channel fails the next exchange
             m_szAnswer[0] = '\0';
             rc = m_Device.ReceiveLine(m_szAnswer, kCorvaneAnswerSize);
         }

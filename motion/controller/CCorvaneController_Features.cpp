@@ -116,7 +116,8 @@ ZR_BOOL CCorvaneController::FindFeaturesByTestingCommands(CCorvaneAxis* board) {
         board->*p.flag = answered;
         if (answered) ZR_LOG_DEBUG("%s", p.log);
     }
-    if (!board->m_bCanReadJoystickMode) m_Device.WriteLine("JF");
+    if (!board->m_bCanReadJoystickMode)
+        (void)m_Device.WriteLine("JF");  // a dead channel fails the next exchange
 
     if (ProbeAnswered("SJ?", 'S', 2)) {
         board->m_cSJAnswer = 'S';

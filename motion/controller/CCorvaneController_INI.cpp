@@ -24,7 +24,7 @@ ZR_BOOL CCorvaneController::INI(const char* axes) {
     std::unique_ptr<int[]> indices(
         new int[length > kMaxCorvaneBoards ? length : kMaxCorvaneBoards]);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.get(), &n, 1, 0, 0, 0, 0)) return false;
+    if (!GetAxesIndex(axes, indices.get(), &n, {.stage = true})) return false;
     if (n == 0) {
         m_iLocalError = ZR_CNTR_NO_STAGE_CONNECTED;
         return false;
@@ -67,7 +67,7 @@ ZR_BOOL CCorvaneController::InitialiseAxis(int b) {
     a.iCorvaneHomePosition = 0;
     a.m_bTargetValid = false;
     m_iRefResult[b] = 0;
-    m_Axes.Select(b);
+    (void)m_Axes.Select(b);  // a failed selection fails the next exchange
 
     if (board->m_bHasJoystickPort) {
         if (SendCommand("JF") != 0) return false;

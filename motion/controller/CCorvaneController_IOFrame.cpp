@@ -1,4 +1,4 @@
-// What the joystick, I/O and trigger commands share: the macro-mode refusal, the checks of
+// What the joystick, I/O and trigger commands share: the checks of
 // channel, joystick and trigger-output IDs, the recording rule, and a board's selection together
 // with its query as one exchange.
 #include <cctype>
@@ -10,12 +10,6 @@
 namespace {
 constexpr int kOnlySubID = 1;  // a joystick has one axis and one button, both ID 1
 }  // namespace
-
-ZR_BOOL CCorvaneController::RefuseInMacroMode() {
-    if (!m_iMacroRecording) return true;
-    m_iLocalError = ZR_IN_MACRO_MODE;
-    return false;
-}
 
 int CCorvaneController::ChannelIndex(char channel) const {
     const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(channel)));

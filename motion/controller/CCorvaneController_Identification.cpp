@@ -35,10 +35,7 @@ int CopyAnswer(const std::string& text, char* buffer, int size) {
 }  // namespace
 
 ZR_BOOL CCorvaneController::qIDN(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     ZR_LOG_DEBUG("CCorvaneController::qIDN()");
     const std::string text = kCorvaneIdentification + VersionNumber() + "\n";
     const int error = CopyAnswer(text, buffer, size);
@@ -47,10 +44,7 @@ ZR_BOOL CCorvaneController::qIDN(char* buffer, int size) {
 }
 
 ZR_BOOL CCorvaneController::qVER(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     ZR_LOG_DEBUG("CCorvaneController::qVER()");
     winport::ScopedLock channel(m_csChannel);
     std::string text = std::string(kCorvaneLibraryName) + ": " + VersionNumber();
@@ -79,20 +73,14 @@ ZR_BOOL CCorvaneController::qVER(char* buffer, int size) {
 }
 
 ZR_BOOL CCorvaneController::qHLP(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     const int error = CopyAnswer(CorvaneHelpText(), buffer, size);
     if (error != 0) m_iLocalError = error;
     return error == 0;
 }
 
 ZR_BOOL CCorvaneController::qTVI(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     const int error = CopyAnswer(kValidAxisIdentifiers, buffer, size);
     if (error != 0) m_iLocalError = error;
     return error == 0;

@@ -30,13 +30,13 @@ void CCorvaneController::Init() {
     m_Axes.SetInterfaceID(m_iInterfaceID);
     m_Axes.SetChannelLock(&m_csChannel);
 
-    m_Device.SetTerminators(kSendTerminator, kReceiveTerminator);
-    m_Device.Clear();
+    (void)m_Device.SetTerminators(kSendTerminator, kReceiveTerminator);  // fixed, valid terminators
+    (void)m_Device.Clear();  // a dead channel fails the next exchange
 
     ResetControllerState();
     m_iLocalError = 0;
     m_iControllerError = 0;
-    m_Device.SetTimeout(kCorvaneScanTimeoutMs);
+    (void)m_Device.SetTimeout(kCorvaneScanTimeoutMs);  // a dead channel fails the next exchange
     ClearScanTables();
 
     // A board that answered "TB" but failed detection or its status read makes the connection
@@ -64,7 +64,7 @@ void CCorvaneController::Init() {
 
     m_szIOChannelNames[m_iNrIOChannels] = '\0';
     m_bInitialised = true;
-    m_Device.SetTimeout(kCorvaneTimeoutMs);
+    (void)m_Device.SetTimeout(kCorvaneTimeoutMs);  // a dead channel fails the next exchange
 
     if (m_iLocalError == 0) m_iLocalError = scanError;
     if (m_iNrPresentBoards == 0) {
@@ -143,11 +143,11 @@ ZR_BOOL CCorvaneController::CheckCorvaneBoard(int index) {
     ZR_LOG_DEBUG("CCorvaneController::CheckCorvaneBoard(%d) =============", index);
     CCorvaneAxis* board = m_Axes.Get(index);
     if (!board) return false;
-    m_Axes.Select(index);
-    SendCommand("xx");
-    SendCommand("EF");
-    SendCommand("EF");
-    m_Device.Clear();
+    (void)m_Axes.Select(index);  // a failed selection fails the next exchange
+    (void)SendCommand("xx");     // the next exchange reports a dead channel
+    (void)SendCommand("EF");
+    (void)SendCommand("EF");
+    (void)m_Device.Clear();  // a dead channel fails the next exchange
 
     char answer[kCorvaneAnswerSize] = {};
     {

@@ -38,10 +38,7 @@ ZR_BOOL CCorvaneController::ParseMacroName(const char* name, MacroName& parsed) 
 }
 
 ZR_BOOL CCorvaneController::MacroCommandAllowed() {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     return CheckController(1);
 }
 

@@ -9,9 +9,6 @@
 #include "motion/controller/CCorvaneController.h"
 
 namespace {
-// The axis requirements of each command: stage, referenced, initialised, reference mode.
-constexpr int kStage = 1;
-
 const char* Text(const char* axes) {
     return axes ? axes : "";
 }
@@ -24,7 +21,11 @@ bool HasSwitches(const StageParameterSet& p) {
 ZR_BOOL CCorvaneController::MOV(const char* axes, const double* positions) {
     ZR_LOG_DEBUG("CCorvaneController::MOV(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, kStage, 1, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Refuse,
+                            .setter = true,
+                            .need = {.stage = true, .referenced = true, .initialised = true}},
+                           list) ||
         !RequireValues(positions))
         return false;
     if (!ReadServoStates(list)) return false;
@@ -32,20 +33,8 @@ ZR_BOOL CCorvaneController::MOV(const char* axes, const double* positions) {
     std::vector<int> targets(list.size());
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
-        const CorvaneAxisUnits u = UnitsOf(i);
-        if (m_AxisData[i].m_iServoState == 0) {
-            m_iLocalError = ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO;
-            return false;
-        }
-        if (JoystickInControl(i)) {
-            m_iLocalError = ZR_CNTR_AXIS_UNDER_JOYSTICK_CONTROL;
-            return false;
-        }
-        if (!IsInTravelRange(u, positions[k])) {
-            m_iLocalError = ZR_CNTR_POSITION_OUT_OF_LIMITS;
-            return false;
-        }
-        targets[k] = PositionToTarget(u, positions[k]);
+        if (!MayMoveTo(i, {.target = positions[k]})) return false;
+        targets[k] = PositionToTarget(UnitsOf(i), positions[k]);
     }
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
@@ -62,7 +51,14 @@ ZR_BOOL CCorvaneController::MOV(const char* axes, const double* positions) {
 ZR_BOOL CCorvaneController::MVR(const char* axes, const double* distances) {
     ZR_LOG_DEBUG("CCorvaneController::MVR(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, kStage, 1, 1, 1}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true,
+                                     .referenced = true,
+                                     .initialised = true,
+                                     .honourReferenceMode = true}},
+                           list) ||
         !RequireValues(distances))
         return false;
     struct Step {
@@ -78,21 +74,11 @@ ZR_BOOL CCorvaneController::MVR(const char* axes, const double* distances) {
         s.rangeChecked =
             (a.m_bReferenceModeOn && HasSwitches(m_ParameterSet[i])) || a.m_bReferenced;
         // the cached servo state: a relative move does not ask the board
-        if (a.m_iServoState == 0) {
-            m_iLocalError = ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO;
-            return false;
-        }
-        if (JoystickInControl(i)) {
-            m_iLocalError = ZR_CNTR_AXIS_UNDER_JOYSTICK_CONTROL;
-            return false;
-        }
-        if (!a.m_bTargetValid && !ReadTarget(i, nullptr)) return false;
+        if (!MayMoveTo(i, {}) || (!a.m_bTargetValid && !ReadTarget(i, nullptr))) return false;
         const CorvaneAxisUnits u = UnitsOf(i);
         s.base = TargetBase(u, a.iTargetAbsolute);
-        if (s.rangeChecked && !IsInTravelRange(u, BaseToPosition(u, s.base) + distances[k])) {
-            m_iLocalError = ZR_CNTR_POSITION_OUT_OF_LIMITS;
+        if (s.rangeChecked && !MayMoveTo(i, {.target = BaseToPosition(u, s.base) + distances[k]}))
             return false;
-        }
         s.counts = UnitsToCounts(u, distances[k]);
     }
     for (size_t k = 0; k < list.size(); ++k) {
@@ -116,21 +102,17 @@ ZR_BOOL CCorvaneController::MVR(const char* axes, const double* distances) {
 ZR_BOOL CCorvaneController::GOH(const char* axes) {
     ZR_LOG_DEBUG("CCorvaneController::GOH(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, kStage, 1, 1, 0}, list))
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true, .referenced = true, .initialised = true}},
+                           list))
         return false;
     if (m_iMacroRecording) return SelectAndSend(list[0], "GH");
     if (!ReadServoStates(list)) return false;
-    for (int i : list) {
-        const CorvaneAxisUnits u = UnitsOf(i);
-        if (m_AxisData[i].m_iServoState == 0) {
-            m_iLocalError = ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO;
+    for (int i : list)
+        if (!MayMoveTo(i, {.joystick = JoystickRule::kIgnore, .target = HomeInUnits(UnitsOf(i))}))
             return false;
-        }
-        if (!IsInTravelRange(u, HomeInUnits(u))) {
-            m_iLocalError = ZR_CNTR_POSITION_OUT_OF_LIMITS;
-            return false;
-        }
-    }
     for (int i : list) {
         const CorvaneAxisUnits u = UnitsOf(i);
         const int target = AddCounts(u.home, u.offset);
@@ -147,7 +129,9 @@ ZR_BOOL CCorvaneController::GOH(const char* axes) {
 
 ZR_BOOL CCorvaneController::qMOV(const char* axes, double* positions) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(positions))
         return false;
     for (size_t k = 0; k < list.size(); ++k)
@@ -160,7 +144,7 @@ ZR_BOOL CCorvaneController::ReadTarget(int axis, double* position) {
         m_iLocalError = ZR_INVALID_ARGUMENT;
         return false;
     }
-    m_Axes.Select(axis);
+    (void)m_Axes.Select(axis);  // a failed selection fails the next exchange
     int counter = 0;
     if (QueryValue("TT", 'T', 1, &counter) != 0) return false;
     const CorvaneAxisUnits u = UnitsOf(axis);
@@ -179,11 +163,13 @@ ZR_BOOL CCorvaneController::ReadTarget(int axis, double* position) {
 ZR_BOOL CCorvaneController::qPOS(const char* axes, double* positions) {
     ZR_LOG_DEBUG("CCorvaneController::qPOS(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(positions))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
-        m_Axes.Select(list[k]);
+        (void)m_Axes.Select(list[k]);  // a failed selection fails the next exchange
         int counter = 0;
         if (QueryValue("TP", 'P', 1, &counter) != 0) return false;
         positions[k] = CounterToPosition(UnitsOf(list[k]), counter);
@@ -194,7 +180,11 @@ ZR_BOOL CCorvaneController::qPOS(const char* axes, double* positions) {
 ZR_BOOL CCorvaneController::POS(const char* axes, const double* positions) {
     ZR_LOG_DEBUG("CCorvaneController::POS(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, kStage, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Refuse,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list) ||
         !RequireValues(positions))
         return false;
     std::vector<int> wanted(list.size());
@@ -217,7 +207,7 @@ ZR_BOOL CCorvaneController::POS(const char* axes, const double* positions) {
     }
     std::vector<int> counters(list.size());
     for (size_t k = 0; k < list.size(); ++k) {
-        m_Axes.Select(list[k]);
+        (void)m_Axes.Select(list[k]);  // a failed selection fails the next exchange
         if (QueryValue("TP", 'P', 1, &counters[k]) != 0) return false;
     }
     for (size_t k = 0; k < list.size(); ++k) {
@@ -239,11 +229,15 @@ ZR_BOOL CCorvaneController::POS(const char* axes, const double* positions) {
 ZR_BOOL CCorvaneController::DFH(const char* axes) {
     ZR_LOG_DEBUG("CCorvaneController::DFH(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, kStage, 0, 1, 0}, list))
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list))
         return false;
     if (m_iMacroRecording) return SelectAndSend(list[0], "DH");
     for (int i : list) {
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         int counter = 0;
         if (QueryValue("TP", 'P', 1, &counter) != 0) return false;
         m_AxisData[i].iAktHomePosition = CounterToHome(UnitsOf(i), counter);
@@ -253,7 +247,9 @@ ZR_BOOL CCorvaneController::DFH(const char* axes) {
 
 ZR_BOOL CCorvaneController::qDFH(const char* axes, double* homes) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, kStage, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(homes))
         return false;
     for (size_t k = 0; k < list.size(); ++k) homes[k] = HomeInUnits(UnitsOf(list[k]));
@@ -262,7 +258,11 @@ ZR_BOOL CCorvaneController::qDFH(const char* axes, double* homes) {
 
 ZR_BOOL CCorvaneController::DFF(const char* axes, const double* factors, int checkBusy) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, checkBusy == 1, kStage, 0, 1, 0},
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Refuse,
+                            .setter = true,
+                            .checkBusy = checkBusy == 1,
+                            .need = {.stage = true, .initialised = true}},
                            list) ||
         !RequireValues(factors))
         return false;
@@ -279,7 +279,10 @@ ZR_BOOL CCorvaneController::DFF(const char* axes, const double* factors, int che
 
 ZR_BOOL CCorvaneController::qDFF(const char* axes, double* factors, int checkBusy) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, checkBusy == 1, kStage, 0, 1, 0},
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Refuse,
+                            .checkBusy = checkBusy == 1,
+                            .need = {.stage = true, .initialised = true}},
                            list) ||
         !RequireValues(factors))
         return false;

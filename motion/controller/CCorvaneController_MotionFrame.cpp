@@ -4,6 +4,12 @@
 
 #include "motion/controller/CCorvaneController.h"
 
+ZR_BOOL CCorvaneController::RefuseInMacroMode() {
+    if (!m_iMacroRecording) return true;
+    m_iLocalError = ZR_IN_MACRO_MODE;
+    return false;
+}
+
 ZR_BOOL CCorvaneController::OpenMotionCommand(const char* axes, const MotionFrame& frame,
                                               std::vector<int>& list) {
     const bool empty = !axes || axes[0] == '\0';
@@ -12,13 +18,10 @@ ZR_BOOL CCorvaneController::OpenMotionCommand(const char* axes, const MotionFram
     int n = 0;
 
     if (m_iMacroRecording) {
-        if (frame.macro == MacroRule::Refuse) {
-            m_iLocalError = ZR_IN_MACRO_MODE;
-            return false;
-        }
+        if (frame.macro == MacroRule::Refuse && !RefuseInMacroMode()) return false;
         if (frame.macro == MacroRule::Record) {
             // the macro lives on one board: only its axis can be recorded
-            if (!GetAxesIndex(axes, list.data(), &n, 1, 0, 0, 0, 0)) return false;
+            if (!GetAxesIndex(axes, list.data(), &n, {.stage = true})) return false;
             if (n != 1 || list[0] != m_iMacroAxis) {
                 m_iLocalError = ZR_CNTR_MACRO_RECORD_ERROR;
                 return false;
@@ -30,9 +33,7 @@ ZR_BOOL CCorvaneController::OpenMotionCommand(const char* axes, const MotionFram
         return false;
     }
     if (frame.checkBusy && !CheckController(1)) return false;
-    if (!GetAxesIndex(axes, list.data(), &n, frame.checkStage, frame.needReferenced,
-                      frame.needInitialised, 0, frame.honourReferenceMode))
-        return false;
+    if (!GetAxesIndex(axes, list.data(), &n, frame.need)) return false;
     list.resize(static_cast<size_t>(n));
     return true;
 }
@@ -52,7 +53,7 @@ CorvaneAxisUnits CCorvaneController::UnitsOf(int axis) const {
 }
 
 ZR_BOOL CCorvaneController::ReadAxisStatus(int axis, uint8_t status[kMaxStatusBytes]) {
-    m_Axes.Select(axis);
+    (void)m_Axes.Select(axis);  // a failed selection fails the next exchange
     return ReadCorvaneStatus(status);
 }
 
@@ -66,13 +67,29 @@ ZR_BOOL CCorvaneController::ReadServoStates(const std::vector<int>& list) {
 }
 
 ZR_BOOL CCorvaneController::SelectAndSend(int axis, const char* line) {
-    m_Axes.Select(axis);
+    (void)m_Axes.Select(axis);  // a failed selection fails the next exchange
     return SendCommand(line) == 0;
 }
 
 bool CCorvaneController::JoystickInControl(int axis) const {
     const CCorvaneAxis* board = m_Axes.Get(axis);
     return board && board->m_bHasJoystickPort && board->m_bJoystickActive;
+}
+
+ZR_BOOL CCorvaneController::MayMoveTo(int axis, const MoveCheck& check) {
+    if (m_AxisData[axis].m_iServoState == 0) {
+        m_iLocalError = ZR_CNTR_MOVE_WITHOUT_REF_OR_NO_SERVO;
+        return false;
+    }
+    if (check.joystick == JoystickRule::kRefuse && JoystickInControl(axis)) {
+        m_iLocalError = ZR_CNTR_AXIS_UNDER_JOYSTICK_CONTROL;
+        return false;
+    }
+    if (check.target && !IsInTravelRange(UnitsOf(axis), *check.target)) {
+        m_iLocalError = ZR_CNTR_POSITION_OUT_OF_LIMITS;
+        return false;
+    }
+    return true;
 }
 
 ZR_BOOL CCorvaneController::RequireValues(const void* values) {

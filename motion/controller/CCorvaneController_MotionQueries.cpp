@@ -25,7 +25,9 @@ const char* Text(const char* axes) {
 
 ZR_BOOL CCorvaneController::IsMoving(const char* axes, ZR_BOOL* moving, int combined) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(moving))
         return false;
     const bool oneAnswer = combined == 1 && (!axes || axes[0] == '\0');
@@ -57,7 +59,9 @@ ZR_BOOL CCorvaneController::IsMoving(const char* axes, ZR_BOOL* moving, int comb
 
 ZR_BOOL CCorvaneController::qONT(const char* axes, ZR_BOOL* onTarget) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(onTarget))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
@@ -70,7 +74,10 @@ ZR_BOOL CCorvaneController::qONT(const char* axes, ZR_BOOL* onTarget) {
 
 ZR_BOOL CCorvaneController::qLIM(const char* axes, ZR_BOOL* hasLimitSwitches, int checkBusy) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, checkBusy == 1, 1, 0, 0, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes,
+            {.macro = MacroRule::Refuse, .checkBusy = checkBusy == 1, .need = {.stage = true}},
+            list) ||
         !RequireValues(hasLimitSwitches))
         return false;
     for (size_t k = 0; k < list.size(); ++k)
@@ -81,7 +88,9 @@ ZR_BOOL CCorvaneController::qLIM(const char* axes, ZR_BOOL* hasLimitSwitches, in
 ZR_BOOL CCorvaneController::qTMN(const char* axes, double* minimum) {
     ZR_LOG_DEBUG("CCorvaneController::qTMN(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(minimum))
         return false;
     for (size_t k = 0; k < list.size(); ++k) minimum[k] = ReportedMinTravel(UnitsOf(list[k]));
@@ -91,7 +100,9 @@ ZR_BOOL CCorvaneController::qTMN(const char* axes, double* minimum) {
 ZR_BOOL CCorvaneController::qTMX(const char* axes, double* maximum) {
     ZR_LOG_DEBUG("CCorvaneController::qTMX(\"%s\")", Text(axes));
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(maximum))
         return false;
     for (size_t k = 0; k < list.size(); ++k) maximum[k] = ReportedMaxTravel(UnitsOf(list[k]));
@@ -101,7 +112,8 @@ ZR_BOOL CCorvaneController::qTMX(const char* axes, double* maximum) {
 ZR_BOOL CCorvaneController::qSRG(const char* axes, const int* registers, int* values) {
     std::vector<int> list;
     // no busy check: the status lock keeps the reads apart from a reference procedure's polls
-    if (!OpenMotionCommand(axes, {MacroRule::Free, false, false, 0, 0, 0, 0}, list)) return false;
+    if (!OpenMotionCommand(axes, {.macro = MacroRule::Free, .checkBusy = false, .need = {}}, list))
+        return false;
     if (!registers || !values) {
         m_iLocalError = ZR_INVALID_ARGUMENT;
         return false;
@@ -128,7 +140,8 @@ ZR_BOOL CCorvaneController::qSRG(const char* axes, const int* registers, int* va
 
 ZR_BOOL CCorvaneController::GetStatus(const char* axes, const int* items, int* values) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Free, false, false, 0, 0, 0, 0}, list)) return false;
+    if (!OpenMotionCommand(axes, {.macro = MacroRule::Free, .checkBusy = false, .need = {}}, list))
+        return false;
     if (!items || !values) {
         m_iLocalError = ZR_INVALID_ARGUMENT;
         return false;

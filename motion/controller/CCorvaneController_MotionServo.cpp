@@ -7,7 +7,11 @@
 ZR_BOOL CCorvaneController::SVO(const char* axes, const ZR_BOOL* states) {
     ZR_LOG_DEBUG("CCorvaneController::SVO(%s)", axes ? axes : "");
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list) ||
         !RequireValues(states))
         return false;
     const bool recording = m_iMacroRecording != 0;
@@ -15,7 +19,7 @@ ZR_BOOL CCorvaneController::SVO(const char* axes, const ZR_BOOL* states) {
         const int i = list[k];
         CCorvaneAxisData& a = m_AxisData[i];
         const CCorvaneAxis* board = m_Axes.Get(i);
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         if (states[k] == 0) {
             // a stepper loses its position with the motor current
             if (board->m_bStepper && !recording) a.m_bReferenced = false;
@@ -37,7 +41,9 @@ ZR_BOOL CCorvaneController::SVO(const char* axes, const ZR_BOOL* states) {
 
 ZR_BOOL CCorvaneController::qSVO(const char* axes, ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(states))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
@@ -49,7 +55,11 @@ ZR_BOOL CCorvaneController::qSVO(const char* axes, ZR_BOOL* states) {
 
 ZR_BOOL CCorvaneController::RON(const char* axes, const ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, true, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Refuse,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list) ||
         !RequireValues(states))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
@@ -68,7 +78,9 @@ ZR_BOOL CCorvaneController::RON(const char* axes, const ZR_BOOL* states) {
 
 ZR_BOOL CCorvaneController::qRON(const char* axes, ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(states))
         return false;
     for (size_t k = 0; k < list.size(); ++k) states[k] = m_AxisData[list[k]].m_bReferenceModeOn;

@@ -16,7 +16,13 @@ ZR_BOOL CCorvaneController::HLT(const char* axes) {
     ZR_LOG_DEBUG("CCorvaneController::HLT(%s)", axes ? axes : "");
     std::vector<int> list;
     // no busy check: HLT is how a reference procedure is interrupted
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, false, 1, 0, 1, 0}, list)) return false;
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .checkBusy = false,
+                            .need = {.stage = true, .initialised = true}},
+                           list))
+        return false;
     if (m_iMacroRecording) return SelectAndSend(list[0], "ST");
     for (int i : list) {
         TerminateReferenceMove(i);
@@ -43,7 +49,7 @@ ZR_BOOL CCorvaneController::STP() {
     for (int i = 0; i < kMaxCorvaneBoards; ++i) {
         if (!m_Axes.Get(i)->m_bPresent) continue;
         m_AxisData[i].m_bTargetValid = false;
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         // every board is told to stop even when one of them cannot be reached
         const int rc = SendCommand("AB");
         if (rc != 0 && failure == 0) failure = rc;

@@ -10,14 +10,18 @@
 
 ZR_BOOL CCorvaneController::VEL(const char* axes, const double* velocities) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list) ||
         !RequireValues(velocities))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
         const double v = velocities[k];
         StageParameterSet& p = m_ParameterSet[i];
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         const double maximum = p.Get(StageFields::kMotMaxVel10) / p.Get(StageFields::kMotFactor);
         if (!std::isfinite(v) || v > maximum || v < 0) {
             m_iLocalError = ZR_CNTR_VELOCITY_OUT_OF_LIMITS;
@@ -33,7 +37,9 @@ ZR_BOOL CCorvaneController::VEL(const char* axes, const double* velocities) {
 
 ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Refuse, false, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(
+            axes, {.macro = MacroRule::Refuse, .need = {.stage = true, .initialised = true}},
+            list) ||
         !RequireValues(velocities))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
@@ -43,7 +49,7 @@ ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
             velocities[k] = m_ParameterSet[i].Get(StageFields::kMotCurrentVel73);
             continue;
         }
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         int counts = 0;
         if (QueryValue("TY", 'Y', 1, &counts) != 0) return false;
         velocities[k] = CountsToUnits(UnitsOf(i), counts);
@@ -53,16 +59,21 @@ ZR_BOOL CCorvaneController::qVEL(const char* axes, double* velocities) {
 
 ZR_BOOL CCorvaneController::BRA(const char* axes, const ZR_BOOL* states) {
     std::vector<int> list;
-    if (!OpenMotionCommand(axes, {MacroRule::Record, true, true, 1, 0, 1, 0}, list) ||
+    if (!OpenMotionCommand(axes,
+                           {.macro = MacroRule::Record,
+                            .setter = true,
+                            .need = {.stage = true, .initialised = true}},
+                           list) ||
         !RequireValues(states))
         return false;
     for (size_t k = 0; k < list.size(); ++k) {
         const int i = list[k];
         CCorvaneAxisData& a = m_AxisData[i];
         if (m_ParameterSet[i].Get(StageFields::kMotHatBremse) != 1) continue;
-        m_Axes.Select(i);
+        (void)m_Axes.Select(i);  // a failed selection fails the next exchange
         if (states[k] == 0) {
-            SendCommand(a.m_iSavedServoState == 1 ? "AB,MN,BF" : "BF");  // released in any case
+            (void)SendCommand(a.m_iSavedServoState == 1 ? "AB,MN,BF"
+                                                        : "BF");  // released in any case
             if (m_iMacroRecording) continue;
             a.m_iBrakeEngaged = 0;
             a.m_iServoState = a.m_iSavedServoState;
@@ -78,10 +89,7 @@ ZR_BOOL CCorvaneController::BRA(const char* axes, const ZR_BOOL* states) {
 }
 
 ZR_BOOL CCorvaneController::qBRA(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     if (!CheckController(1)) return false;
     std::string text;
     for (int i = 0; i < kMaxCorvaneBoards; ++i)

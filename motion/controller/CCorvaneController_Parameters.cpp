@@ -66,7 +66,7 @@ ZR_BOOL CCorvaneController::ResolveParameterAxes(const char* axes, const void* i
     }
     list.assign(std::strlen(axes), -1);
     int n = 0;
-    if (!GetAxesIndex(axes, list.data(), &n, 0, 0, 0, 0, 0)) return false;
+    if (!GetAxesIndex(axes, list.data(), &n, {})) return false;
     list.resize(static_cast<size_t>(n));
     return true;
 }
@@ -137,10 +137,7 @@ ZR_BOOL CCorvaneController::SPA(const char* axes, const unsigned int* ids, const
 ZR_BOOL CCorvaneController::qSPA(const char* axes, const unsigned int* ids, double* values,
                                  char* text, int size) {
     ZR_LOG_DEBUG("CCorvaneController::qSPA(\"%s\")", axes ? axes : "");
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     std::vector<int> list;
     if (!CheckController(1) || !ResolveParameterAxes(axes, ids, values, list)) return false;
     const int count = static_cast<int>(list.size());
@@ -170,10 +167,7 @@ ZR_BOOL CCorvaneController::qSPA(const char* axes, const unsigned int* ids, doub
 }
 
 ZR_BOOL CCorvaneController::qHPA(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     CZRParameterMap map;
     map.Filter(IsCorvaneParameter);
     std::string text = "The following parameters are valid: \n";

@@ -62,15 +62,13 @@ ZR_BOOL CCorvaneController::MNL(const char* axes) {
 // A start that is refused leaves the list of a running procedure as it is: HLT and STP still
 // need it to find that procedure's terminate events.
 ZR_BOOL CCorvaneController::StartReferenceMode(const char* name, const char* axes, int mode) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     winport::ScopedLock start(m_csRefStart);
     if (!CheckController(1)) return false;
     std::vector<int> indices = IndexBuffer(axes);
     int n = 0;
-    const bool resolved = GetAxesIndex(axes, indices.data(), &n, 1, 0, 1, 0, 0) != 0;
+    const bool resolved =
+        GetAxesIndex(axes, indices.data(), &n, {.stage = true, .initialised = true}) != 0;
     if (resolved && n > kMaxCorvaneBoards) {
         ZR_LOG_ERROR("CCorvaneController::%s() more than %d axes", name, kMaxCorvaneBoards);
         m_iLocalError = ZR_INVALID_ARGUMENT;
@@ -91,15 +89,12 @@ ZR_BOOL CCorvaneController::StartReferenceMode(const char* name, const char* axe
 
 ZR_BOOL CCorvaneController::FED(const char* axes, const int* edgeIDs, const int*) {
     ZR_LOG_DEBUG("CCorvaneController::FED(\"%s\")", axes ? axes : "");
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     winport::ScopedLock start(m_csRefStart);
     if (!CheckController(1)) return false;
     std::vector<int> indices = IndexBuffer(axes);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 1, 0, 1, 0, 0)) return false;
+    if (!GetAxesIndex(axes, indices.data(), &n, {.stage = true, .initialised = true})) return false;
     for (int i = 0; i < n; ++i) {
         if (!edgeIDs || edgeIDs[i] != kEdgeIdReferenceSignal) {
             m_iControllerError = ZR_INVALID_ARGUMENT;
@@ -107,7 +102,8 @@ ZR_BOOL CCorvaneController::FED(const char* axes, const int* edgeIDs, const int*
         }
     }
     for (int i = 0; i < n; ++i) {
-        m_Axes.Select(indices[static_cast<size_t>(i)]);
+        (void)m_Axes.Select(
+            indices[static_cast<size_t>(i)]);  // a failed selection fails the next exchange
         if (SendCommand("FE2") != 0) return false;
     }
     return true;
@@ -121,7 +117,7 @@ ZR_BOOL CCorvaneController::IsReferencing(const char* axes, ZR_BOOL* isReferenci
     }
     std::vector<int> indices = IndexBuffer(axes);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 1, 0, 0, 0, 0)) return false;
+    if (!GetAxesIndex(axes, indices.data(), &n, {.stage = true})) return false;
     if (!axes || axes[0] == '\0') {
         isReferencing[0] = m_IsReferencing;
         ZR_LOG_DEBUG("CCorvaneController::IsReferencing() global state: m_IsReferencing = %d",
@@ -145,7 +141,7 @@ ZR_BOOL CCorvaneController::GetRefResult(const char* axes, int* results) {
     ZR_LOG_DEBUG("CCorvaneController::GetRefResult(\"%s\")", axes ? axes : "");
     if (!CheckController(1)) return false;
     std::vector<int> indices;
-    if (!ResolveQueryAxes(axes, results, 1, indices)) return false;
+    if (!ResolveQueryAxes(axes, results, {.initialised = true}, indices)) return false;
     for (size_t i = 0; i < indices.size(); ++i) results[i] = RefResult(indices[i]);
     return true;
 }
@@ -154,7 +150,7 @@ ZR_BOOL CCorvaneController::IsReferenceOK(const char* axes, ZR_BOOL* referenced)
     ZR_LOG_DEBUG("CCorvaneController::IsReferenceOK(\"%s\")", axes ? axes : "");
     if (!CheckController(1)) return false;
     std::vector<int> indices;
-    if (!ResolveQueryAxes(axes, referenced, 1, indices)) return false;
+    if (!ResolveQueryAxes(axes, referenced, {.initialised = true}, indices)) return false;
     for (size_t i = 0; i < indices.size(); ++i)
         referenced[i] = m_AxisData[indices[i]].m_bReferenced ? 1 : 0;
     return true;
@@ -162,22 +158,20 @@ ZR_BOOL CCorvaneController::IsReferenceOK(const char* axes, ZR_BOOL* referenced)
 
 ZR_BOOL CCorvaneController::qREF(const char* axes, ZR_BOOL* hasReference) {
     ZR_LOG_DEBUG("CCorvaneController::qREF(\"%s\")", axes ? axes : "");
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     std::vector<int> indices;
-    if (!ResolveQueryAxes(axes, hasReference, 0, indices)) return false;
+    if (!ResolveQueryAxes(axes, hasReference, {}, indices)) return false;
     for (size_t i = 0; i < indices.size(); ++i)
         hasReference[i] = m_ParameterSet[indices[i]].Get(StageFields::kMotHatRef);
     return true;
 }
 
 ZR_BOOL CCorvaneController::ResolveQueryAxes(const char* axes, const void* values,
-                                             int needInitialised, std::vector<int>& indices) {
+                                             AxisRequirements need, std::vector<int>& indices) {
+    need.stage = true;
     indices = IndexBuffer(axes);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 1, 0, needInitialised, 0, 0)) return false;
+    if (!GetAxesIndex(axes, indices.data(), &n, need)) return false;
     indices.resize(static_cast<size_t>(n));
     if (!values && n > 0) {
         m_iLocalError = ZR_INVALID_ARGUMENT;

@@ -116,105 +116,107 @@ void CCorvaneController::ReferenceThread(CCorvaneController* controller) {
 }
 
 void CCorvaneController::RunReferenceList(int number) {
-    auto& current = m_iCurrentReferenceAxis;
     int lastAxis = -1;
     bool lastAnswered = true;
     for (int k = 0; k < kMaxCorvaneBoards; ++k) {
         const int a = m_iReferenceList[k];
         if (a == -1) continue;
-        CCorvaneAxisData& data = m_AxisData[a];
-        const StageParameterSet& p = m_ParameterSet[a];
         lastAxis = a;
         lastAnswered = false;
-
         int keptVelocity = 0;
-        bool velocityKept = false;
-        {
-            // Once the starting caller has returned, HLT and STP may select boards: keep the
-            // selection and the query together. Before that the caller may hold the lock (a
-            // command string) while it waits for the start, so it is not taken.
-            std::unique_lock<winport::CriticalSection> refFlag(m_csRefFlag, std::defer_lock);
-            if (m_heventWaitForReferenceThreadStart->IsSet()) refFlag.lock();
-            m_Axes.Select(a);
-            velocityKept = QueryValue("TY", 'Y', 1, &keptVelocity) == 0;
-        }
-
+        const bool velocityKept = ReadKeptVelocity(a, &keptVelocity);
         if (Terminated(k)) {
             ZR_LOG_DEBUG(
                 "CCorvaneController::ReferenceThread(%d) got m_heventTerminateReferencemove[%d]",
                 number, k);
             SetRefResult(a, 0);
-            data.m_bReferenced = false;
+            m_AxisData[a].m_bReferenced = false;
         } else {
-            std::atomic_ref<int>(current).store(a);
-            SetRefResult(a, 1);
-            if (m_iReferenceMode == kModeREF) {
-                if (p.Get(StageFields::kMotHatRef) == 1) {
-                    if (MakeREF(a, k)) {
-                        ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): MakeREF(%d) OK\n",
-                                     number, a);
-                    } else {
-                        ZR_LOG_ERROR(
-                            "CCorvaneController::ReferenceThread(%d): MakeREF(%d) FAILED\n", number,
-                            a);
-                        SetRefResult(a, 0);
-                        data.m_bReferenced = false;
-                    }
-                } else {
-                    SetRefResult(a, 0);  // no reference switch: skipped
-                }
-            } else if (p.Get(StageFields::kMotRadial) != 0 ||
-                       p.Get(StageFields::kMotNoLimitSwitch) != 0) {
-                ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): Axis%d: RADIAL\n", number,
-                             a);
-                SetRefResult(a, 0);
-            } else {
-                ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): calling MakeMPNL(%d)",
-                             number, a);
-                if (MakeMPNL(a, k)) {
-                    ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): MakeMPNL(%d) OK\n",
-                                 number, a);
-                } else {
-                    ZR_LOG_ERROR("CCorvaneController::ReferenceThread(%d): MakeMPNL(%d) FAILED\n",
-                                 number, a);
-                    SetRefResult(a, 0);
-                    data.m_bReferenced = false;
-                }
-            }
+            RunProcedure(number, k, a);
             m_heventWaitForReferenceThreadStart->Set();
         }
-
         if (m_iRefAnswerRequest != 0 && k + 1 < kMaxCorvaneBoards &&
             m_iReferenceList[k + 1] != -1) {
             AddReferenceAnswer(a);
             lastAnswered = true;
         }
-        if (Terminated(k)) {
-            // interrupted: the procedure may have left its own velocity on the board
-            char line[kCorvaneCommandSize];
-            const int velocity =
-                velocityKept ? keptVelocity : ToCounts(a, p.Get(StageFields::kMotCurrentVel73));
-            std::snprintf(line, sizeof line, "SV%d", velocity);
-            // HLT stops the boards under this lock: the line must not go to the board it selected
-            winport::ScopedLock refFlag(m_csRefFlag);
-            m_Axes.Select(a);
-            SendCommand(line);
-        }
+        if (Terminated(k))
+            RestoreVelocityAfterTermination(a, velocityKept ? &keptVelocity : nullptr);
         ZR_LOG_DEBUG(
             "CCorvaneController::ReferenceThread(%d) "
             "ResetEvent(pCntroller->m_heventTerminateReferencemove[%d])",
             number, k);
         m_heventTerminateReferencemove[k]->Reset();
     }
-    std::atomic_ref<int>(current).store(-1);
+    std::atomic_ref<int>(m_iCurrentReferenceAxis).store(-1);
+    FinishReferenceList(number, lastAnswered ? -1 : lastAxis);
+}
 
+// The velocity the board had before the procedure ("TY"); FALSE when it did not answer.
+bool CCorvaneController::ReadKeptVelocity(int a, int* velocity) {
+    // Once the starting caller has returned, HLT and STP may select boards: keep the selection
+    // and the query together. Before that the caller may hold the lock (a command string) while
+    // it waits for the start, so it is not taken.
+    std::unique_lock<winport::CriticalSection> refFlag(m_csRefFlag, std::defer_lock);
+    if (m_heventWaitForReferenceThreadStart->IsSet()) refFlag.lock();
+    (void)m_Axes.Select(a);  // a failed selection fails the next exchange
+    return QueryValue("TY", 'Y', 1, velocity) == 0;
+}
+
+// The procedure of the reference mode for axis a at position k; a failure clears its result.
+void CCorvaneController::RunProcedure(int number, int k, int a) {
+    const StageParameterSet& p = m_ParameterSet[a];
+    std::atomic_ref<int>(m_iCurrentReferenceAxis).store(a);
+    SetRefResult(a, 1);
+    const char* name = nullptr;
+    bool ok = false;
+    if (m_iReferenceMode == kModeREF) {
+        if (p.Get(StageFields::kMotHatRef) != 1) {
+            SetRefResult(a, 0);  // no reference switch: skipped
+            return;
+        }
+        name = "MakeREF";
+        ok = MakeREF(a, k);
+    } else if (p.Get(StageFields::kMotRadial) != 0 || p.Get(StageFields::kMotNoLimitSwitch) != 0) {
+        ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): Axis%d: RADIAL\n", number, a);
+        SetRefResult(a, 0);
+        return;
+    } else {
+        ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): calling MakeMPNL(%d)", number, a);
+        name = "MakeMPNL";
+        ok = MakeMPNL(a, k);
+    }
+    if (ok) {
+        ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d): %s(%d) OK\n", number, name, a);
+        return;
+    }
+    ZR_LOG_ERROR("CCorvaneController::ReferenceThread(%d): %s(%d) FAILED\n", number, name, a);
+    SetRefResult(a, 0);
+    m_AxisData[a].m_bReferenced = false;
+}
+
+// Interrupted: the procedure may have left its own velocity on the board.
+void CCorvaneController::RestoreVelocityAfterTermination(int a, const int* keptVelocity) {
+    char line[kCorvaneCommandSize];
+    const int velocity = keptVelocity
+                             ? *keptVelocity
+                             : ToCounts(a, m_ParameterSet[a].Get(StageFields::kMotCurrentVel73));
+    std::snprintf(line, sizeof line, "SV%d", velocity);
+    // HLT stops the boards under this lock: the line must not go to the board it selected
+    winport::ScopedLock refFlag(m_csRefFlag);
+    (void)m_Axes.Select(a);   // a failed selection fails the next exchange
+    (void)SendCommand(line);  // best effort on a procedure that is over
+}
+
+// unanswered: the last axis when its answer line is still owed, else -1.
+void CCorvaneController::FinishReferenceList(int number, int unanswered) {
     ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) entering m_csRefFlag\n", number);
     winport::ScopedLock refFlag(m_csRefFlag);
     ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) got m_csRefFlag\n", number);
     m_IsReferencing = 0;
     ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) m_IsReferencing = %d", number,
                  m_IsReferencing.load());
-    if (m_iRefAnswerRequest != 0 && lastAxis != -1 && !lastAnswered) AddReferenceAnswer(lastAxis);
+    if (m_iRefAnswerRequest != 0 && unanswered != -1) AddReferenceAnswer(unanswered);
     m_iRefAnswerRequest = 0;
     ZR_LOG_DEBUG("CCorvaneController::ReferenceThread(%d) EXIT, leaving m_csRefFlag\n", number);
 }

@@ -82,10 +82,7 @@ ZR_BOOL CCorvaneController::GetAvailableStages(StageMap& stages) {
 
 ZR_BOOL CCorvaneController::CST(const char* axes, const char* names) {
     ZR_LOG_DEBUG("CCorvaneController::CST(\"%s\", \"%s\")", axes ? axes : "", names ? names : "");
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     if (!axes || axes[0] == '\0') {
         m_iLocalError = ZR_CNTR_PARAMETER_SYNTAX_ERROR;
         return false;
@@ -93,7 +90,7 @@ ZR_BOOL CCorvaneController::CST(const char* axes, const char* names) {
     if (!CheckController(1)) return false;
     std::vector<int> indices = IndexBuffer(axes);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 0, 0, 0, 0, 0)) return false;
+    if (!GetAxesIndex(axes, indices.data(), &n, {})) return false;
     const std::vector<std::string> stageNames = SplitNames(names);
     if (static_cast<int>(stageNames.size()) != n) {
         m_iLocalError = ZR_CNTR_PARAMETER_SYNTAX_ERROR;
@@ -127,13 +124,10 @@ ZR_BOOL CCorvaneController::CST(const char* axes, const char* names) {
 }
 
 ZR_BOOL CCorvaneController::qCST(const char* axes, char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     std::vector<int> indices = IndexBuffer(axes);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 0, 0, 0, 1, 0)) return false;
+    if (!GetAxesIndex(axes, indices.data(), &n, {.allAxesWhenEmpty = true})) return false;
     std::string text;
     for (int i = 0; i < n; ++i) {
         const int axis = indices[i];
@@ -152,10 +146,7 @@ ZR_BOOL CCorvaneController::qCST(const char* axes, char* buffer, int size) {
 }
 
 ZR_BOOL CCorvaneController::qVST(char* buffer, int size) {
-    if (m_iMacroRecording) {
-        m_iLocalError = ZR_IN_MACRO_MODE;
-        return false;
-    }
+    if (!RefuseInMacroMode()) return false;
     StageMap stages;
     if (!GetAvailableStages(stages)) return false;
     const int catalogueError = m_StageInfo.TakeError();
@@ -175,7 +166,7 @@ ZR_BOOL CCorvaneController::AddStage(const char* axes) {
     ZR_LOG_DEBUG("CCorvaneController::AddStage(\"%s\")", axes ? axes : "");
     std::vector<int> indices = IndexBuffer(axes);
     int n = 0;
-    if (!GetAxesIndex(axes, indices.data(), &n, 0, 0, 0, 0, 0)) return false;
+    if (!GetAxesIndex(axes, indices.data(), &n, {})) return false;
     PrepareStageCatalogue();
     std::vector<StageParameterSet> sets;
     for (int i = 0; i < n; ++i) {

@@ -56,7 +56,7 @@ ZR_BOOL CCorvaneController::TalCommandset(const char* text) {
 void CCorvaneController::ReportInvalidTalLine(const std::string& identifiers) {
     std::vector<int> indices(std::max<size_t>(identifiers.size(), kMaxCorvaneBoards));
     int count = 0;
-    if (GetAxesIndex(identifiers.c_str(), indices.data(), &count, 0, 0, 0, 0, 0))
+    if (GetAxesIndex(identifiers.c_str(), indices.data(), &count, {}))
         m_iLocalError = ZR_CNTR_PARAMETER_SYNTAX_ERROR;
 }
 
@@ -83,8 +83,8 @@ ZR_BOOL CCorvaneController::TalSingleCommand(const std::string& line) {
     if (!NamesNoAxes(word)) {
         call.axes.resize(std::max<size_t>(parsed.identifiers.size(), kMaxCorvaneBoards));
         int count = 0;
-        (void)GetAxesIndex(parsed.identifiers.c_str(), call.axes.data(), &count, 0, 0, 0,
-                           word == "CST?" ? 1 : 0, 0);
+        (void)GetAxesIndex(parsed.identifiers.c_str(), call.axes.data(), &count,
+                           {.allAxesWhenEmpty = word == "CST?"});
         call.axes.resize(static_cast<size_t>(std::max(count, 0)));
     }
     (void)call.row.run(call);

@@ -8,15 +8,17 @@ class CCorvaneDevice {
     void SetInterfaceID(int interfaceID) { m_iInterfaceID = interfaceID; }
     int InterfaceID() const { return m_iInterfaceID; }
 
-    int SendChar(int c) const;                                     // one byte, no terminator
-    int WriteLine(const char* text) const;                         // the send terminator appended
-    int Query(const char* command, char* answer, int size) const;  // send a line, receive one
-    int ReceiveLine(char* answer, int size) const;
-    int Clear() const;  // discards everything buffered in both directions
-    int SetTimeout(unsigned ms) const;
-    int GetTimeout(int* ms) const;
-    int SetTerminators(const char* send, const char* receive) const;
-    int SetStripTerminator(bool strip) const;  // the previous flag, or an error number
+    [[nodiscard]] int SendChar(int c) const;              // one byte, no terminator
+    [[nodiscard]] int WriteLine(const char* text) const;  // the send terminator appended
+    [[nodiscard]] int Query(const char* command, char* answer,
+                            int size) const;  // send a line, receive one
+    [[nodiscard]] int ReceiveLine(char* answer, int size) const;
+    [[nodiscard]] int Clear() const;  // discards everything buffered in both directions
+    [[nodiscard]] int SetTimeout(unsigned ms) const;
+    [[nodiscard]] int GetTimeout(int* ms) const;
+    [[nodiscard]] int SetTerminators(const char* send, const char* receive) const;
+    [[nodiscard]] int SetStripTerminator(
+        bool strip) const;  // the previous flag, or an error number
     void Close() const;
 
   private:

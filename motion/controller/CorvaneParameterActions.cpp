@@ -109,7 +109,7 @@ CorvaneParameterActions::Setter CorvaneParameterActions::SetterFor(SetAction act
 
 ZR_BOOL CorvaneParameterActions::Set(int axis, const CorvaneParameterRule& rule, double value,
                                      const std::string& name) {
-    c_.m_Axes.Select(axis);
+    (void)c_.m_Axes.Select(axis);  // a failed selection fails the next exchange
     return (this->*SetterFor(rule.set.action))(axis, rule, value, name);
 }
 
@@ -153,7 +153,7 @@ ZR_BOOL CorvaneParameterActions::ApplyAcceleration(int axis, double value) {
         c_.m_iLocalError = ZR_CNTR_VELOCITY_OUT_OF_LIMITS;
         return false;
     }
-    c_.m_Axes.Select(axis);
+    (void)c_.m_Axes.Select(axis);  // a failed selection fails the next exchange
     if (c_.SendCommand(c_.MakeAccelerationCommand(c_.ToCounts(axis, value))) != 0) return false;
     Store(axis, FieldOf(StageFields::kMotCurrAccel11), ValueForm::Plain, value);
     return true;
@@ -265,7 +265,7 @@ ZR_BOOL CorvaneParameterActions::Get(int axis, const CorvaneParameterRule& rule,
     const std::string name = AxisName(axis);
     switch (g.kind) {
         case SourceKind::Query: {
-            c_.m_Axes.Select(axis);
+            (void)c_.m_Axes.Select(axis);  // a failed selection fails the next exchange
             int number = 0;
             if (c_.QueryValue(g.query, g.first, g.colonPosition, &number) != 0) return false;
             *value = ReportedForm(g.form, number / g.divisor, 1);

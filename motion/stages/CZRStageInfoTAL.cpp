@@ -207,7 +207,7 @@ void CZRStageInfoTAL::ReadSingleStageFile(const std::string& path, StageMap& sta
         return;
     }
     ZRStageInfoFile_V200 file;
-    if (!file.OpenStageParameterFile(path, true)) {
+    if (!file.OpenStageParameterFile(path, {.protectedMode = true})) {
         ZR_LOG_WARN(
             "CZRStageInfoTAL::GetAvailableStages() Single Stage File %s wasn't opened due to "
             "error %d",
@@ -250,7 +250,8 @@ void CZRStageInfoTAL::ConvertOldUserDatabase(ZRStageInfoFile_V200& file) {
         return;
     // Opened so that nothing at all is written: the old file stays as it is.
     ZRStageInfoFile old;
-    if (!old.OpenStageParameterFile(name, true, false, true)) {
+    if (!old.OpenStageParameterFile(name,
+                                    {.protectedMode = true, .writes = StageFileWrites::kNothing})) {
         ZR_LOG_WARN("CZRStageInfoTAL::OpenUserStagesFile() \"%s\" not converted, error %d",
                     name.c_str(), old.TakeError());
         return;

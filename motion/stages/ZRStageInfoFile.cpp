@@ -106,10 +106,10 @@ bool ZRStageInfoFile::IsMakerDatabase(const std::string& path) const {
                        [&](const char* maker) { return name == maker; });
 }
 
-bool ZRStageInfoFile::OpenStageParameterFile(const std::string& path, bool protectedMode,
-                                             bool create, bool noCreate, bool writableOverride) {
-    ZR_LOG_DEBUG("%s::OpenStageParameterFile(\"%s\", %d, %d, %d, %d)", ClassName(), path.c_str(),
-                 protectedMode, create, noCreate, writableOverride);
+bool ZRStageInfoFile::OpenStageParameterFile(const std::string& path,
+                                             const StageFileOpenOptions& options) {
+    ZR_LOG_DEBUG("%s::OpenStageParameterFile(\"%s\", %d, %d, %d)", ClassName(), path.c_str(),
+                 options.protectedMode, static_cast<int>(options.writes), options.writableOverride);
     const std::string located = Locate(path);
     if (m_bOpen) {
         ZR_LOG_ERROR(
@@ -120,7 +120,7 @@ bool ZRStageInfoFile::OpenStageParameterFile(const std::string& path, bool prote
     m_strPath = located;
     m_iCRC = -1;
     m_iFileRevision = 0;
-    if (!OpenImage(protectedMode, create, noCreate, writableOverride)) {
+    if (!OpenImage(options)) {
         m_strPath.clear();
         m_Image.clear();
         m_iRecordCount = 0;
@@ -134,8 +134,11 @@ bool ZRStageInfoFile::OpenStageParameterFile(const std::string& path, bool prote
     return true;
 }
 
-bool ZRStageInfoFile::OpenImage(bool protectedMode, bool create, bool noCreate,
-                                bool writableOverride) {
+bool ZRStageInfoFile::OpenImage(const StageFileOpenOptions& options) {
+    const bool protectedMode = options.protectedMode;
+    const bool create = options.writes == StageFileWrites::kCreateIfMissing;
+    const bool noCreate = options.writes == StageFileWrites::kNothing;
+    const bool writableOverride = options.writableOverride;
     const bool maker = IsMakerDatabase(m_strPath);
     std::vector<uint8_t> content;
     std::string why;

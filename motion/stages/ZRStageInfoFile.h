@@ -28,6 +28,23 @@
 // Stage name -> parameter set, ordered by name (compared byte by byte).
 using StageMap = std::map<std::string, StageParameterSet>;
 
+// What opening a stage file may write.
+enum class StageFileWrites {
+    kCreateIfMissing,  // a missing file is created
+    kExistingOnly,     // a missing file is not created (ZR_CANNOT_OPEN_PARAMETER_FILE)
+    kNothing,  // no file is created, no header or checksum written (to find out a file's version)
+};
+
+struct StageFileOpenOptions {
+    // a file that is not writable must carry a valid checksum; a missing one is computed and
+    // appended. A missing file is not created. For single-stage files and old user databases.
+    bool protectedMode = false;
+    StageFileWrites writes = StageFileWrites::kCreateIfMissing;
+    // the maker database names and the write flag do not protect the file (a revision above the
+    // highest editable one still does); the stored flag is left alone.
+    bool writableOverride = false;
+};
+
 class ZRStageInfoFile {
   public:
     ZRStageInfoFile();
@@ -38,20 +55,11 @@ class ZRStageInfoFile {
     // Opens the file, creating a missing one as a new, writable user database.
     //  path: full path; with the TALTranslator folder known and SetUseTALTranslatorDirectory on
     //    (the default), only its file name counts and the file is looked for in that folder.
-    //  protectedMode: a file that is not writable must carry a valid checksum; a missing one is
-    //    computed and appended. A missing file is not created. Used for single-stage files and
-    //    for reading an old user database.
-    //  create: false: a missing file is not created (ZR_CANNOT_OPEN_PARAMETER_FILE).
-    //  noCreate: opening writes nothing at all: no file is created, no header or checksum written.
-    //    Used to find out the version of a file (FileVersion).
-    //  writableOverride: the maker database names and the write flag do not protect the file
-    //    (a revision above the highest editable one still does); the stored flag is left alone.
     // The maker databases "zrstages.dat" and "zrstages2.dat" (any case) are never writable and
     // never created (ZR_STAGE_DATABASE_NOT_FOUND when missing). A file of another layout version
     // fails with ZR_CANNOT_OPEN_PARAMETER_FILE.
-    virtual bool OpenStageParameterFile(const std::string& path, bool protectedMode = false,
-                                        bool create = true, bool noCreate = false,
-                                        bool writableOverride = false);
+    virtual bool OpenStageParameterFile(const std::string& path,
+                                        const StageFileOpenOptions& options = {});
     // Writes nothing; forgets the image.
     virtual void Close();
     virtual bool IsOpen() const { return m_bOpen; }
@@ -138,7 +146,7 @@ class ZRStageInfoFile {
     // change that another writer stored since opening is built upon, not overwritten.
     [[nodiscard]] bool TakeCurrentImage(const FileWriteLock& lock);
     bool CreateImage(bool maker, bool noCreate);
-    bool OpenImage(bool protectedMode, bool create, bool noCreate, bool writableOverride);
+    bool OpenImage(const StageFileOpenOptions& options);
 
     const StageFileLayout m_Layout;
     const int m_iRevision;             // written into new files and header texts

@@ -39,9 +39,11 @@ bool ZRStageInfoFile_V200::AddNStages_V200(const StageParameterSet* records, int
 int StageFileVersion(const std::string& path, bool useTALTranslatorDirectory) {
     ZRStageInfoFile_V200 current;
     current.SetUseTALTranslatorDirectory(useTALTranslatorDirectory);
-    if (current.OpenStageParameterFile(path, false, false, true)) return current.GetVersion();
+    if (current.OpenStageParameterFile(path, {.writes = StageFileWrites::kNothing}))
+        return current.GetVersion();
     ZRStageInfoFile old;
     old.SetUseTALTranslatorDirectory(useTALTranslatorDirectory);
-    if (old.OpenStageParameterFile(path, false, false, true)) return old.GetVersion();
+    if (old.OpenStageParameterFile(path, {.writes = StageFileWrites::kNothing}))
+        return old.GetVersion();
     return 0;
 }

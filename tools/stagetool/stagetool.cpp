@@ -87,7 +87,7 @@ bool OpenForReading(ZRStageInfoFile_V200& file, const std::string& path, std::st
         error = path + " is no stage database of version 200";
         return false;
     }
-    if (!file.OpenStageParameterFile(path, false, false, true)) {
+    if (!file.OpenStageParameterFile(path, {.writes = StageFileWrites::kNothing})) {
         error = "cannot open " + path + ", error " + std::to_string(file.TakeError());
         return false;
     }
@@ -106,7 +106,8 @@ bool OpenForEditing(ZRStageInfoFile_V200& file, const std::string& path, bool cr
         error = path + " is no stage database of version 200";
         return false;
     }
-    if (!file.OpenStageParameterFile(path, false, create)) {
+    if (!file.OpenStageParameterFile(path, {.writes = create ? StageFileWrites::kCreateIfMissing
+                                                             : StageFileWrites::kExistingOnly})) {
         error = "cannot open " + path + ", error " + std::to_string(file.TakeError());
         return false;
     }

@@ -36,7 +36,7 @@ void AcquireTest::TearDown() {
 }
 
 void AcquireTest::Reopen(std::initializer_list<std::pair<const char*, const char*>> settings) {
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     for (const auto& [name, value] : settings) ::setenv(name, value, 1);
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), lmv::kOk);
     env_.ClearTrace();

@@ -260,7 +260,8 @@ TEST_F(ChannelTest, SecondProcessGetsDeviceBusy) {
     OpenBoard0();
     pid_t child = ::fork();
     if (child == 0) {
-        drv::close_channel(0);  // forget the parent's device: the child is a process of its own
+        (void)drv::close_channel(
+            0);  // forget the parent's device: the child is a process of its own
         _exit(-drv::open_channel(0));
     }
     int status = 0;
@@ -282,7 +283,7 @@ TEST_F(ChannelTest, RequestThatNeverCompletesTimesOutAndTheNextWorks) {
     EXPECT_EQ(value, 0u);
     EXPECT_EQ(drv::read_status(0, &value), lmv::kTimeout);  // and the hung one still times out
     ::unsetenv("LMVSIM_HANG");
-    drv::close_channel(0);
+    (void)drv::close_channel(0);
     ASSERT_EQ(drv::open_channel(0), lmv::kOk);
     EXPECT_EQ(drv::read_status(0, &value), lmv::kOk);
 }
@@ -366,7 +367,7 @@ TEST_F(ChannelTest, BackendModuleIsChosenByEnvironment) {
     std::string why;
     EXPECT_NE(lmv::driver_backend(&why), nullptr) << why;
     EXPECT_EQ(drv::open_channel(0), lmv::kOk);
-    drv::close_channel(0);
+    (void)drv::close_channel(0);
     lmv::release_driver_backend();
     ::setenv("LMV_DRIVER", "/nonexistent/libnodriver.so", 1);
     EXPECT_EQ(lmv::driver_backend(&why), nullptr);

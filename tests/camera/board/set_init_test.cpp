@@ -130,7 +130,8 @@ TEST_F(SetInitTest, HotCcdFailsTheSetUpAndTheNextSetInitRepeatsItOnly) {
     EXPECT_EQ(GET_CAMERA_TYP(0, &typ), lmv::kNotInitialised);
 
     Sim("CCD_TEMP", "20");
-    lmv::driver::close_channel(0);  // the simulated board reads its settings when it is opened
+    (void)lmv::driver::close_channel(
+        0);  // the simulated board reads its settings when it is opened
     ASSERT_EQ(lmv::driver::open_channel(0), lmv::kOk);
     ClearTrace();
     EXPECT_EQ(SET_INIT(1), 0);

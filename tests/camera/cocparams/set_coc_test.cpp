@@ -269,7 +269,7 @@ TEST_F(SetCocTest, AFailedReloadLeavesTheOldSettings) {
     EXPECT_TRUE(SameRecord(before, Rec()));
 
     // A table load that never completes.
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     ::setenv("LMVSIM_HANG", "0x222028", 1);
     ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
     lmv::library().driverTimeout = kShortTimeout;
@@ -329,7 +329,7 @@ TEST_F(SetCocTest, ARunningCameraGoesOnWithTheNewTable) {
 }
 
 TEST_F(SetCocTest, ChangedOptionBitsRunTheOptionProgramFirst) {
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     ::setenv("LMVSIM_IMAGE_MS", "1", 1);
     ASSERT_EQ(OpenReadyBoard(0), lmv::kOk);
     Rec().status_extra = 0x100;  // option bits available
@@ -420,7 +420,7 @@ TEST_F(SetCocTest, UserAreaOfInterestWords) {
     const std::vector<std::string> expected = {RegisterWrite(0, 0, 96 | 12),
                                                RegisterWrite(0, 0, 0x2340 | 13)};
     EXPECT_EQ(lines, expected);
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     EXPECT_EQ(LOAD_USER_AOI(100, 200), lmv::kDriverNotOpen);
 }
 

@@ -21,13 +21,10 @@ class RecordingInterface : public CInterface {
     std::string sent;
 
   protected:
-    bool WriteBytes() override {
-        if (m_Outgoing.empty()) {
-            m_iLastPortError = SEND_ERROR;
-            return false;
-        }
-        sent += m_Outgoing;
-        return true;
+    int WriteBytes(std::string_view bytes) override {
+        if (bytes.empty()) return SEND_ERROR;
+        sent += bytes;
+        return 0;
     }
 };
 
@@ -54,7 +51,7 @@ TEST(InterfaceFifoTest, MessageEndsWithTheWholeTerminator) {
 
 TEST(InterfaceFifoTest, StripTerminator) {
     RecordingInterface face;
-    face.SetTerminators("\r", kEtxTerminator);
+    (void)face.SetTerminators("\r", kEtxTerminator);
     EXPECT_FALSE(face.SetStripTerminator(true));
     face.Feed(
         "AB\r\n\x03"
@@ -118,20 +115,20 @@ TEST(InterfaceFifoTest, CallerBufferMustHoldTheZeroToo) {
 
 TEST(InterfaceFifoTest, SendTerminatorIsAddedOnce) {
     RecordingInterface face;
-    face.SetTerminators("\r", kEtxTerminator);
+    (void)face.SetTerminators("\r", kEtxTerminator);
     EXPECT_EQ(face.WriteString("X\r"), 0);
     EXPECT_EQ(face.WriteString("TP"), 0);
     EXPECT_EQ(face.WriteString(""), 0);  // just the terminator
     EXPECT_EQ(face.sent, "X\rTP\r\r");
-    face.SetTerminators("\r\n", kEtxTerminator);
+    (void)face.SetTerminators("\r\n", kEtxTerminator);
     face.sent.clear();
-    face.WriteString("A\r");
+    (void)face.WriteString("A\r");
     EXPECT_EQ(face.sent, "A\r\r\n");
 }
 
 TEST(InterfaceFifoTest, NothingToSendWithoutTerminator) {
     RecordingInterface face;
-    face.SetTerminators(nullptr, nullptr);
+    (void)face.SetTerminators(nullptr, nullptr);
     EXPECT_EQ(face.WriteString(""), SEND_ERROR);
     face.Feed("abc\n");  // no receive terminator: nothing ever completes
     EXPECT_EQ(face.MessagesWaiting(), 0u);

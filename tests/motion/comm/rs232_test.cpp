@@ -80,7 +80,7 @@ class RS232Test : public ::testing::Test {
     std::shared_ptr<C_RS232> Connect(const RS232Settings& settings) {
         auto port = C_RS232::CreateNewCRS232(settings, 0);
         if (port) {
-            port->SetTerminators("\r", kEtx);
+            (void)port->SetTerminators("\r", kEtx);
             port->SetLongWait(5000);
         }
         return port;
@@ -275,7 +275,7 @@ TEST_F(RS232Test, SendCharAndNothingToSend) {
     ASSERT_NE(port, nullptr);
     EXPECT_EQ(port->WriteChar('\x18'), 0);
     EXPECT_EQ(peer_.ReadBytes(1), "\x18");
-    port->SetTerminators("", kEtx);
+    (void)port->SetTerminators("", kEtx);
     EXPECT_EQ(port->WriteString(""), SEND_ERROR);
 }
 
@@ -288,7 +288,7 @@ TEST_F(RS232Test, InitAndTrafficAreLogged) {
         auto port = Connect(Settings(kPort, 9600, "RTSCTS"));
         ASSERT_NE(port, nullptr);
         peer_.Write("P:1\r\n\x03");
-        port->WriteString("TP");
+        (void)port->WriteString("TP");
         char answer[32];
         port->ReceiveLine(answer, sizeof answer);
         lines = capture.Lines();

@@ -35,7 +35,7 @@ bool TransportClearPurgesOutput() {
     bool purged = false;
     if (id >= 0) {
         g_outputPurged = false;
-        IFclearComm(id);
+        (void)IFclearComm(id);
         purged = g_outputPurged;
         IFcloseInterface(id);
     }

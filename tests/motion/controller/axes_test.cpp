@@ -19,8 +19,12 @@ class AxesTest : public ControllerFixture {
                              int honourReferenceMode = 0) {
         int indices[16];
         int count = -1;
-        lastOk = controller->GetAxesIndex(axes, indices, &count, checkStage, needReferenced,
-                                          needInitialised, allAxesWhenEmpty, honourReferenceMode);
+        lastOk = controller->GetAxesIndex(axes, indices, &count,
+                                          {.stage = checkStage == 1,
+                                           .referenced = needReferenced == 1,
+                                           .initialised = needInitialised == 1,
+                                           .allAxesWhenEmpty = allAxesWhenEmpty != 0,
+                                           .honourReferenceMode = honourReferenceMode == 1});
         return std::vector<int>(indices, indices + (count < 0 ? 0 : count));
     }
     StageSpec Stepper() {
@@ -114,7 +118,7 @@ TEST_F(AxesTest, ResolvingIdentifiers) {
     // the array is filled with -1 first
     int indices[4] = {7, 7, 7, 7};
     int count = 0;
-    EXPECT_TRUE(controller->GetAxesIndex("B", indices, &count, 0, 0, 0, 0, 0));
+    EXPECT_TRUE(controller->GetAxesIndex("B", indices, &count, {}));
     EXPECT_EQ(indices[0], 1);
     EXPECT_EQ(indices[1], 7);  // one entry per character, nothing beyond
     EXPECT_EQ(count, 1);

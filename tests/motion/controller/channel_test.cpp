@@ -52,7 +52,7 @@ TEST_F(ChannelTest, SelectSendsOnlyWhenTheBoardChanges) {
 }
 
 TEST_F(ChannelTest, CommandLinesGoToTheSelectedBoard) {
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     EXPECT_EQ(0, controller->SendCommand("SV1,ST,SV0"));
     EXPECT_EQ(0, controller->SendCommand(controller->MakeAccelerationCommand(50)));
     EXPECT_EQ(0, controller->SendCommand(controller->MakeAccelerationCommand(20000000)));
@@ -61,7 +61,7 @@ TEST_F(ChannelTest, CommandLinesGoToTheSelectedBoard) {
 }
 
 TEST_F(ChannelTest, QueryReturnsTheTrimmedAnswer) {
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     const char* answer = controller->ReadCorvane("TP", 0, 'P', 1);
     ASSERT_NE(answer, nullptr);
     EXPECT_STREQ(answer, "P:2000");
@@ -70,10 +70,10 @@ TEST_F(ChannelTest, QueryReturnsTheTrimmedAnswer) {
 
 TEST_F(ChannelTest, StatusOfBothBoardTypes) {
     uint8_t s[kMaxStatusBytes];
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     ASSERT_TRUE(controller->ReadCorvaneStatus(s));
     EXPECT_EQ(s[0], 0x84);  // motor off, trajectory complete
-    controller->m_Axes.Select(1);
+    (void)controller->m_Axes.Select(1);
     ASSERT_TRUE(controller->ReadCorvaneStatus(s));
     EXPECT_EQ(s[0], 0x22);
     EXPECT_EQ(s[3] | s[4] | s[5], 0);
@@ -96,7 +96,7 @@ TEST_F(ChannelTest, BoardErrorCodesBecomeTheControllerError) {
     uint8_t s[kMaxStatusBytes];
     for (const Case& c : cases) {
         sim->SetErrorCode(1, c.code);
-        controller->m_Axes.Select(1);
+        (void)controller->m_Axes.Select(1);
         ASSERT_TRUE(controller->ReadCorvaneStatus(s)) << c.code;
         EXPECT_EQ(s[2], c.code);
         EXPECT_EQ(controller->m_iControllerError.exchange(0), c.error) << c.code;
@@ -115,7 +115,7 @@ TEST_F(ChannelTest, R220MotionErrorGoesToTheLocalErrorBeforeTheCode) {
     sim->SetErrorCode(0, 4);
     sim->InjectMotionError(0);
     uint8_t s[kMaxStatusBytes];
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     ASSERT_TRUE(controller->ReadCorvaneStatus(s));
     EXPECT_TRUE(s[2] & 0x08);
     EXPECT_EQ(controller->LocalError(), ZR_MOTION_ERROR);
@@ -125,7 +125,7 @@ TEST_F(ChannelTest, R220MotionErrorGoesToTheLocalErrorBeforeTheCode) {
 TEST_F(ChannelTest, ShortStatusAnswerIsAParseFailure) {
     // The R-210 answers three bytes; a record expecting six finds the text too short.
     controller->Board(1).m_iNrStatusBytes = 6;
-    controller->m_Axes.Select(1);
+    (void)controller->m_Axes.Select(1);
     uint8_t s[kMaxStatusBytes];
     EXPECT_FALSE(controller->ReadCorvaneStatus(s));
     EXPECT_EQ(controller->LocalError(), COM_ERROR);
@@ -133,8 +133,8 @@ TEST_F(ChannelTest, ShortStatusAnswerIsAParseFailure) {
 }
 
 TEST_F(ChannelTest, WrongFirstLetterIsFollowedByOneMoreReceive) {
-    controller->m_Axes.Select(0);
-    controller->SendCommand("TP");  // its answer is left waiting on the line
+    (void)controller->m_Axes.Select(0);
+    (void)controller->SendCommand("TP");  // its answer is left waiting on the line
     ASSERT_TRUE(WaitAnswer(0, 'P'));
     sim->SetAnswerDelay(0, 300ms);  // the status answer comes after the clear
     uint8_t s[kMaxStatusBytes];
@@ -145,7 +145,7 @@ TEST_F(ChannelTest, WrongFirstLetterIsFollowedByOneMoreReceive) {
 
 TEST_F(ChannelTest, GarbledAnswerIsAskedForAgain) {
     SetTimeout(300);
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     sim->GarbleAnswers(0, 1);
     const char* answer = controller->ReadCorvane("TT", 0, 'T', 1);
     ASSERT_NE(answer, nullptr) << controller->LocalError();
@@ -155,7 +155,7 @@ TEST_F(ChannelTest, GarbledAnswerIsAskedForAgain) {
 
 TEST_F(ChannelTest, ThreeTimeOutsGiveComTimeoutWithTheSelectionResent) {
     SetTimeout(300);
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     sim->DropAnswers(0, 3);
     EXPECT_EQ(controller->ReadCorvane("TP", 0, 'P', 1), nullptr);
     EXPECT_EQ(controller->LocalError(), COM_TIMEOUT);
@@ -168,7 +168,7 @@ TEST_F(ChannelTest, ThreeTimeOutsGiveComTimeoutWithTheSelectionResent) {
 
 TEST_F(ChannelTest, AnswerThatNeverFitsEndsWithTheLastTimeOut) {
     SetTimeout(300);
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     // "TY" answers "Y:": an answer starting with "X" never comes
     EXPECT_EQ(controller->ReadCorvane("TY", 0, 'X', 1), nullptr);
     EXPECT_EQ(controller->LocalError(), COM_TIMEOUT);
@@ -177,11 +177,11 @@ TEST_F(ChannelTest, AnswerThatNeverFitsEndsWithTheLastTimeOut) {
 
 TEST_F(ChannelTest, ExtraLineInTheWrongFormIsComError) {
     SetTimeout(2000);
-    controller->m_Axes.Select(0);
-    controller->SendCommand("TY");
+    (void)controller->m_Axes.Select(0);
+    (void)controller->SendCommand("TY");
     ASSERT_TRUE(WaitAnswer(0, 'Y'));
     sim->SetAnswerDelay(0, 300ms);
-    controller->SendCommand("TY");  // its answer arrives after the clear
+    (void)controller->SendCommand("TY");  // its answer arrives after the clear
     EXPECT_EQ(controller->ReadCorvane("TP", 0, 'P', 1), nullptr);
     EXPECT_EQ(controller->LocalError(), COM_ERROR);
     EXPECT_EQ(Lines(0), (std::vector<std::string>{"TY", "TY", "TP"}));
@@ -189,13 +189,13 @@ TEST_F(ChannelTest, ExtraLineInTheWrongFormIsComError) {
 
 TEST_F(ChannelTest, TrajectoryCompleteOnBothBoardTypes) {
     uint8_t s[kMaxStatusBytes] = {0x04};
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     EXPECT_TRUE(controller->IsTrajectoryComplete(s));
     s[0] = 0;
     EXPECT_FALSE(controller->IsTrajectoryComplete(s));
     EXPECT_EQ(Lines(0).size(), 0u);  // the R-220 needs no second read
 
-    controller->m_Axes.Select(1);
+    (void)controller->m_Axes.Select(1);
     s[0] = 0;
     EXPECT_FALSE(controller->IsTrajectoryComplete(s));
     EXPECT_EQ(Lines(1).size(), 0u);
@@ -206,15 +206,15 @@ TEST_F(ChannelTest, TrajectoryCompleteOnBothBoardTypes) {
 
 TEST_F(ChannelTest, R210TrajectoryNeedsTheSecondRead) {
     // a move in progress: the first status still shows the end of the last move
-    controller->m_Axes.Select(1);
-    controller->SendCommand("MN");
-    controller->SendCommand("SV200");
-    controller->SendCommand("MR100000");
+    (void)controller->m_Axes.Select(1);
+    (void)controller->SendCommand("MN");
+    (void)controller->SendCommand("SV200");
+    (void)controller->SendCommand("MR100000");
     ASSERT_TRUE(sim->WaitFor(
         1, [](const auto& b) { return b.moving; }, 5s));
     uint8_t s[kMaxStatusBytes] = {0x02};
     EXPECT_FALSE(controller->IsTrajectoryComplete(s));
-    controller->SendCommand("AB");
+    (void)controller->SendCommand("AB");
 }
 
 TEST_F(ChannelTest, BusyWhileReferencing) {
@@ -240,7 +240,7 @@ TEST_F(ChannelTest, CountsWithAndWithoutFactor) {
 }
 
 TEST_F(ChannelTest, WritesFailWithTheInterfaceErrorAfterThePortVanishes) {
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     sim->HangUp();
     const int rc = controller->SendCommand("MN");
     EXPECT_NE(rc, 0);
@@ -271,7 +271,7 @@ TEST_F(ChannelTest, GetErrorTakesLocalThenControllerThenPolls) {
 }
 
 TEST_F(ChannelTest, CommandLineWaitsForAQueryInProgress) {
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     sim->SetAnswerDelay(0, 300ms);
     std::thread query([this] { EXPECT_NE(controller->ReadCorvane("TP", 0, 'P', 1), nullptr); });
     ASSERT_TRUE(sim->WaitForLine(0, "TP", 5s));
@@ -289,7 +289,7 @@ TEST_F(ChannelTest, CommandLineWaitsForAQueryInProgress) {
 
 TEST_F(ChannelTest, AnswersOfTwoThreadsStayApart) {
     // a reference thread and a caller query the same controller at the same time
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     auto ask = [this](const char* query, char first, int* wrong) {
         for (int i = 0; i < 200; ++i) {
             const char* answer = controller->ReadCorvane(query, 0, first, 1);

@@ -227,8 +227,8 @@ TEST_F(DetectionTest, JoystickActiveAtDetection) {
     StartChain("[board 0]\ntype = R-210\n");
     ConnectController(1);
     ASSERT_FALSE(controller->Board(0).m_bJoystickActive);
-    controller->m_Axes.Select(0);
-    controller->SendCommand("JN");
+    (void)controller->m_Axes.Select(0);
+    (void)controller->SendCommand("JN");
     ASSERT_TRUE(sim->WaitFor(
         0, [](const auto& b) { return b.joystickActive; }, 5s));
     controller.reset();

@@ -235,7 +235,7 @@ TEST_F(IniTest, LeavingTheSwitchFailsWhenTheBoardDoesNotMove) {
     // the motor is still off: the board refuses the move and its target stays
     sim->PlaceCarriage(0, 9500);
     Apply(0, StageSpec());
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     EXPECT_FALSE(controller->MoveOutOfLimitCondition(0, nullptr, nullptr));
     EXPECT_EQ(controller->LocalError(), COM_ERROR);
     auto lines = Lines(0);
@@ -249,8 +249,8 @@ TEST_F(IniTest, LeavingTheSwitchStopsOnAMotionError) {
     StageSpec s;
     s.velocity = 1000;  // a tenth of it, 100000 counts per second, soon exceeds the error limit
     Apply(0, s);
-    controller->m_Axes.Select(0);
-    controller->SendCommand("MN");
+    (void)controller->m_Axes.Select(0);
+    (void)controller->SendCommand("MN");
     sim->SetStalled(0, true);
     winport::Event started(true, false);
     bool startedFlag = false;
@@ -263,7 +263,7 @@ TEST_F(IniTest, LeavingTheSwitchStopsOnAMotionError) {
 
 TEST_F(IniTest, NoSwitchActiveLeavesTheAxisAlone) {
     Apply(0, StageSpec());
-    controller->m_Axes.Select(0);
+    (void)controller->m_Axes.Select(0);
     winport::Event started(true, false);
     bool startedFlag = false;
     EXPECT_TRUE(controller->MoveOutOfLimitCondition(0, &started, &startedFlag));

@@ -110,8 +110,8 @@ TEST_F(LimitReferenceTest, NoVelocityFails) {
 
 TEST_F(LimitReferenceTest, MotorOffFailsWith5) {
     Connect(ServoBoard(0, 2000), {RefStage()});
-    controller->m_Axes.Select(0);
-    controller->SendCommand("MF");
+    (void)controller->m_Axes.Select(0);
+    (void)controller->SendCommand("MF");
     ASSERT_TRUE(Corvane_MPL(id, "A"));
     ASSERT_TRUE(WaitForEnd());
     int result = -1;

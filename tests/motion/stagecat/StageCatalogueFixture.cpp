@@ -103,7 +103,7 @@ std::vector<StageParameterSet> StagesOf(const std::string& path) {
     ZRStageInfoFile_V200 file;
     file.SetUseTALTranslatorDirectory(false);
     std::vector<StageParameterSet> sets;
-    if (!file.OpenStageParameterFile(path, false, false, true)) return sets;
+    if (!file.OpenStageParameterFile(path, {.writes = StageFileWrites::kNothing})) return sets;
     for (int k = 0; k < file.GetNumberOfStages(); ++k) {
         StageParameterSet s;
         if (file.GetStageByIndex(k, s)) sets.push_back(s);

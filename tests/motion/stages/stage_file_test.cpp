@@ -341,7 +341,7 @@ TEST_F(StageFile, WritableOverrideOpensAMakerDatabaseForEditing) {
     const std::string path = folder_.File("zrstages2.dat");
     std::filesystem::rename(built, path);
     ZRStageInfoFile_V200 file;
-    ASSERT_TRUE(file.OpenStageParameterFile(path, false, true, false, true));
+    ASSERT_TRUE(file.OpenStageParameterFile(path, {.writableOverride = true}));
     EXPECT_TRUE(file.GetWritable());
     EXPECT_TRUE(file.AddStage(MakeSet("M2")));
 }
@@ -387,7 +387,7 @@ TEST_F(StageFile, ProtectedModeChecksTheChecksumOfAReadOnlyFile) {
 
     {  // protected mode without checksum: it is appended
         ZRStageInfoFile_V200 file;
-        ASSERT_TRUE(file.OpenStageParameterFile(path, true));
+        ASSERT_TRUE(file.OpenStageParameterFile(path, {.protectedMode = true}));
         EXPECT_NE(file.GetLastCRC(), -1);
     }
     std::vector<uint8_t> bytes = ReadFile(path);
@@ -396,13 +396,13 @@ TEST_F(StageFile, ProtectedModeChecksTheChecksumOfAReadOnlyFile) {
 
     {  // valid checksum
         ZRStageInfoFile_V200 file;
-        EXPECT_TRUE(file.OpenStageParameterFile(path, true));
+        EXPECT_TRUE(file.OpenStageParameterFile(path, {.protectedMode = true}));
     }
     bytes[2048 + 0x100] ^= 0x01;  // a flipped bit in the record
     WriteFile(path, bytes);
     {
         ZRStageInfoFile_V200 file;
-        EXPECT_FALSE(file.OpenStageParameterFile(path, true));
+        EXPECT_FALSE(file.OpenStageParameterFile(path, {.protectedMode = true}));
         EXPECT_EQ(file.TakeError(), ZR_CANNOT_OPEN_PARAMETER_FILE);
         EXPECT_FALSE(file.IsOpen());
         ZRStageInfoFile_V200 normal;  // an ordinary open does not look at it
@@ -439,7 +439,8 @@ TEST_F(StageFile, OldUserDatabaseReadsThroughTheConversion) {
     const std::string path = folder_.File("corvaneuserstages.dat");
     std::filesystem::copy_file(Fixture("stages_v100.dat"), path);
     ZRStageInfoFile old;
-    ASSERT_TRUE(old.OpenStageParameterFile(path, true, false));
+    ASSERT_TRUE(old.OpenStageParameterFile(
+        path, {.protectedMode = true, .writes = StageFileWrites::kExistingOnly}));
     EXPECT_EQ(old.GetVersion(), 100);
     EXPECT_EQ(old.RecordSize(), 256);
     EXPECT_EQ(old.GetNumberOfStages(), 2);
@@ -582,21 +583,25 @@ TEST_F(StageFile, RewriteKeepsPermissionsAndSymbolicLinks) {
 TEST_F(StageFile, NoCreateProbeWritesNothing) {
     WriteFile(folder_.File("empty2.dat"), {});
     ZRStageInfoFile_V200 file;
-    ASSERT_TRUE(file.OpenStageParameterFile(folder_.File("empty2.dat"), false, true, true));
+    ASSERT_TRUE(file.OpenStageParameterFile(folder_.File("empty2.dat"),
+                                            {.writes = StageFileWrites::kNothing}));
     EXPECT_EQ(file.GetNumberOfStages(), 0);
     file.Close();
     EXPECT_TRUE(ReadFile(folder_.File("empty2.dat")).empty());
-    EXPECT_FALSE(file.OpenStageParameterFile(folder_.File("absent2.dat"), false, true, true));
+    EXPECT_FALSE(file.OpenStageParameterFile(folder_.File("absent2.dat"),
+                                             {.writes = StageFileWrites::kNothing}));
     EXPECT_EQ(file.TakeError(), ZR_CANNOT_OPEN_PARAMETER_FILE);
     EXPECT_FALSE(std::filesystem::exists(folder_.File("absent2.dat")));
 }
 
 TEST_F(StageFile, ProtectedModeNeverCreatesAFile) {
     ZRStageInfoFile old;
-    EXPECT_FALSE(old.OpenStageParameterFile(folder_.File("corvaneuserstages.dat"), true));
+    EXPECT_FALSE(
+        old.OpenStageParameterFile(folder_.File("corvaneuserstages.dat"), {.protectedMode = true}));
     EXPECT_EQ(old.TakeError(), ZR_CANNOT_OPEN_PARAMETER_FILE);
     ZRStageInfoFile_V200 single;
-    EXPECT_FALSE(single.OpenStageParameterFile(folder_.File("single.dat"), true));
+    EXPECT_FALSE(
+        single.OpenStageParameterFile(folder_.File("single.dat"), {.protectedMode = true}));
     EXPECT_EQ(single.TakeError(), ZR_CANNOT_OPEN_PARAMETER_FILE);
     EXPECT_TRUE(folder_.Entries().empty());
 }

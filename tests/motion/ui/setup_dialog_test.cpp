@@ -119,7 +119,7 @@ TEST_F(SetupDialogTest, OkSavesTheChoiceAndOpensThePortToTheBoards) {
 
     // The opened interface reaches the boards.
     ASSERT_EQ(IFsetTerminators(id, "\r", "\r\n\x03"), 0);
-    IFsetStripTerminator(id, true);
+    (void)IFsetStripTerminator(id, true);
     ASSERT_EQ(IFsendChar(id, 0x01), 0);
     ASSERT_EQ(IFsendChar(id, '0'), 0);
     char answer[64] = {};
