@@ -8,6 +8,8 @@ build=$(cd "${1:-build/release}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 sudo_cmd=(); [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+# Debian's interpreter: it has python3-tango and numpy, another python3 first on PATH may not
+python3() { "${ZRLMV_PYTHON:-/usr/bin/python3}" "$@"; }
 
 # ---- the Tango database -------------------------------------------------------------------------
 if ! dpkg-query -W -f='${Status}' tango-db 2>/dev/null | grep -q "install ok installed"; then

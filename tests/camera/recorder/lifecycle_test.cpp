@@ -32,7 +32,7 @@ TEST_F(RecorderTest, ReleasingTheBoardEndsTheRecordingFirst) {
 }
 
 TEST_F(RecorderTest, ReleasingTheBoardWaitsForAPendingSingleTransfer) {
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     Sim("HANG", "read");
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), kOk);
     Buffers(3);

@@ -142,7 +142,7 @@ TEST_F(RecorderTest, ClearNeededDropsThePictureWithTheClearCommand) {
 }
 
 TEST_F(RecorderTest, FailedTransferEndsTheRecordingWithItsResult) {
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     Sim("SHORT_READ", "2");
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), kOk);
     Buffers(3);
@@ -170,7 +170,7 @@ TEST_F(RecorderTest, CountersNeedARecordAndPointers) {
 // Stops at random moments, many times: whatever was recorded lies in ring order.
 TEST_F(RecorderTest, StopAtRandomMomentsLeavesRingOrder) {
     ::unsetenv("LMVSIM_TRACE");
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     Sim("FRAME_NUMBER", "1");
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), kOk);
     Buffers(3);

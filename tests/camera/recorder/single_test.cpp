@@ -71,7 +71,7 @@ TEST_F(SingleTest, BufferNumbersOutsideTheBuffersAreRefused) {
 }
 
 TEST_F(SingleTest, ShortReadFailsWithMinusTwelveAndTheBoardIsFreeAgain) {
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     Sim("SHORT_READ", "2");
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), kOk);
     Buffers(3);
@@ -85,7 +85,7 @@ TEST_F(SingleTest, ShortReadFailsWithMinusTwelveAndTheBoardIsFreeAgain) {
     TakePicture();
     ASSERT_EQ(DMA_START_SINGLE(1), kOk);
     EXPECT_EQ(PollDone(), kTransferIncomplete);
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     ::unsetenv("LMVSIM_SHORT_READ");
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), kOk);
     TakePicture();
@@ -95,7 +95,7 @@ TEST_F(SingleTest, ShortReadFailsWithMinusTwelveAndTheBoardIsFreeAgain) {
 }
 
 TEST_F(SingleTest, PendingTransferOwnsTheBoard) {
-    lmv::driver::close_channel(0);
+    (void)lmv::driver::close_channel(0);
     Sim("HANG", "read");
     ASSERT_EQ(testing_lmv::OpenReadyBoard(0), kOk);
     Buffers(3);
