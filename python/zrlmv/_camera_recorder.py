@@ -86,10 +86,12 @@ class RecorderMixin:
                 address.value, (height.value, width.value), np.uint16,
                 f"recorder buffer {picnr} of board {self.number}"))
 
-    def run_dma(self, first: int, last: int, mode: int = ONCE, avg: Optional[int] = None) -> int:
+    def run_dma(self, first: int, last: int, mode: int = ONCE, avg: Optional[int] = None,
+                started: Optional[threading.Event] = None) -> int:
         """Records into buffers first to last (ONCE, or RING until stop_dma); with avg, each
         buffer gets the average of avg pictures. Blocks until the recording ends; returns its
-        last transfer's result (LmvError for a negative one)."""
+        last transfer's result (LmvError for a negative one). started, when given, is set once
+        the recording runs (its counters are then this recording's)."""
         name, args = ("RUN_DMA", (first, last, mode)) if avg is None else \
             ("RUN_DMA_AVG", (first, last, mode, avg))
         result: list[int] = []
@@ -97,19 +99,21 @@ class RecorderMixin:
                                      name=f"{name} board {self.number}", daemon=True)
         with self._selected():
             recording.start()
-            self._wait_until_taken(recording)
+            if self._wait_until_taken(recording) and started is not None:
+                started.set()
         recording.join()
         return check(result[0], name)
 
-    def _wait_until_taken(self, recording: threading.Thread) -> None:
+    def _wait_until_taken(self, recording: threading.Thread) -> bool:
         # Bounded by the library: it either marks the board as recording or returns at once.
         status = ctypes.c_int()
         while recording.is_alive():
             status.value = 0
             if self._lib.GET_IMAGE_STATUS(ctypes.byref(status)) == 0 and \
                     status.value & _TRANSFER_IN_PROGRESS:
-                return
+                return True
             time.sleep(0.0005)
+        return False
 
     def stop_dma(self) -> None:
         """Asks this board's recording to stop; run_dma returns soon after."""
