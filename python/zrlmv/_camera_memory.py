@@ -63,6 +63,10 @@ class MemoryViews:
             self._by_kind.setdefault(kind, {})[key] = memory
         return memory
 
+    def get(self, kind: str, key: object) -> Optional[LibraryMemory]:
+        with self._lock:
+            return self._by_kind.get(kind, {}).get(key)
+
     def keys(self, kind: str) -> list:
         with self._lock:
             return list(self._by_kind.get(kind, {}))

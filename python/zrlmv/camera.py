@@ -25,6 +25,8 @@ from ._camera_events import DmaTransfer, EventFd, EventsMixin
 from ._camera_images import ImagesMixin
 from ._camera_info import InfoMixin
 from ._camera_memory import LibraryMemory, MemoryViews
+from ._camera_recorder import (ONCE, RING, DmaCounters, RecorderMixin, alloc_recorder,
+                               free_recorder, stop_dma)
 from ._camera_settings import CocSettings, SettingsMixin
 from ._camera_tables import (ColourTable, TablesMixin, bgr_to_rgb, convert_to_8bit,
                              convert_to_colour)
@@ -33,20 +35,23 @@ from .camera_codes import NO_CAMERA, NO_PICTURE
 # The ClientMessage type a LUT dialog opened with notify=True sends its parent window.
 LUT_UPDATE_ATOM = "LMVNTCAM_LUT_UPDATE"
 
-__all__ = ["Board", "CocSettings", "ColourTable", "DeviceBuffer", "DmaTransfer", "EventFd", "LUT_UPDATE_ATOM", "LutDialog",
-           "LibraryMemory", "LmvError", "LmvWarning", "MemoryViews", "NO_CAMERA", "NO_PICTURE",
+__all__ = ["Board", "CocSettings", "ColourTable", "DeviceBuffer", "DmaCounters", "DmaTransfer",
+           "EventFd", "LUT_UPDATE_ATOM", "LutDialog", "LibraryMemory", "LmvError", "LmvWarning",
+           "MemoryViews", "NO_CAMERA", "NO_PICTURE", "ONCE", "RING", "alloc_recorder",
            "bgr_to_rgb", "board_lock", "check", "convert_to_8bit", "convert_to_colour",
-           "current_board", "enable_error_messages", "enable_message_log", "library", "palette"]
+           "current_board", "enable_error_messages", "enable_message_log", "free_recorder",
+           "library", "palette", "stop_dma"]
 
 
 class Board(BoardCore, SettingsMixin, InfoMixin, ImagesMixin, TablesMixin, EventsMixin,
-            DeviceBufferMixin, DialogsMixin, LutDialogsMixin):
+            DeviceBufferMixin, DialogsMixin, LutDialogsMixin, RecorderMixin):
     """One camera board. Use as a context manager: SET_INIT(mode) on entry, SET_INIT(0) on exit
-    (device buffers the package allocated are freed first)."""
+    (device buffers the package allocated are freed first, its recorder arrays dropped)."""
 
     def _free_all(self) -> None:
         self._end_events()
         self._free_device_buffers()
+        self._free_recorder_views()
 
 
 def current_board() -> int:

@@ -39,6 +39,15 @@ def test_acquire_fps(camera_installed):
     assert match and int(match.group(1)) > 0 and float(match.group(2)) > 0, result.stdout
 
 
+def test_ring_recording(camera_installed):
+    result = run_example("ring_recording.py", "0.5", "5", "4")
+    assert result.returncode == 0, result.stderr
+    match = re.search(r"^(\d+) pictures of 640 x 480 in [\d.]+ s: ([\d.]+) frames per second "
+                      r"through a ring of 4, (\d+) wraps, 0 dropped, 0 errors", result.stdout, re.M)
+    assert match and int(match.group(1)) > 0 and float(match.group(2)) > 0, result.stdout
+    assert int(match.group(3)) == int(match.group(1)) // 4
+
+
 def test_colour_picture(camera_installed, tmp_path):
     result = run_example("colour_picture.py", "shot", cwd=tmp_path)
     assert result.returncode == 0, result.stderr

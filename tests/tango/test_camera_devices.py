@@ -86,11 +86,26 @@ def test_every_snap_pushes_events_without_gaps(camera_device):
             camera_device.unsubscribe_event(i)
 
 
-def test_continuous_acquisition_is_refused_clearly(camera_device):
-    with pytest.raises(tango.DevFailed) as caught:
-        camera_device.Start()
-    assert "recorder" in caught.value.args[0].desc
+def test_continuous_acquisition_runs_until_stopped(camera_device):
+    first = camera_device.FrameNumber
+    camera_device.Start()
+    try:
+        assert camera_device.state() == tango.DevState.RUNNING
+        wait_for(lambda: camera_device.FrameNumber >= first + 20, 60, "twenty frames")
+        assert "acquiring continuously" in camera_device.status()
+        assert camera_device.Snap() > first + 20  # the running camera's next frame
+    finally:
+        camera_device.Stop()
     assert camera_device.state() == tango.DevState.ON
+    assert "lost to a full ring" in camera_device.status()
+    last = camera_device.FrameNumber
+    image = camera_device.Image
+    assert image.shape == (480, 640) and image.max() > 0
+    camera_device.Start()  # again, after a stop
+    try:
+        wait_for(lambda: camera_device.FrameNumber > last, 60, "a frame of the second run")
+    finally:
+        camera_device.Stop()
 
 
 def test_missing_board_faults_with_the_library_text(cameras):

@@ -1,6 +1,6 @@
-"""LumivertCamera: one camera board. Snap takes a picture; Image and Image8 hand out the
-latest frame; each new frame pushes change events (Image, Image8, FrameNumber) and a
-data-ready event on Image."""
+"""LumivertCamera: one camera board. Snap takes a picture, Start and Stop run the camera
+continuously into the recorder ring; Image and Image8 hand out the latest frame; each new frame
+pushes change events (Image, Image8, FrameNumber) and a data-ready event on Image."""
 
 from __future__ import annotations
 
@@ -11,7 +11,7 @@ import tango
 from tango.server import Device, attribute, command, device_property
 
 from ..camera import CocSettings, LmvError
-from .camera_source import ContinuousNotAvailable, Frame, SnapSource, with_exposure
+from .camera_source import Frame, SnapSource, with_exposure
 from .errors import raise_lmv, raise_plain
 
 _MAX_SIDE = 8192
@@ -29,7 +29,7 @@ def camera_call(origin: str, fault_on_error: bool = True):
                 if fault_on_error:
                     self.fault(str(error))
                 raise_lmv(error, origin)
-            except (TimeoutError, ContinuousNotAvailable) as error:
+            except TimeoutError as error:
                 raise_plain(type(error).__name__, str(error), origin)
         return run
     return wrap
@@ -55,7 +55,9 @@ class LumivertCamera(Device):
         for name in ("Image", "Image8", "FrameNumber"):
             self.set_change_event(name, True, False)
         self.set_data_ready_event("Image", True)
-        self.source = SnapSource(self.Board, self._settings(), on_frame=self._announce)
+        # frames of a continuous acquisition are pushed from the source's reader thread
+        self.source = SnapSource(self.Board, self._settings(), on_frame=self._announce,
+                                 thread_context=tango.EnsureOmniThread)
         try:
             self.source.open()
         except LmvError as error:
@@ -76,6 +78,24 @@ class LumivertCamera(Device):
             self.source.close()
         except LmvError:
             pass
+
+    def dev_state(self) -> tango.DevState:
+        if self.get_state() == tango.DevState.RUNNING and not self.source.running:
+            error = self.source.recording_error
+            self.set_state(tango.DevState.ON)
+            self.set_status(f"board {self.Board} ready; the recording ended"
+                            + (f": {error}" if error else ""))
+        return self.get_state()
+
+    def dev_status(self) -> str:
+        if self.dev_state() == tango.DevState.RUNNING:
+            self.set_status(f"board {self.Board} acquiring continuously: frame "
+                            f"{self._frame_number()}, {self.source.lost} lost to a full ring")
+        return self.get_status()
+
+    def _frame_number(self) -> int:
+        frame = self.source.latest()
+        return frame.number if frame else 0
 
     def fault(self, text: str) -> None:
         self.set_state(tango.DevState.FAULT)
@@ -122,8 +142,7 @@ class LumivertCamera(Device):
 
     @attribute(dtype=int, doc="number of the latest frame, 1 for the first; 0 before any")
     def FrameNumber(self) -> int:
-        frame = self.source.latest()
-        return frame.number if frame else 0
+        return self._frame_number()
 
     @attribute(dtype=int, unit="degC")
     @camera_call("LumivertCamera.CcdTemperature")
@@ -155,10 +174,12 @@ class LumivertCamera(Device):
     @command
     @camera_call("LumivertCamera.Start", fault_on_error=False)
     def Start(self) -> None:
-        """Continuous acquisition into the recorder ring."""
+        """Continuous acquisition into the recorder ring; every frame the ring still holds when
+        it is read is pushed, with gap-free frame numbers (the others count as lost in Status)."""
         self._require_on("LumivertCamera.Start")
         self.source.start()
         self.set_state(tango.DevState.RUNNING)
+        self.set_status(f"board {self.Board} acquiring continuously")
 
     @command
     @camera_call("LumivertCamera.Stop", fault_on_error=False)
@@ -166,3 +187,5 @@ class LumivertCamera(Device):
         self.source.stop()
         if self.get_state() == tango.DevState.RUNNING:
             self.set_state(tango.DevState.ON)
+            self.set_status(f"board {self.Board} ready; {self.source.lost} frames of the last "
+                            "recording lost to a full ring")

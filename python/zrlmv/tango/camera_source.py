@@ -1,25 +1,30 @@
-"""Where a camera device's pictures come from: one board, pictures taken one at a time.
+"""Where a camera device's pictures come from: one board, pictures taken one at a time (snap)
+or continuously into the library's recorder ring (start/stop), with the same Frame records and
+the same gap-free frame numbering.
 
-The device talks only to this class (open, close, exposure, snap, latest frame, sizes,
-temperature, 8-bit view). Continuous acquisition into the library's recorder ring slots in
-here as start/stop, with the same Frame records and the same frame numbering.
+The device talks only to this class (open, close, exposure, snap, start, stop, latest frame,
+sizes, temperature, 8-bit view).
 """
 
 from __future__ import annotations
 
+import contextlib
 import ctypes
 import threading
 import time
 from dataclasses import dataclass, replace
-from typing import Callable, Optional
+from typing import Callable, ContextManager, Optional
 
 import numpy as np
 
 from .. import camera
-from ..camera import Board, CocSettings, LmvError
+from ..camera import RING, Board, CocSettings, LmvError
 from ..camera_codes import NO_PICTURE
 
 _SELECT_ONLY = 0x100  # selecting with this bit leaves the board's loaded table alone
+RING_BUFFERS = 8
+_ARENA_BOARDS = 2  # boards of one server that can record at once at the first one's size
+_FOLLOW_PERIOD = 0.002  # s between looks at the recording's counters
 
 
 @dataclass(frozen=True)
@@ -29,8 +34,24 @@ class Frame:
     timestamp: float
 
 
-class ContinuousNotAvailable(Exception):
-    """Continuous acquisition needs the library's recorder."""
+class _Arena:
+    """The process's one recorder arena, shared by the sources that record."""
+    lock = threading.Lock()
+    users = 0
+
+    @classmethod
+    def take(cls, pixels: int) -> None:
+        with cls.lock:
+            if cls.users == 0:  # each board's ring, and its hidden work buffer
+                camera.alloc_recorder(pixels, (RING_BUFFERS + 1) * _ARENA_BOARDS)
+            cls.users += 1
+
+    @classmethod
+    def give_back(cls) -> None:
+        with cls.lock:
+            cls.users -= 1
+            if cls.users == 0:
+                camera.free_recorder()
 
 
 def exposure_of(settings: CocSettings) -> float:
@@ -47,14 +68,21 @@ def with_exposure(settings: CocSettings, exposure_ms: float) -> CocSettings:
 
 class SnapSource:
     def __init__(self, board_number: int, settings: CocSettings,
-                 on_frame: Optional[Callable[[Frame], None]] = None) -> None:
+                 on_frame: Optional[Callable[[Frame], None]] = None,
+                 thread_context: Callable[[], ContextManager] = contextlib.nullcontext) -> None:
         self.board_number = board_number
         self.settings = settings
         self.on_frame = on_frame
+        self.thread_context = thread_context  # entered by the thread that delivers frames
         self._board: Optional[Board] = None
         self._lock = threading.Lock()
+        self._new_frame = threading.Condition()
         self._latest: Optional[Frame] = None
         self._count = 0
+        self._recorder: Optional[threading.Thread] = None
+        self._reader: Optional[threading.Thread] = None
+        self.lost = 0  # frames of the recording overwritten before they could be delivered
+        self.recording_error: Optional[LmvError] = None
 
     # ---- set-up -------------------------------------------------------------------------------
     def open(self) -> None:
@@ -64,6 +92,7 @@ class SnapSource:
         self.apply(self.settings)
 
     def close(self) -> None:
+        self.stop()
         board, self._board = self._board, None
         if board is not None:
             board.close()
@@ -96,6 +125,8 @@ class SnapSource:
     # ---- pictures -----------------------------------------------------------------------------
     def snap(self, timeout: float) -> Frame:
         """Takes one picture; TimeoutError when none came within timeout seconds."""
+        if self.running:
+            return self._next_frame(timeout)
         with self._lock:
             board = self.board
             width, height = board.image_size()
@@ -111,12 +142,21 @@ class SnapSource:
             return self._deliver(image)
 
     def _deliver(self, image: np.ndarray) -> Frame:
-        self._count += 1
-        frame = Frame(self._count, image, time.time())
-        self._latest = frame
+        with self._new_frame:
+            self._count += 1
+            frame = Frame(self._count, image, time.time())
+            self._latest = frame
+            self._new_frame.notify_all()
         if self.on_frame is not None:
             self.on_frame(frame)
         return frame
+
+    def _next_frame(self, timeout: float) -> Frame:
+        with self._new_frame:
+            before = self._count
+            if not self._new_frame.wait_for(lambda: self._count > before, timeout):
+                raise TimeoutError(f"no picture within {timeout} s")
+            return self._latest
 
     def latest(self) -> Optional[Frame]:
         return self._latest
@@ -136,12 +176,96 @@ class SnapSource:
 
     # ---- continuous ---------------------------------------------------------------------------
     def start(self) -> None:
-        raise ContinuousNotAvailable("continuous acquisition needs the camera library's "
-                                     "recorder, which this build does not have")
+        """Records into a ring of buffers until stop; a reader thread delivers every frame it
+        can copy before the ring comes round again (the others count in lost)."""
+        with self._lock:
+            self._stop_held()
+            board = self.board
+            width, height = board.image_size()
+            _Arena.take(width * height)
+            try:
+                count = self._ring_started(board, width, height)
+            except BaseException:
+                _Arena.give_back()
+                raise
+            self._reader = threading.Thread(target=self._follow, args=(count,),
+                                            name=f"frames of board {self.board_number}",
+                                            daemon=True)
+            self._reader.start()
+
+    def _ring_started(self, board: Board, width: int, height: int) -> int:
+        count = board.set_buffer_size(RING_BUFFERS, width, height)
+        if count < 2:
+            raise LmvError(-23, "SET_BUFFER_SIZE (the recorder arena is taken by other boards)")
+        self._buffers = [board.buffer(n) for n in range(1, count + 1)]
+        self.lost, self.recording_error = 0, None
+        started = threading.Event()
+        board.run_coc(0)
+        self._recorder = threading.Thread(target=self._record, args=(count, started),
+                                          name=f"recording of board {self.board_number}",
+                                          daemon=True)
+        self._recorder.start()
+        while not started.wait(0.05):  # the library takes the board or refuses at once
+            if not self._recorder.is_alive():
+                self._recorder = None
+                board.stop_coc(0)
+                raise self.recording_error or LmvError(-1, "RUN_DMA ended at once")
+        return count
+
+    def _record(self, count: int, started: threading.Event) -> None:
+        try:
+            self.board.run_dma(1, count, RING, started=started)
+        except LmvError as error:
+            self.recording_error = error
+
+    def _follow(self, count: int) -> None:
+        with self.thread_context():
+            seen = 0
+            while True:
+                ended = not self._recorder.is_alive()  # then the counters below are final
+                seen = self._deliver_new(seen, self.board.dma_counters().frames, count)
+                if ended:
+                    return
+                time.sleep(_FOLLOW_PERIOD)
+
+    def _deliver_new(self, seen: int, frames: int, count: int) -> int:
+        """Delivers frames seen+1 .. frames (numbers of this recording) from the ring. The
+        buffer after the newest is being filled, so only the newest count-1 are whole."""
+        oldest_whole = frames - count + 2
+        if seen + 1 < oldest_whole:
+            self.lost += oldest_whole - seen - 1
+            seen = oldest_whole - 1
+        while seen < frames:
+            seen += 1
+            image = self._buffers[(seen - 1) % count].array.copy()
+            if self.board.dma_counters().frames - seen >= count - 1:
+                self.lost += 1  # the ring came round while it was copied
+            else:
+                self._deliver(image)
+        return seen
 
     def stop(self) -> None:
-        pass
+        with self._lock:
+            self._stop_held()
+
+    def _stop_held(self) -> None:
+        recorder, reader = self._recorder, self._reader
+        if recorder is None:
+            return
+        self.board.stop_dma()
+        recorder.join()
+        reader.join()
+        self._recorder = self._reader = None
+        try:
+            self.board.stop_coc(0)
+        finally:
+            _Arena.give_back()
 
     @property
     def running(self) -> bool:
-        return False
+        recorder = self._recorder
+        return recorder is not None and recorder.is_alive()
+
+    def dropped(self) -> int:
+        """Pictures the board dropped during the current or last recording."""
+        return self.board.dma_counters().dropped
