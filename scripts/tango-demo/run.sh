@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 sudo_cmd=(); [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 # Debian's interpreter: it has python3-tango and numpy, another python3 first on PATH may not
-python3() { "${ZRLMV_PYTHON:-/usr/bin/python3}" "$@"; }
+python=${ZRLMV_PYTHON:-/usr/bin/python3}
 
 # ---- the Tango database -------------------------------------------------------------------------
 if ! dpkg-query -W -f='${Status}' tango-db 2>/dev/null | grep -q "install ok installed"; then
@@ -22,10 +22,10 @@ if ! dpkg-query -W -f='${Status}' tango-db 2>/dev/null | grep -q "install ok ins
 fi
 "${sudo_cmd[@]}" service mariadb start > /dev/null 2>&1 || true
 export TANGO_HOST=${TANGO_HOST:-localhost:10000}
-if ! python3 -c "import tango; tango.Database()" > /dev/null 2>&1; then
+if ! "$python" -c "import tango; tango.Database()" > /dev/null 2>&1; then
     "${sudo_cmd[@]}" service tango-db start > /dev/null 2>&1 || \
         { /usr/lib/tango/DataBaseds 2 -ORBendPoint "giop:tcp::${TANGO_HOST##*:}" > /dev/null 2>&1 & }
-    for _ in $(seq 100); do python3 -c "import tango; tango.Database()" 2> /dev/null && break; sleep 0.2; done
+    for _ in $(seq 100); do "$python" -c "import tango; tango.Database()" 2> /dev/null && break; sleep 0.2; done
 fi
 
 # ---- simulators, in a scratch settings folder ---------------------------------------------------
@@ -47,17 +47,17 @@ for _ in $(seq 100); do [ -s "$scratch/corvane-sim.port" ] && break; sleep 0.1; 
 export PYTHONPATH="$source_dir/python${PYTHONPATH:+:$PYTHONPATH}"
 export ZRLMV_MOTION_LIBRARY="$build/lib/libZR_Corvane_TAL.so"
 export ZRLMV_CAMERA_LIBRARY="$build/lib/liblmvntcam.so"
-python3 "$here/register.py" --port-file "$scratch/corvane-sim.port"
-python3 -c 'import sys; from zrlmv.tango.servers import corvane_server; corvane_server(sys.argv[1:])' demo &
+"$python" "$here/register.py" --port-file "$scratch/corvane-sim.port"
+"$python" -c 'import sys; from zrlmv.tango.servers import corvane_server; corvane_server(sys.argv[1:])' demo &
 pids+=($!)
-python3 -c 'import sys; from zrlmv.tango.servers import lumivert_server; lumivert_server(sys.argv[1:])' demo &
+"$python" -c 'import sys; from zrlmv.tango.servers import lumivert_server; lumivert_server(sys.argv[1:])' demo &
 pids+=($!)
 for device in demo/corvane/b demo/lumivert/0; do
     for _ in $(seq 150); do
-        python3 -c "import tango,sys; tango.DeviceProxy(sys.argv[1]).state()" "$device" 2> /dev/null && break
+        "$python" -c "import tango,sys; tango.DeviceProxy(sys.argv[1]).state()" "$device" 2> /dev/null && break
         sleep 0.2
     done
 done
 
 # ---- the client ---------------------------------------------------------------------------------
-python3 "$here/client.py" "${TANGO_DEMO_PICTURE:-$PWD/tango-demo.pgm}"
+"$python" "$here/client.py" "${TANGO_DEMO_PICTURE:-$PWD/tango-demo.pgm}"
