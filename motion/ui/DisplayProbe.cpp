@@ -73,14 +73,14 @@ bool ConnectsWithin(const addrinfo& ai, int timeoutMs) {
 // "host:N.S" with a host other than "unix" is a TCP display; its server must at least accept a
 // connection before Xlib, which would wait for minutes, is let near it.
 bool RemoteX11Reachable(const std::string& display) {
-    std::string spec = display;
-    size_t slash = spec.find('/');
-    if (slash != std::string::npos) spec = spec.substr(slash + 1);
-    size_t colon = spec.rfind(':');
+    std::string address = display;
+    size_t slash = address.find('/');
+    if (slash != std::string::npos) address = address.substr(slash + 1);
+    size_t colon = address.rfind(':');
     if (colon == std::string::npos) return false;
-    std::string host = spec.substr(0, colon);
+    std::string host = address.substr(0, colon);
     if (host.empty() || host == "unix") return true;
-    int number = std::atoi(spec.c_str() + colon + 1);
+    int number = std::atoi(address.c_str() + colon + 1);
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;

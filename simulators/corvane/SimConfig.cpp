@@ -257,16 +257,16 @@ void SimConfig::SetBoardOption(int address, const std::string& rawKey, const std
         throw std::invalid_argument("unknown key \"" + rawKey + "\"");
 }
 
-void SimConfig::ParseBoardSpec(const std::string& spec) {
-    size_t colon = spec.find(':');
+void SimConfig::ParseBoardOption(const std::string& option) {
+    size_t colon = option.find(':');
     if (colon == std::string::npos)
-        throw std::invalid_argument("--board \"" + spec + "\": expected address:key=value,...");
-    long address = ToLong("--board", spec.substr(0, colon));
+        throw std::invalid_argument("--board \"" + option + "\": expected address:key=value,...");
+    long address = ToLong("--board", option.substr(0, colon));
     if (address < 0 || address > 15) throw std::invalid_argument("--board: address out of 0..15");
     int a = static_cast<int>(address);
     m_mentioned[a] = true;
     boards[a].present = true;
-    std::string rest = spec.substr(colon + 1);
+    std::string rest = option.substr(colon + 1);
     // Values such as "C:0240-00" contain no commas; a comma always starts the next pair.
     std::istringstream in(rest);
     std::string pair;
@@ -274,7 +274,7 @@ void SimConfig::ParseBoardSpec(const std::string& spec) {
         if (Trim(pair).empty()) continue;
         size_t eq = pair.find('=');
         if (eq == std::string::npos)
-            throw std::invalid_argument("--board \"" + spec + "\": \"" + pair + "\" has no '='");
+            throw std::invalid_argument("--board \"" + option + "\": \"" + pair + "\" has no '='");
         SetBoardOption(a, Trim(pair.substr(0, eq)), Trim(pair.substr(eq + 1)));
     }
 }

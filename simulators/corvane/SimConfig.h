@@ -57,7 +57,7 @@ struct SimConfig {
     void SetGlobalOption(const std::string& key, const std::string& value);
     void SetBoardOption(int address, const std::string& key, const std::string& value);
     // "addr:key=value,key=value"
-    void ParseBoardSpec(const std::string& spec);
+    void ParseBoardOption(const std::string& option);
     // "0,2,5": exactly these addresses are present
     void SetPresentList(const std::string& list);
     // Completes defaults and checks consistency; a chain nobody described gets one R-220 at 0.

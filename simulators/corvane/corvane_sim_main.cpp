@@ -110,7 +110,7 @@ void ParseOptions(int argc, char** argv, ProgramOptions& o) {
         } else if (args.Take(nullptr, "--boards")) {
             o.config.SetPresentList(value());
         } else if (args.Take(nullptr, "--board")) {
-            o.config.ParseBoardSpec(value());
+            o.config.ParseBoardOption(value());
         } else if (args.Take(nullptr, "--com")) {
             o.config.SetGlobalOption("com", value());
         } else if (args.Take(nullptr, "--port-file")) {

@@ -53,7 +53,7 @@ class TestController : public CCorvaneController {
 };
 
 // Stage parameter sets as a stage file would hold them.
-struct StageSpec {
+struct StageRecipe {
     const char* name = "TESTSTAGE";
     bool stepper = false;
     long long cpuZ = 1000;
@@ -144,7 +144,7 @@ class ControllerFixture : public ::testing::Test {
     // Shorter time-outs for tests that provoke them.
     void SetTimeout(unsigned ms) { ASSERT_EQ(0, IFsetTimeout(controller->InterfaceID(), ms)); }
 
-    void Apply(int axis, const StageSpec& spec) {
+    void Apply(int axis, const StageRecipe& spec) {
         ASSERT_TRUE(controller->ApplyStageParameters(axis, spec.Make()))
             << controller->LocalError();
     }

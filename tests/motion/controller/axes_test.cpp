@@ -27,8 +27,8 @@ class AxesTest : public ControllerFixture {
                                            .honourReferenceMode = honourReferenceMode == 1});
         return std::vector<int>(indices, indices + (count < 0 ? 0 : count));
     }
-    StageSpec Stepper() {
-        StageSpec s;
+    StageRecipe Stepper() {
+        StageRecipe s;
         s.stepper = true;
         return s;
     }
@@ -52,9 +52,9 @@ TEST_F(AxesTest, DefaultSetsAfterTheScan) {
 }
 
 TEST_F(AxesTest, CountsPerUnitAndTheR210Factor) {
-    StageSpec servo;
+    StageRecipe servo;
     servo.cpuZ = 1000;
-    StageSpec stepper = Stepper();
+    StageRecipe stepper = Stepper();
     stepper.cpuZ = 1000;
     Apply(0, servo);
     Apply(2, stepper);
@@ -71,7 +71,7 @@ TEST_F(AxesTest, CountsPerUnitAndTheR210Factor) {
 }
 
 TEST_F(AxesTest, SetOfTheWrongMotorTypeIsRefused) {
-    StageSpec servo;
+    StageRecipe servo;
     servo.name = "SERVO";
     Apply(0, servo);
     controller->m_AxisData[0].m_bReferenced = true;
@@ -84,7 +84,7 @@ TEST_F(AxesTest, SetOfTheWrongMotorTypeIsRefused) {
 }
 
 TEST_F(AxesTest, ApplyingASetResetsTheAxisState) {
-    StageSpec s;
+    StageRecipe s;
     s.name = "LIN";
     s.referenceResult = 1;
     auto& a = controller->m_AxisData[1];
@@ -125,7 +125,7 @@ TEST_F(AxesTest, ResolvingIdentifiers) {
 }
 
 TEST_F(AxesTest, ResolvingWithConditions) {
-    StageSpec s;
+    StageRecipe s;
     Apply(0, s);
     Apply(2, Stepper());
     Resolve("B", 1);
@@ -155,7 +155,7 @@ TEST_F(AxesTest, EmptyStringMeansTheAxesWithAStage) {
     EXPECT_TRUE(Resolve("").empty());
     EXPECT_TRUE(lastOk);
     Apply(2, Stepper());
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     EXPECT_EQ(Resolve(""), (std::vector<int>{0, 2}));
     EXPECT_EQ(Resolve(nullptr), (std::vector<int>{0, 2}));
     std::vector<int> all;
@@ -169,8 +169,8 @@ TEST_F(AxesTest, EmptyStringMeansTheAxesWithAStage) {
 }
 
 TEST_F(AxesTest, SaiRenames) {
-    Apply(0, StageSpec());
-    Apply(1, StageSpec());
+    Apply(0, StageRecipe());
+    Apply(1, StageRecipe());
     Apply(2, Stepper());
     EXPECT_TRUE(controller->SAI("A", "x"));
     EXPECT_EQ(controller->m_AxisData[0].m_cIdentifier, 'X');
@@ -206,7 +206,7 @@ TEST_F(AxesTest, SaiRenames) {
 TEST_F(AxesTest, SaiNeedsAStageAndRefusesWhileBusyOrRecording) {
     EXPECT_FALSE(controller->SAI("A", "X"));
     EXPECT_EQ(controller->GetError(), ZR_CNTR_INVALID_STAGE_NAME);
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     controller->m_IsReferencing = 1;
     EXPECT_FALSE(controller->SAI("A", "X"));
     EXPECT_EQ(controller->GetError(), ZR_CONTROLLER_BUSY);
@@ -229,7 +229,7 @@ TEST_F(AxesTest, QueriesOfTheIdentifiers) {
     ASSERT_TRUE(controller->qSAI_ALL(buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "ABC");
     Apply(2, Stepper());
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     ASSERT_TRUE(controller->qSAI(buffer, 3));
     EXPECT_STREQ(buffer, "AC");
 

@@ -227,7 +227,7 @@ TEST_F(ChannelTest, BusyWhileReferencing) {
 }
 
 TEST_F(ChannelTest, CountsWithAndWithoutFactor) {
-    StageSpec spec;
+    StageRecipe spec;
     spec.cpuZ = 1024;
     Apply(0, spec);
     controller->m_ParameterSet[0].Set(StageFields::kMotFactor, 2.0);
@@ -255,7 +255,7 @@ TEST_F(ChannelTest, GetErrorTakesLocalThenControllerThenPolls) {
     EXPECT_EQ(controller->GetError(), 0);
     EXPECT_TRUE(Lines(0).empty());  // no initialised axis with a stage: nothing asked
 
-    StageSpec spec;
+    StageRecipe spec;
     spec.noLimitSwitch = 1;
     spec.hatRef = 0;
     Apply(0, spec);

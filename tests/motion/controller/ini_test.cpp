@@ -19,8 +19,8 @@ class IniTest : public ControllerFixture {
         ASSERT_EQ(controller->LocalError(), 0);
         sim->ClearTranscript();
     }
-    StageSpec Stepper() {
-        StageSpec s;
+    StageRecipe Stepper() {
+        StageRecipe s;
         s.stepper = true;
         s.cpuZ = 100;
         s.limitMode = 3;
@@ -29,7 +29,7 @@ class IniTest : public ControllerFixture {
 };
 
 TEST_F(IniTest, LinesOfAnR220Axis) {
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     ASSERT_TRUE(controller->INI("A")) << controller->LocalError();
     EXPECT_EQ(Lines(0), (std::vector<std::string>{"JF", "JC", "LN", "LH", "BF", "DP200", "DI10",
                                                   "%", "DD500", "SM2000", "DL2000", "MN", "SV10000",
@@ -57,7 +57,7 @@ TEST_F(IniTest, LinesOfAnR210Axis) {
 }
 
 TEST_F(IniTest, StageWithoutSwitchesAndRotaryStage) {
-    StageSpec s;
+    StageRecipe s;
     s.noLimitSwitch = 1;
     s.hatRef = 0;
     s.radial = 1;
@@ -77,7 +77,7 @@ TEST_F(IniTest, StageWithoutSwitchesAndRotaryStage) {
 }
 
 TEST_F(IniTest, BrakeEngagedSendsBN) {
-    StageSpec s;
+    StageRecipe s;
     s.noLimitSwitch = 1;
     Apply(0, s);
     controller->m_AxisData[0].m_iBrakeEngaged = 1;
@@ -87,7 +87,7 @@ TEST_F(IniTest, BrakeEngagedSendsBN) {
 }
 
 TEST_F(IniTest, ClearsHomeTargetAndReferenceResult) {
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     auto& a = controller->m_AxisData[0];
     a.iAktHomePosition = 5;
     a.iCorvaneHomePosition = 6;
@@ -103,7 +103,7 @@ TEST_F(IniTest, ClearsHomeTargetAndReferenceResult) {
 }
 
 TEST_F(IniTest, Refusals) {
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     EXPECT_FALSE(controller->INI("B"));  // no stage
     EXPECT_EQ(controller->GetError(), ZR_CNTR_INVALID_STAGE_NAME);
     EXPECT_FALSE(controller->INI("Z"));
@@ -119,7 +119,7 @@ TEST_F(IniTest, Refusals) {
 // A repeated identifier costs nothing more; a list longer than the chain is refused before any
 // board hears of it, so a long string cannot keep the caller for minutes.
 TEST_F(IniTest, EachAxisOnceAndAtMostSixteen) {
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     ASSERT_TRUE(controller->INI("A")) << controller->LocalError();
     const std::vector<std::string> once = Lines(0);
     sim->ClearTranscript();
@@ -137,7 +137,7 @@ TEST_F(IniTest, EachAxisOnceAndAtMostSixteen) {
 TEST_F(IniTest, EmptyStringTakesTheAxesWithAStage) {
     EXPECT_FALSE(controller->INI(""));
     EXPECT_EQ(controller->GetError(), ZR_CNTR_NO_STAGE_CONNECTED);
-    StageSpec s;
+    StageRecipe s;
     s.noLimitSwitch = 1;
     Apply(0, s);
     Apply(2, Stepper());
@@ -150,7 +150,7 @@ TEST_F(IniTest, EmptyStringTakesTheAxesWithAStage) {
 
 TEST_F(IniTest, FailingLineStopsTheRemainingAxes) {
     SetTimeout(300);
-    StageSpec s;
+    StageRecipe s;
     s.noLimitSwitch = 1;
     Apply(0, s);
     Apply(1, s);
@@ -169,7 +169,7 @@ TEST_F(IniTest, FailingLineStopsTheRemainingAxes) {
 TEST_F(IniTest, AxisStandingInItsPositiveLimitSwitch) {
     sim->PlaceCarriage(0, 9500);
     ASSERT_TRUE(sim->Snapshot(0).posLimit);
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     ASSERT_TRUE(controller->INI("A")) << controller->LocalError();
     auto lines = Lines(0);
     EXPECT_TRUE(ContainsInOrder(
@@ -190,7 +190,7 @@ TEST_F(IniTest, AxisStandingInItsPositiveLimitSwitch) {
 TEST_F(IniTest, R210StandingInItsNegativeLimitSwitch) {
     sim->PlaceCarriage(2, -96000);
     ASSERT_TRUE(sim->Snapshot(2).negLimit == false);  // active low: the line drops
-    StageSpec s = Stepper();
+    StageRecipe s = Stepper();
     s.velocity = 100;  // 160000 counts per second, a tenth of it to leave the switch
     Apply(2, s);
     ASSERT_TRUE(controller->INI("C")) << controller->LocalError();
@@ -202,8 +202,8 @@ TEST_F(IniTest, R210StandingInItsNegativeLimitSwitch) {
 }
 
 TEST_F(IniTest, RecordingAMacroKeepsTheLinesOffTheWire) {
-    Apply(0, StageSpec());
-    Apply(1, StageSpec());
+    Apply(0, StageRecipe());
+    Apply(1, StageRecipe());
     ASSERT_TRUE(controller->MAC_BEG("AMC1"));
     EXPECT_FALSE(controller->INI("B"));
     EXPECT_EQ(controller->GetError(), ZR_CNTR_MACRO_RECORD_ERROR);
@@ -234,7 +234,7 @@ TEST_F(IniTest, RecordingAMacroKeepsTheLinesOffTheWire) {
 TEST_F(IniTest, LeavingTheSwitchFailsWhenTheBoardDoesNotMove) {
     // the motor is still off: the board refuses the move and its target stays
     sim->PlaceCarriage(0, 9500);
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     (void)controller->m_Axes.Select(0);
     EXPECT_FALSE(controller->MoveOutOfLimitCondition(0, nullptr, nullptr));
     EXPECT_EQ(controller->LocalError(), COM_ERROR);
@@ -246,7 +246,7 @@ TEST_F(IniTest, LeavingTheSwitchFailsWhenTheBoardDoesNotMove) {
 
 TEST_F(IniTest, LeavingTheSwitchStopsOnAMotionError) {
     sim->PlaceCarriage(0, 9500);
-    StageSpec s;
+    StageRecipe s;
     s.velocity = 1000;  // a tenth of it, 100000 counts per second, soon exceeds the error limit
     Apply(0, s);
     (void)controller->m_Axes.Select(0);
@@ -262,7 +262,7 @@ TEST_F(IniTest, LeavingTheSwitchStopsOnAMotionError) {
 }
 
 TEST_F(IniTest, NoSwitchActiveLeavesTheAxisAlone) {
-    Apply(0, StageSpec());
+    Apply(0, StageRecipe());
     (void)controller->m_Axes.Select(0);
     winport::Event started(true, false);
     bool startedFlag = false;

@@ -37,7 +37,7 @@ class RefController : public TestController {
 
 // A stage in units of 1000 counts, travel -10..10, fast enough for short simulated moves.
 struct RefStage {
-    StageSpec spec;
+    StageRecipe spec;
     double refVelocity = 20;  // units per second
     double valueAtReference = 0;
     double absNegRef = 4;

@@ -30,7 +30,7 @@ const std::filesystem::path& StageFolderEnvironment::Folder() {
     return g_stages->path();
 }
 
-StageParameterSet StageSpec::Make() const {
+StageParameterSet StageRecipe::Make() const {
     StageParameterSet s;
     s.SetStageName(name);
     s.SetControllerType(controller);
@@ -66,17 +66,17 @@ StageRecordV100 OldRecord(const std::string& name, int p) {
     return r;
 }
 
-std::vector<StageParameterSet> Sets(const std::vector<StageSpec>& specs) {
+std::vector<StageParameterSet> Sets(const std::vector<StageRecipe>& specs) {
     std::vector<StageParameterSet> sets;
-    for (const StageSpec& s : specs) sets.push_back(s.Make());
+    for (const StageRecipe& s : specs) sets.push_back(s.Make());
     return sets;
 }
 
-void WriteMakerDatabase(const std::vector<StageSpec>& specs) {
+void WriteMakerDatabase(const std::vector<StageRecipe>& specs) {
     WriteFile(MakerPath(), BuildMakerDatabaseImage(Sets(specs)));
 }
 
-void WriteUserDatabase(const std::vector<StageSpec>& specs) {
+void WriteUserDatabase(const std::vector<StageRecipe>& specs) {
     ZRStageInfoFile_V200 file;
     file.SetUseTALTranslatorDirectory(false);
     ASSERT_TRUE(
@@ -92,7 +92,7 @@ void WriteOldUserDatabase(const std::vector<StageRecordV100>& records) {
     for (const StageRecordV100& r : records) ASSERT_TRUE(file.AddStage(r.Bytes()));
 }
 
-void WriteSingleStageFile(const std::string& name, const std::vector<StageSpec>& specs,
+void WriteSingleStageFile(const std::string& name, const std::vector<StageRecipe>& specs,
                           bool validChecksum) {
     Bytes image = BuildMakerDatabaseImage(Sets(specs));
     if (!validChecksum) image.back() ^= 0x5A;

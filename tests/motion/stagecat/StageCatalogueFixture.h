@@ -32,7 +32,7 @@ class StageFolderEnvironment : public ::testing::Environment {
 };
 
 // A stage record of the current layout.
-struct StageSpec {
+struct StageRecipe {
     std::string name;
     int type = 0;  // 0 DC, 2 voice coil, 6 stepper, others for other controllers
     int p = 200;
@@ -44,14 +44,14 @@ struct StageSpec {
 // A record of the old 256-byte layout (DC motor).
 StageRecordV100 OldRecord(const std::string& name, int p);
 
-std::vector<StageParameterSet> Sets(const std::vector<StageSpec>& specs);
+std::vector<StageParameterSet> Sets(const std::vector<StageRecipe>& specs);
 
-void WriteMakerDatabase(const std::vector<StageSpec>& specs);
+void WriteMakerDatabase(const std::vector<StageRecipe>& specs);
 // A user database written with the file class (writable, no checksum).
-void WriteUserDatabase(const std::vector<StageSpec>& specs);
+void WriteUserDatabase(const std::vector<StageRecipe>& specs);
 void WriteOldUserDatabase(const std::vector<StageRecordV100>& records);
 // A read-only stage file with a checksum (valid or spoilt).
-void WriteSingleStageFile(const std::string& name, const std::vector<StageSpec>& specs,
+void WriteSingleStageFile(const std::string& name, const std::vector<StageRecipe>& specs,
                           bool validChecksum = true);
 // The stages of a version-200 file, read without writing anything.
 std::vector<StageParameterSet> StagesOf(const std::string& path);

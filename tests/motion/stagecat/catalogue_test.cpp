@@ -98,7 +98,7 @@ TEST_F(StageCatalogueTest, SingleStageFilesThatDoNotQualifyAreSkipped) {
         ZRStageInfoFile_V200 file;
         file.SetUseTALTranslatorDirectory(false);
         ASSERT_TRUE(file.OpenStageParameterFile(StageFolderEnvironment::File("writable.dat")));
-        const StageParameterSet set = StageSpec{"WRITABLE", 0}.Make();
+        const StageParameterSet set = StageRecipe{"WRITABLE", 0}.Make();
         ASSERT_TRUE(file.AddStage(set));
         ASSERT_TRUE(file.MakeCRC());
     }

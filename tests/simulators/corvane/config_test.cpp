@@ -96,8 +96,8 @@ TEST(CorvaneSimConfigTest, NothingSaidGivesOneServoBoardAtZero) {
 TEST(CorvaneSimConfigTest, BoardSpecsAndPresentList) {
     SimConfig c;
     c.SetPresentList("1,3");
-    c.ParseBoardSpec("3:type=R-210,checksum=C:0120-01,probes=JA?+ZM?,position=-5");
-    c.ParseBoardSpec("7:present=no");
+    c.ParseBoardOption("3:type=R-210,checksum=C:0120-01,probes=JA?+ZM?,position=-5");
+    c.ParseBoardOption("7:present=no");
     c.Finish();
     EXPECT_FALSE(c.boards[0].present);
     EXPECT_TRUE(c.boards[1].present);
@@ -140,7 +140,7 @@ TEST(CorvaneSimConfigTest, MistakesAreReportedWithTheirPlace) {
     SimConfig outside;
     outside.ParseText("[board 0]\nposition = 200000\n", "t");
     EXPECT_THROW(outside.Finish(), std::invalid_argument);
-    EXPECT_THROW(SimConfig().ParseBoardSpec("3type=R-210"), std::invalid_argument);
+    EXPECT_THROW(SimConfig().ParseBoardOption("3type=R-210"), std::invalid_argument);
     EXPECT_THROW(SimConfig().LoadFile("/nonexistent/corvane.conf"), std::invalid_argument);
 }
 
