@@ -11,15 +11,7 @@ corvane_sim_demo() {
     fi
     "$sim" --boards 0,1 --board 1:type=R-210 --port-file "$portfile" >/dev/null &
     pid=$!
-    for _ in $(seq 100); do
-        [ -s "$portfile" ] && break
-        sleep 0.05
-    done
-    if [ ! -s "$portfile" ]; then
-        echo "corvane-sim did not start"
-        kill "$pid" 2>/dev/null || true
-        return 0
-    fi
+    wait_port_file "$portfile" "$pid" || return 0
     line=$(cat "$portfile")
     port=${line#*=}
     echo "$line"

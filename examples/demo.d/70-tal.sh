@@ -23,15 +23,7 @@ tal_demo() {
     pid=$!
     exit_command=$(eval "tal_trap_command $(trap -p EXIT)")
     trap "kill $pid 2>/dev/null || true; $exit_command" EXIT
-    for _ in $(seq 100); do
-        [ -s "$portfile" ] && break
-        sleep 0.05
-    done
-    if [ ! -s "$portfile" ]; then
-        echo "corvane-sim did not start"
-        kill "$pid" 2>/dev/null || true
-        return 0
-    fi
+    wait_port_file "$portfile" "$pid" || return 0
     line=$(cat "$portfile")
     echo "\$ corvane-sim --com 7 --config data/stages/corvane-sim-stages.conf  ->  $line"
     echo "\$ corvane-tal --device ${line#*=} --boards 2"
